@@ -1,0 +1,92 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "protocol/date_time.h"
+#include "protocol/message_catalogue.h"
+
+namespace lanzhou::core {
+
+// The two alert lists of the main window: today's alerts (the server's date
+// or later) and older ones. Rows are never sorted: the newest insertion is on
+// top. Each row holds the eight column texts: id, time (normalised), code,
+// name, operation, buy, sell, remark.
+using AlertRow = std::array<std::string, 8>;
+
+enum class AlertListId { Today = 0, History = 1 };
+
+// TodayList when the record's date is the server's date or later.
+AlertListId chooseAlertList(const protocol::DateTime& recordTime,
+                            const protocol::DateTime& serverTime);
+
+// The row as the list shows it: the time through FormatAlertTime.
+AlertRow alertRow(const protocol::AlertRecord& record);
+
+// FormatAlertTime: "2013-11-24 09:05:03" (year not padded).
+std::string formatAlertTime(const protocol::DateTime& time);
+
+// One list. Row 0 is the top row.
+class AlertList final {
+public:
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    const AlertRow& row(int index) const;
+    // The first row from the top whose id matches (ASCII letters without
+    // regard to case); -1 when none.
+    int findRow(std::string_view id) const;
+
+    void insertTop(AlertRow row);
+    void setRow(int index, AlertRow row);
+    void removeRow(int index);
+    void clear();
+
+private:
+    // Stored bottom first, so that inserting on top is an append.
+    std::size_t storageIndex(int row) const { return m_rows.size() - 1 - static_cast<std::size_t>(row); }
+
+    std::vector<AlertRow> m_rows;
+    std::unordered_map<std::string, int> m_idCounts;  // folded id -> rows holding it
+};
+
+// Told of every change, after it was made (the Qt list models forward these).
+class AlertListObserver {
+public:
+    virtual ~AlertListObserver() = default;
+    virtual void rowInserted(AlertListId list, int row) = 0;
+    virtual void rowChanged(AlertListId list, int row) = 0;
+    virtual void rowRemoved(AlertListId list, int row) = 0;
+    // Both lists were cleared or refilled as a whole.
+    virtual void listsReset() = 0;
+};
+
+// ClearAlertLists, PlaceAlert, UpdateAlert and RemoveAlerts.
+class AlertListModel final {
+public:
+    const AlertList& list(AlertListId id) const { return m_lists[static_cast<int>(id)]; }
+    void setObserver(AlertListObserver* observer) { m_observer = observer; }
+
+    void clear();
+    void place(const protocol::AlertRecord& record, const protocol::DateTime& serverTime);
+    // Overwrites the first matching row of the list the record's date selects;
+    // false (nothing changed) when that list holds no such id.
+    bool update(const protocol::AlertRecord& record, const protocol::DateTime& serverTime);
+    // Each id in order: from TodayList if there, else from HistoryList.
+    void remove(std::span<const std::string> ids);
+    // The "#59" answer: clear, then place every record in order (the last on
+    // top), with one listsReset() for the observer.
+    void replaceAll(std::span<const protocol::AlertRecord> records,
+                    const protocol::DateTime& serverTime);
+
+private:
+    AlertList& mutableList(AlertListId id) { return m_lists[static_cast<int>(id)]; }
+
+    std::array<AlertList, 2> m_lists;
+    AlertListObserver* m_observer = nullptr;
+};
+
+}  // namespace lanzhou::core

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "protocol/message_catalogue.h"
+
+namespace lanzhou::core {
+
+class ActionArmer;
+class AlertListModel;
+class ConfigFile;
+class Heartbeat;
+class RequestSender;
+class SessionView;
+struct ClientSession;
+
+// Everything the dispatcher works on. References, owned elsewhere.
+struct DispatcherContext {
+    ClientSession& session;
+    SessionView& view;
+    ActionArmer& actions;
+    AlertListModel& alerts;
+    RequestSender& sender;
+    const ConfigFile& config;
+    Heartbeat& heartbeat;
+    // The computer's adapter address, for machine-bound logins.
+    std::function<std::string()> adapterAddress;
+};
+
+// Gives every server message its effect: fills the session from the
+// handshake and answers it, judges the login, arms the account answers'
+// prompts, keeps the alert lists, and ends the session on a forced logout or
+// a lost connection. Runs on the session thread, one event at a time.
+class MessageDispatcher final {
+public:
+    explicit MessageDispatcher(DispatcherContext context);
+
+    // kind 1: `data` is a packed payload; kind 0: the connection is closed.
+    void onConnectionEvent(int kind, std::string_view data);
+
+    // One message text (GBK, already unpacked).
+    void dispatch(std::string_view text);
+
+private:
+    DispatcherContext m_context;
+};
+
+}  // namespace lanzhou::core

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lanzhou::core {
+
+// One of the service's two network lines.
+struct ServerLine {
+    int index = 0;     // 0 telecom, 1 netcom
+    std::string name;  // GBK: "电信线路" or "网通线路"
+    std::string host;
+    int port = 0;
+};
+
+// "1" picks the netcom line; "0" and anything else the telecom line. Host and
+// port are decoded from the built-in enciphered constants.
+ServerLine chooseServerLine(std::string_view xl);
+
+// The built-in constants themselves (hex texts of the stored-text cipher).
+std::string_view telecomHostConstant();
+std::string_view netcomHostConstant();
+std::string_view portConstant();
+
+}  // namespace lanzhou::core

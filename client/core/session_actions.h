@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "client/core/scheduler.h"
+
+namespace lanzhou::core {
+
+class ConfigFile;
+class SessionView;
+struct ClientSession;
+
+// The one-shot actions the dispatcher arms; each runs on the session thread
+// about 10 ms after its last arming and reads the session as it is then.
+enum class SessionAction {
+    VersionCheck,   // bulletin into the login browser; arms UpdateOffer when newer
+    UpdateOffer,    // UpdateNoticeWindow
+    Prompt,         // PromptWindow with PromptText
+    AdoptAccount,   // prompt, then the new credentials into the login form
+    EnterMain,      // hide login, open main
+    ExpiredLogin,   // prompt, remember if ticked, enter main
+    ForcedOffline,  // countdown prompt, then close main (or login)
+    AlertPopup,     // reopen the popup for the alert in PopupRecord
+    NoticeArrived,  // popup unless the channel is disabled, by the popup rule
+    NoticeEdited,   // popup by the popup rule
+};
+inline constexpr std::size_t kSessionActionCount = 10;
+
+// Lets the dispatcher arm actions without knowing how they run (tests record
+// the arms instead).
+class ActionArmer {
+public:
+    virtual ~ActionArmer() = default;
+    virtual void arm(SessionAction action) = 0;
+};
+
+// The real actions: coalescing one-shots on the scheduler, whose work is the
+// window side of each answer.
+class SessionActions final : public ActionArmer {
+public:
+    SessionActions(Scheduler& scheduler, ClientSession& session, SessionView& view,
+                   const ConfigFile& config);
+    void arm(SessionAction action) override;
+
+private:
+    void run(SessionAction action);
+
+    ClientSession& m_session;
+    SessionView& m_view;
+    const ConfigFile& m_config;
+    std::array<std::unique_ptr<DeferredAction>, kSessionActionCount> m_actions;
+};
+
+}  // namespace lanzhou::core

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "client/core/alert_list_model.h"
+#include "client/core/client_session.h"
+#include "client/core/config_file.h"
+#include "client/core/form_checks.h"
+#include "client/core/heartbeat.h"
+#include "client/core/message_dispatcher.h"
+#include "client/core/request_sender.h"
+#include "client/core/server_line.h"
+#include "client/core/session_actions.h"
+#include "client/core/startup_settings.h"
+#include "client/transport/erpc_client.h"
+
+namespace lanzhou::core {
+
+class Scheduler;
+class SessionView;
+
+// Where to connect instead of the built-in line (--server HOST:PORT).
+struct Endpoint {
+    std::string host;
+    int port = 0;
+};
+
+// Parses "HOST:PORT" (the last ":" separates; the port is 0-65535).
+std::optional<Endpoint> parseEndpoint(std::string_view text);
+
+// The session without windows: configuration, connection, dispatcher,
+// actions and alert lists, wired together. The desktop client and
+// lanzhou-cli each build one with their own Scheduler and SessionView.
+// Everything but construction runs on the session thread.
+class SessionCore final {
+public:
+    struct Options {
+        std::string runDirectory;                 // GBK path text
+        std::optional<Endpoint> serverOverride;   // instead of the line xl selects
+        std::function<std::string()> adapterAddress;  // default: the platform's
+        transport::ERPCClient::Limits limits{};
+    };
+
+    // Makes sure k_config.ini exists and reads the start-up settings.
+    SessionCore(Scheduler& scheduler, SessionView& view, Options options);
+    ~SessionCore();  // closes the connection
+
+    const StartupSettings& startupSettings() const { return m_startup; }
+    const ServerLine& line() const { return m_line; }
+
+    // Connects to the chosen line (or the override) and sends "#54"; the
+    // session's switches and sound file are set from the configuration.
+    // False when the connection could not be made (the caller shows
+    // text::kConnectFailed and ends the program).
+    bool open();
+
+    // The login button: checks, then "#a3". The refusal, if any, is for the
+    // caller to show and focus.
+    std::optional<FormRefusal> login(const LoginFields& fields);
+    void rememberBoxClicked(bool ticked, const Credentials& form);
+    std::optional<FormRefusal> registerAccount(const RegistrationFields& fields);
+    std::optional<FormRefusal> recharge(const RechargeFields& fields);
+    std::optional<FormRefusal> changePassword(const ChangePasswordFields& fields);
+    std::optional<FormRefusal> retrievePassword(const RetrievePasswordFields& fields);
+    // The alert page asks for the whole list ("#59" + user type).
+    void requestAlertList();
+
+    void close();
+
+    ClientSession& session() { return m_session; }
+    const ClientSession& session() const { return m_session; }
+    AlertListModel& alerts() { return m_alerts; }
+    const ConfigFile& config() const { return m_config; }
+    RequestSender& sender() { return m_sender; }
+    transport::ERPCClient& client() { return m_client; }
+
+private:
+    Scheduler& m_scheduler;
+    Options m_options;
+    ConfigFile m_config;
+    StartupSettings m_startup;
+    ServerLine m_line;
+    ClientSession m_session;
+    AlertListModel m_alerts;
+    transport::ERPCClient m_client;
+    TransportRequestSender m_sender;
+    Heartbeat m_heartbeat;
+    SessionActions m_actions;
+    MessageDispatcher m_dispatcher;
+};
+
+}  // namespace lanzhou::core

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace lanzhou::core {
+
+// The login window's status text naming the line in use (GBK).
+std::string lineStatusText(int lineIndex);
+
+// The main window's status text: account and user type, and the expiry for
+// paying members (GBK).
+std::string mainStatusText(std::string_view account, std::int32_t userType,
+                           std::string_view expiry);
+
+}  // namespace lanzhou::core
