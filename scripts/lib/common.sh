@@ -1,0 +1,45 @@
+# Shared by the scripts: package installation and the default build.
+# Source it from a script that has `set -euo pipefail`.
+
+LANZHOU_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+
+# Debian packages the build and the tests need.
+LANZHOU_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  zlib1g-dev libasio-dev nlohmann-json3-dev libtomlplusplus-dev libsqlite3-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+# Packages of the fuzz targets (clang with libFuzzer and the sanitizer runtimes).
+LANZHOU_FUZZ_PACKAGES=(clang libclang-rt-dev)
+
+# Installs whichever of the named packages are missing.
+lanzhou_ensure_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" \
+      || missing+=("$pkg")
+  done
+  if ((${#missing[@]} == 0)); then
+    return 0
+  fi
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=()
+  if [[ $(id -u) -ne 0 ]]; then
+    sudo=(sudo)
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Configures (once) and builds the default preset into build/.
+lanzhou_build() {
+  lanzhou_ensure_packages "${LANZHOU_PACKAGES[@]}"
+  cd "$LANZHOU_ROOT"
+  if [[ ! -f build/CMakeCache.txt ]]; then
+    cmake --preset default >/dev/null
+  fi
+  cmake --build --preset default "$@"
+}
