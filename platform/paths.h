@@ -9,7 +9,7 @@ namespace lanzhou::platform {
 // The directory of the running executable, without a trailing separator.
 std::filesystem::path executableDirectory();
 
-// File name of the running executable, without its directory.
+// File name of the running executable, without its directory (GBK text).
 std::string executableFileName();
 
 // A path as the client writes it (GBK text, "\" between folders) turned into
