@@ -78,8 +78,10 @@ public:
     bool hasPartial() const;
 
 private:
+    void releaseFrame();
+
     std::string m_buffer;    // bytes of the chunk being received
-    bool m_bufferFollowsChunk = false;  // m_buffer began right after a complete chunk
+    bool m_bufferFollowsChunk = false;  // the bytes being read follow a complete chunk
     std::string m_frame;     // data of the chunks gathered so far
     std::uint32_t m_frameId = 0;
     std::uint32_t m_frameTotal = 0;

@@ -1,0 +1,220 @@
+#include "protocol/frame_codec.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+#include "protocol/packed_payload.h"
+
+namespace lanzhou::protocol {
+
+namespace {
+
+constexpr std::string_view kChunkMagic = "EMSG";
+constexpr std::string_view kFrameStart = "<Msg";
+constexpr std::size_t kMinFrameSize = 20;
+constexpr std::size_t kFrameFixedHeader = 19;  // header bytes besides the length digits
+constexpr std::size_t kMaxLengthDigits = 9;
+
+void appendLittleEndian(std::string& out, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    }
+}
+
+std::uint32_t readLittleEndian(std::string_view bytes, std::size_t offset) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 4; i-- > 0;) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
+    }
+    return value;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The four id bytes of a chunk header: the id as given, cut or padded with
+// leading zeros to four bytes.
+std::string chunkIdBytes(std::string_view id) {
+    if (id.size() >= 4) {
+        return std::string(id.substr(0, 4));
+    }
+    return std::string(4 - id.size(), '0') + std::string(id);
+}
+
+struct ChunkHeader {
+    std::uint32_t id = 0;
+    std::uint32_t total = 0;
+    std::uint32_t index = 0;
+    std::uint32_t length = 0;
+};
+
+// Reads the 20-byte header at the start of `bytes`; false when it is not one
+// this receiver accepts.
+bool readChunkHeader(std::string_view bytes, ChunkHeader& header) {
+    if (bytes.substr(0, 4) != kChunkMagic) {
+        return false;
+    }
+    header.id = 0;
+    for (std::size_t i = 4; i < 8; ++i) {
+        if (!isDigit(bytes[i])) {
+            return false;
+        }
+        header.id = header.id * 10 + static_cast<std::uint32_t>(bytes[i] - '0');
+    }
+    header.total = readLittleEndian(bytes, 8);
+    header.index = readLittleEndian(bytes, 12);
+    header.length = readLittleEndian(bytes, 16);
+    return header.length >= 1 && header.length <= kMaxChunkData && header.total >= 1 &&
+           header.total <= kMaxMessageSize;
+}
+
+}  // namespace
+
+std::string MessageIdCounter::next() {
+    ++m_counter;
+    if (m_counter > 9999) {
+        m_counter = 10;
+    }
+    char text[8];
+    std::snprintf(text, sizeof text, "%04d", static_cast<int>(m_counter));
+    return text;
+}
+
+std::string encodeFrame(std::string_view id, std::string_view message) {
+    std::string frame;
+    const std::string length = std::to_string(message.size());
+    frame.reserve(2 * id.size() + length.size() + 10 + message.size());
+    frame.append(kFrameStart).append(id).append(">").append(length);
+    frame.append("</Msg").append(id).append(">").append(message);
+    return frame;
+}
+
+std::string encodeChunks(std::string_view id, std::string_view frame) {
+    const std::string idBytes = chunkIdBytes(id);
+    const std::size_t count = (frame.size() + kMaxChunkData - 1) / kMaxChunkData;
+    std::string out;
+    out.reserve(frame.size() + count * kChunkHeaderSize);
+    for (std::size_t index = 0; index < count; ++index) {
+        const std::string_view data = frame.substr(index * kMaxChunkData, kMaxChunkData);
+        out.append(kChunkMagic).append(idBytes);
+        appendLittleEndian(out, static_cast<std::uint32_t>(frame.size()));
+        appendLittleEndian(out, static_cast<std::uint32_t>(index));
+        appendLittleEndian(out, static_cast<std::uint32_t>(data.size()));
+        out.append(data);
+    }
+    return out;
+}
+
+std::string FrameEncoder::encode(std::string_view message) {
+    if (message.empty()) {
+        return {};
+    }
+    const std::string id = m_ids.next();
+    return encodeChunks(id, encodeFrame(id, message));
+}
+
+std::vector<FrameEvent> decodeFrames(std::string_view frame) {
+    std::vector<FrameEvent> events;
+    std::string_view rest = frame;
+    while (!rest.empty()) {
+        if (rest.size() < kMinFrameSize || rest.substr(0, kFrameStart.size()) != kFrameStart) {
+            break;
+        }
+        const std::size_t digitsEnd = std::min(rest.find('<', 9), rest.size());
+        const std::string_view digits = rest.substr(9, digitsEnd - 9);
+        if (digits.size() > kMaxLengthDigits ||
+            !std::all_of(digits.begin(), digits.end(), isDigit)) {
+            break;
+        }
+        std::size_t length = 0;
+        for (const char c : digits) {
+            length = length * 10 + static_cast<std::size_t>(c - '0');
+        }
+        const std::size_t start = kFrameFixedHeader + digits.size();
+        if (start > rest.size() || rest.size() - start < length) {
+            break;
+        }
+        if (length == 0) {
+            events.push_back({FrameEvent::Kind::Closed, {}});
+            break;
+        }
+        events.push_back({FrameEvent::Kind::Data, std::string(rest.substr(start, length))});
+        rest.remove_prefix(start + length);
+    }
+    return events;
+}
+
+ChunkDecoder::Status ChunkDecoder::feed(std::string_view bytes, std::vector<FrameEvent>& events) {
+    m_buffer.append(bytes);
+    std::size_t position = 0;
+    m_bufferFollowsChunk = false;
+    while (m_buffer.size() - position >= kChunkHeaderSize) {
+        const std::string_view available = std::string_view(m_buffer).substr(position);
+        ChunkHeader header;
+        if (!readChunkHeader(available, header)) {
+            const bool followsChunk = m_bufferFollowsChunk;
+            discardPartial();
+            // Garbage right behind a whole chunk means the stream has lost
+            // its framing; garbage at the start of a read is just dropped.
+            return followsChunk ? Status::ConnectionGone : Status::Ok;
+        }
+        if (available.size() - kChunkHeaderSize < header.length) {
+            break;
+        }
+        const std::string_view data = available.substr(kChunkHeaderSize, header.length);
+        if (!m_gathering || header.id != m_frameId || header.index != m_nextIndex) {
+            // A first chunk, or one that does not continue the gathered
+            // message: it starts a new one.
+            m_frame.clear();
+            m_frameId = header.id;
+            m_frameTotal = header.total;
+            m_gathering = true;
+        }
+        if (m_frameTotal - m_frame.size() < data.size()) {
+            releaseFrame();
+            m_gathering = false;
+        } else {
+            m_frame.append(data);
+            m_nextIndex = header.index + 1;
+            if (m_frame.size() == m_frameTotal) {
+                std::vector<FrameEvent> decoded = decodeFrames(m_frame);
+                std::move(decoded.begin(), decoded.end(), std::back_inserter(events));
+                releaseFrame();
+                m_gathering = false;
+            }
+        }
+        position += kChunkHeaderSize + header.length;
+        m_bufferFollowsChunk = true;
+    }
+    m_buffer.erase(0, position);
+    m_bufferFollowsChunk = false;
+    return Status::Ok;
+}
+
+void ChunkDecoder::discardPartial() {
+    m_buffer.clear();
+    m_bufferFollowsChunk = false;
+    std::string().swap(m_frame);
+    m_frameId = 0;
+    m_frameTotal = 0;
+    m_nextIndex = 0;
+    m_gathering = false;
+}
+
+void ChunkDecoder::releaseFrame() {
+    // Keep a small frame's storage for the next one; give a large one back.
+    constexpr std::size_t kKeptCapacity = 64 * 1024;
+    if (m_frame.capacity() > kKeptCapacity) {
+        std::string().swap(m_frame);
+    } else {
+        m_frame.clear();
+    }
+}
+
+bool ChunkDecoder::hasPartial() const {
+    return !m_buffer.empty() || m_gathering;
+}
+
+}  // namespace lanzhou::protocol
