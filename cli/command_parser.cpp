@@ -1,0 +1,128 @@
+#include "cli/command_parser.h"
+
+#include <nlohmann/json.hpp>
+
+#include "platform/gbk.h"
+
+namespace lanzhou::cli {
+
+namespace {
+
+using nlohmann::json;
+
+// Reads the named string fields of a command, in order, into GBK texts.
+// Returns the first field that is missing or not a string.
+class FieldReader final {
+  public:
+    explicit FieldReader(const json& object) : m_object(object) {}
+
+    void read(const char* name, std::string& target) {
+        if (!m_error.empty()) {
+            return;
+        }
+        const auto found = m_object.find(name);
+        if (found == m_object.end()) {
+            m_error = std::string("missing field: ") + name;
+        } else if (!found->is_string()) {
+            m_error = std::string("field is not a string: ") + name;
+        } else {
+            target = platform::gbkFromUtf8(found->get_ref<const std::string&>());
+        }
+    }
+
+    const std::string& error() const { return m_error; }
+
+  private:
+    const json& m_object;
+    std::string m_error;
+};
+
+CommandParse failure(std::string text) {
+    CommandParse result;
+    result.error = std::move(text);
+    return result;
+}
+
+template <typename T>
+CommandParse finish(const FieldReader& reader, T command) {
+    if (!reader.error().empty()) {
+        return failure(reader.error());
+    }
+    CommandParse result;
+    result.command = std::move(command);
+    return result;
+}
+
+}  // namespace
+
+CommandParse parseCommand(std::string_view line) {
+    // No exceptions: an invalid line (including ill-formed UTF-8) gives a
+    // discarded value.
+    const json object = json::parse(line, nullptr, false);
+    if (object.is_discarded()) {
+        return failure("not valid JSON");
+    }
+    if (!object.is_object()) {
+        return failure("not a JSON object");
+    }
+    const auto cmd = object.find("cmd");
+    if (cmd == object.end() || !cmd->is_string()) {
+        return failure("missing field: cmd");
+    }
+    const std::string& name = cmd->get_ref<const std::string&>();
+    FieldReader reader(object);
+
+    if (name == "login") {
+        LoginCommand command;
+        reader.read("account", command.fields.account);
+        reader.read("password", command.fields.password);
+        if (const auto remember = object.find("remember"); remember != object.end()) {
+            if (!remember->is_boolean()) {
+                return failure("field is not a boolean: remember");
+            }
+            command.remember = remember->get<bool>();
+        }
+        return finish(reader, std::move(command));
+    }
+    if (name == "register") {
+        RegisterCommand command;
+        reader.read("account", command.fields.account);
+        reader.read("password", command.fields.password);
+        reader.read("repeat", command.fields.repeat);
+        reader.read("qq", command.fields.qq);
+        reader.read("phone", command.fields.phone);
+        return finish(reader, std::move(command));
+    }
+    if (name == "recharge") {
+        RechargeCommand command;
+        reader.read("account", command.fields.account);
+        reader.read("password", command.fields.password);
+        reader.read("card", command.fields.card);
+        return finish(reader, std::move(command));
+    }
+    if (name == "change_password") {
+        ChangePasswordCommand command;
+        reader.read("account", command.fields.account);
+        reader.read("password", command.fields.password);
+        reader.read("confirm", command.fields.confirm);
+        reader.read("qq", command.fields.qq);
+        reader.read("phone", command.fields.phone);
+        return finish(reader, std::move(command));
+    }
+    if (name == "retrieve_password") {
+        RetrievePasswordCommand command;
+        reader.read("account", command.fields.account);
+        reader.read("qq", command.fields.qq);
+        reader.read("phone", command.fields.phone);
+        return finish(reader, std::move(command));
+    }
+    if (name == "lists") {
+        return finish(reader, ListsCommand{});
+    }
+    if (name == "quit") {
+        return finish(reader, QuitCommand{});
+    }
+    return failure("unknown cmd: " + name);
+}
+
+}  // namespace lanzhou::cli

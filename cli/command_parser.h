@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "client/core/form_checks.h"
+
+namespace lanzhou::cli {
+
+// The commands of standard input, their texts already in GBK.
+struct LoginCommand {
+    core::LoginFields fields;
+    std::optional<bool> remember;  // absent: leave the remember box as it is
+};
+struct RegisterCommand {
+    core::RegistrationFields fields;
+};
+struct RechargeCommand {
+    core::RechargeFields fields;
+};
+struct ChangePasswordCommand {
+    core::ChangePasswordFields fields;
+};
+struct RetrievePasswordCommand {
+    core::RetrievePasswordFields fields;
+};
+struct ListsCommand {};
+struct QuitCommand {};
+
+using Command = std::variant<LoginCommand, RegisterCommand, RechargeCommand, ChangePasswordCommand,
+                             RetrievePasswordCommand, ListsCommand, QuitCommand>;
+
+struct CommandParse {
+    std::optional<Command> command;
+    std::string error;  // UTF-8, set when there is no command
+};
+
+// One line of standard input (UTF-8 JSON object). Text fields must be
+// strings, "remember" a boolean; fields the command does not know are
+// ignored.
+CommandParse parseCommand(std::string_view line);
+
+}  // namespace lanzhou::cli

@@ -1,0 +1,127 @@
+// lanzhou-cli: the session core driven from standard input and output.
+// Exit status: 0 when the session ended, 1 for bad usage, 2 when the
+// connection could not be made.
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/cli_arguments.h"
+#include "cli/command_runner.h"
+#include "cli/event_writer.h"
+#include "cli/json_view.h"
+#include "cli/line_reader.h"
+#include "cli/loop_gate.h"
+#include "client/core/event_loop.h"
+#include "client/core/session_core.h"
+#include "client/core/status_text.h"
+#include "client/core/texts.h"
+#include "platform/paths.h"
+
+namespace {
+
+using namespace lanzhou;
+
+constexpr int kExitDone = 0;
+constexpr int kExitUsage = 1;
+constexpr int kExitNoConnection = 2;
+
+// Longest command line accepted; commands are a few short fields.
+constexpr std::size_t kMaxCommandLine = 64 * 1024;
+
+// The run directory as the core wants it (GBK path text), or nothing with a
+// diagnostic when a given directory does not exist.
+std::optional<std::string> runDirectoryText(const cli::CliArguments& arguments) {
+    std::filesystem::path directory;
+    if (arguments.runDirectory) {
+        directory = std::filesystem::path(*arguments.runDirectory);
+        std::error_code error;
+        if (!std::filesystem::is_directory(directory, error)) {
+            std::cerr << "lanzhou-cli: not a directory: " << *arguments.runDirectory << '\n';
+            return std::nullopt;
+        }
+        directory = std::filesystem::absolute(directory, error);
+        if (error) {
+            std::cerr << "lanzhou-cli: " << error.message() << '\n';
+            return std::nullopt;
+        }
+    } else {
+        directory = platform::executableDirectory();
+    }
+    std::string text = platform::gbkFromPath(directory.lexically_normal());
+    while (text.size() > 1 && (text.back() == '/' || text.back() == '\\')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+int runSession(const cli::CliArguments& arguments, const std::string& runDirectory) {
+    core::EventLoop loop;
+    core::LoopScheduler scheduler(loop);
+    cli::EventWriter writer(std::cout);
+    auto endSession = [&loop](int code) { loop.quit(code); };
+    cli::JsonView view(writer, scheduler, endSession);
+
+    core::SessionCore::Options options;
+    options.runDirectory = runDirectory;
+    options.serverOverride = arguments.server;
+    core::SessionCore session(scheduler, view, std::move(options));
+    view.attach(session);
+
+    if (!session.open()) {
+        view.showPrompt(core::gbk(core::text::kConnectFailed));
+        return kExitNoConnection;
+    }
+    view.writeEvent({{"event", "connected"},
+                     {"line", cli::utf8(session.line().name)},
+                     {"status", cli::utf8(core::lineStatusText(session.line().index))}});
+
+    cli::CommandRunner runner(session, view, endSession);
+    const auto gate = std::make_shared<cli::LoopGate>(loop);
+    cli::LineReader reader(
+        stdin, kMaxCommandLine,
+        [gate, &runner](cli::InputLine line) {
+            gate->post([&runner, line = std::move(line)] { runner.handle(line); });
+        },
+        [gate, &loop] { gate->post([&loop] { loop.quit(kExitDone); }); });
+    reader.start();
+
+    const int code = loop.run();
+    gate->close();
+    session.close();
+    std::cout.flush();
+    if (!reader.finished()) {
+        // The reader is blocked reading standard input and cannot be woken
+        // portably; end the process without waiting for it.
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string_view> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const auto parsed = cli::parseArguments(words);
+    if (!parsed.arguments) {
+        std::cerr << "lanzhou-cli: " << parsed.error << "\n\n" << cli::usageText();
+        return kExitUsage;
+    }
+    if (parsed.arguments->help) {
+        std::cout << cli::usageText();
+        return kExitDone;
+    }
+    const auto runDirectory = runDirectoryText(*parsed.arguments);
+    if (!runDirectory) {
+        return kExitUsage;
+    }
+    return runSession(*parsed.arguments, *runDirectory);
+}
