@@ -23,7 +23,7 @@ struct ConnectionEvent;
 // Threads: an I/O thread runs the receiving and sending (asynchronous socket
 // operations and idle timers, no polling); an event thread calls the handler.
 class ERPCClient final {
-public:
+  public:
     using EventHandler = std::function<void(const ConnectionEvent*)>;
 
     struct Limits {
@@ -65,7 +65,7 @@ public:
     // client or a closed event.
     std::optional<std::string_view> eventData(const ConnectionEvent* event) const;
 
-private:
+  private:
     class Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -1,0 +1,305 @@
+#include "client/transport/connection.h"
+
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "protocol/packed_payload.h"
+
+namespace lanzhou::transport {
+
+namespace {
+
+// Bound of the events waiting for the handler: about one largest message, or
+// many small ones.
+constexpr EventQueue::Marks kEventMarks{protocol::kMaxMessageSize, 4096};
+
+}  // namespace
+
+std::shared_ptr<Connection> Connection::open(const asio::ip::tcp::endpoint& endpoint,
+                                             std::chrono::milliseconds idle) {
+    std::shared_ptr<Connection> connection(new Connection(idle));
+    asio::error_code error;
+    connection->m_socket.connect(endpoint, error);
+    if (error) {
+        connection->m_socket.close(error);
+        return nullptr;
+    }
+    // Messages are short and often answered at once; do not hold them back.
+    connection->m_socket.set_option(asio::ip::tcp::no_delay(true), error);
+    return connection;
+}
+
+Connection::Connection(std::chrono::milliseconds idle)
+    : m_idle(idle),
+      m_work(asio::make_work_guard(m_io)),
+      m_socket(m_io),
+      m_events(kEventMarks),
+      m_partialTimer(m_io),
+      m_writeTimer(m_io) {}
+
+Connection::~Connection() {
+    // The owner joins or detaches both threads before the last reference
+    // goes; this only covers a start() that failed half-way.
+    if (m_ioThread.joinable()) {
+        m_io.stop();
+        m_ioThread.join();
+    }
+    if (m_eventThread.joinable()) {
+        m_eventThread.detach();
+    }
+}
+
+bool Connection::start(EventHandler handler, ClosedHandled closedHandled) {
+    m_handler = std::move(handler);
+    m_closedHandled = std::move(closedHandled);
+    try {
+        m_eventThread = std::thread(&Connection::eventLoop, this, shared_from_this());
+        m_eventThreadId = m_eventThread.get_id();
+        asio::post(m_io, [this] { startRead(); });
+        m_ioThread = std::thread([this] { m_io.run(); });
+    } catch (const std::system_error&) {
+        requestStop();
+        shutdown();
+        if (m_eventThread.joinable()) {
+            m_eventThread.join();
+        }
+        return false;
+    }
+    return true;
+}
+
+void Connection::send(std::string_view message) {
+    bool post = false;
+    {
+        std::lock_guard lock(m_sendMutex);
+        if (m_sendStopped) {
+            return;
+        }
+        m_sendQueue.emplace_back(message);
+        post = !std::exchange(m_kickPosted, true);
+    }
+    if (post) {
+        asio::post(m_io, [this] { onKick(); });
+    }
+}
+
+void Connection::requestStop() {
+    m_events.stop();
+    std::lock_guard lock(m_sendMutex);
+    m_sendStopped = true;
+}
+
+void Connection::shutdown() {
+    m_io.stop();
+    if (m_ioThread.joinable()) {
+        m_ioThread.join();
+    }
+    // No I/O thread runs any more: the socket is ours.
+    asio::error_code ignored;
+    m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    m_socket.close(ignored);
+    m_events.clear();
+    std::lock_guard lock(m_sendMutex);
+    m_sendQueue.clear();
+}
+
+bool Connection::isEventThread() const {
+    return std::this_thread::get_id() == m_eventThreadId;
+}
+
+bool Connection::joinEventThread() {
+    if (isEventThread()) {
+        return false;
+    }
+    if (m_eventThread.joinable()) {
+        m_eventThread.join();
+    }
+    return true;
+}
+
+void Connection::detachEventThread() {
+    if (m_eventThread.joinable()) {
+        m_eventThread.detach();
+    }
+}
+
+// ------------------------------------------------------------- receiving
+
+void Connection::startRead() {
+    m_socket.async_read_some(
+        asio::buffer(m_readBuffer),
+        [this](const asio::error_code& error, std::size_t size) { onRead(error, size); });
+}
+
+void Connection::onRead(const asio::error_code& error, std::size_t size) {
+    if (error == asio::error::operation_aborted) {
+        return;
+    }
+    if (error) {
+        // Peer closed (EOF) or the network failed.
+        disarmPartialTimer();
+        m_readEnded = true;
+        m_events.push({0, {}});
+        return;
+    }
+    std::vector<protocol::FrameEvent> frames;
+    const auto status = m_decoder.feed(std::string_view(m_readBuffer.data(), size), frames);
+    bool carryOn = true;
+    bool closed = false;
+    for (auto& frame : frames) {
+        if (frame.kind == protocol::FrameEvent::Kind::Closed) {
+            closed = true;
+            break;
+        }
+        carryOn = m_events.push({1, std::move(frame.data)}) && carryOn;
+    }
+    if (closed || status == protocol::ChunkDecoder::Status::ConnectionGone) {
+        // Nothing after a closed event is ever delivered: stop reading.
+        disarmPartialTimer();
+        m_readEnded = true;
+        m_events.push({0, {}});
+        return;
+    }
+    if (!carryOn) {
+        // The handler is behind: stop reading until the queue drains. The
+        // silence is ours, so the partial chunk is not timed meanwhile.
+        m_readPaused = true;
+        disarmPartialTimer();
+        return;
+    }
+    if (m_decoder.hasPartial()) {
+        armPartialTimer();
+    } else {
+        disarmPartialTimer();
+    }
+    startRead();
+}
+
+void Connection::resumeRead() {
+    if (!m_readPaused || m_readEnded) {
+        return;
+    }
+    m_readPaused = false;
+    if (m_decoder.hasPartial()) {
+        armPartialTimer();
+    }
+    startRead();
+}
+
+void Connection::armPartialTimer() {
+    const auto generation = ++m_partialGeneration;
+    m_partialTimer.expires_after(m_idle);
+    m_partialTimer.async_wait([this, generation](const asio::error_code& error) {
+        if (error || generation != m_partialGeneration) {
+            return;
+        }
+        // The peer went silent in the middle of a chunk: drop what we have
+        // and wait for a fresh chunk on the same connection.
+        m_decoder.discardPartial();
+    });
+}
+
+void Connection::disarmPartialTimer() {
+    ++m_partialGeneration;
+    m_partialTimer.cancel();
+}
+
+// --------------------------------------------------------------- sending
+
+void Connection::onKick() {
+    {
+        std::lock_guard lock(m_sendMutex);
+        m_kickPosted = false;
+    }
+    if (!m_writing) {
+        writeNext();
+    }
+}
+
+void Connection::writeNext() {
+    for (;;) {
+        std::string message;
+        {
+            std::lock_guard lock(m_sendMutex);
+            if (m_sendQueue.empty()) {
+                return;
+            }
+            message = std::move(m_sendQueue.front());
+            m_sendQueue.pop_front();
+        }
+        m_out = m_encoder.encode(message);
+        if (m_out.empty()) {
+            continue;  // an empty message puts nothing on the wire
+        }
+        m_outPos = 0;
+        m_abandoned = false;
+        m_writing = true;
+        writeSome();
+        return;
+    }
+}
+
+void Connection::writeSome() {
+    armWriteTimer();
+    m_socket.async_write_some(
+        asio::buffer(m_out.data() + m_outPos, m_out.size() - m_outPos),
+        [this](const asio::error_code& error, std::size_t size) { onWritten(error, size); });
+}
+
+void Connection::onWritten(const asio::error_code& error, std::size_t size) {
+    disarmWriteTimer();
+    if (error == asio::error::operation_aborted) {
+        m_writing = false;
+        return;
+    }
+    m_outPos += size;
+    // A failed write or an abandoned message loses the rest of the message,
+    // silently; the next message is tried all the same.
+    if (error || m_abandoned || m_outPos >= m_out.size()) {
+        m_writing = false;
+        m_out.clear();
+        m_out.shrink_to_fit();
+        writeNext();
+        return;
+    }
+    writeSome();
+}
+
+void Connection::armWriteTimer() {
+    const auto generation = ++m_writeGeneration;
+    m_writeTimer.expires_after(m_idle);
+    m_writeTimer.async_wait([this, generation](const asio::error_code& error) {
+        if (!error && generation == m_writeGeneration) {
+            m_abandoned = true;
+        }
+    });
+}
+
+void Connection::disarmWriteTimer() {
+    ++m_writeGeneration;
+    m_writeTimer.cancel();
+}
+
+// ---------------------------------------------------------------- events
+
+void Connection::eventLoop(std::shared_ptr<Connection> self) {
+    for (;;) {
+        auto popped = m_events.waitPop();
+        if (!popped.event) {
+            return;
+        }
+        if (popped.resumeProducer) {
+            asio::post(m_io, [this] { resumeRead(); });
+        }
+        m_handler(&*popped.event);
+        if (popped.event->kind == 0) {
+            if (!m_events.stopped()) {
+                m_closedHandled(self);
+            }
+            return;
+        }
+    }
+}
+
+}  // namespace lanzhou::transport

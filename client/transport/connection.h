@@ -1,0 +1,129 @@
+#pragma once
+
+#include <array>
+#include <asio.hpp>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "client/transport/connection_event.h"
+#include "client/transport/event_queue.h"
+#include "protocol/frame_codec.h"
+
+namespace lanzhou::transport {
+
+// One open TCP connection of ERPCClient with its two threads.
+//
+// The I/O thread runs an io_context with the receive loop (async_read_some
+// into a ChunkDecoder) and the send loop (one message at a time from a FIFO
+// queue, framed and written with async_write_some). Both idle rules use
+// steady_timers that exist only while there is something to time: a partial
+// chunk on the receiving side, a write in flight on the sending side. An idle
+// connection therefore sleeps in the reactor without wake-ups.
+//
+// The event thread pops the FIFO event queue and calls the handler.
+//
+// Idle sending: a write that makes no progress for `idle` marks its message
+// abandoned. The write itself stays pending (cancelling it would need
+// socket.cancel(), which cancels the read as well); when it completes, the
+// rest of the abandoned message is dropped and the next message is taken.
+//
+// Lifetime: the owner (ERPCClient) calls start(), later requestStop() and
+// shutdown() from one thread, and joins or detaches the event thread. The
+// event thread keeps the object alive through a shared_ptr of its own.
+class Connection final : public std::enable_shared_from_this<Connection> {
+  public:
+    using EventHandler = std::function<void(const ConnectionEvent*)>;
+    // Called on the event thread after the handler has returned for a closed
+    // event, unless the connection was stopped meanwhile.
+    using ClosedHandled = std::function<void(const std::shared_ptr<Connection>&)>;
+
+    // Connects, blocking, to the endpoint; nullptr when that fails.
+    static std::shared_ptr<Connection> open(const asio::ip::tcp::endpoint& endpoint,
+                                            std::chrono::milliseconds idle);
+
+    ~Connection();
+
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Starts the I/O thread and the event thread. False when a thread
+    // cannot be started (nothing is left running then).
+    bool start(EventHandler handler, ClosedHandled closedHandled);
+
+    // Queues one message; a no-op after requestStop().
+    void send(std::string_view message);
+
+    // No handler call starts after this returns; later events are dropped.
+    void requestStop();
+
+    // Stops the I/O thread and joins it, closes the socket and discards both
+    // queues. Call once, after requestStop().
+    void shutdown();
+
+    bool isEventThread() const;
+    // Joins the event thread; false (and nothing done) on the event thread.
+    bool joinEventThread();
+    void detachEventThread();
+
+  private:
+    Connection(std::chrono::milliseconds idle);
+
+    // I/O thread.
+    void startRead();
+    void onRead(const asio::error_code& error, std::size_t size);
+    void resumeRead();
+    void armPartialTimer();
+    void disarmPartialTimer();
+    void onKick();
+    void writeNext();
+    void writeSome();
+    void onWritten(const asio::error_code& error, std::size_t size);
+    void armWriteTimer();
+    void disarmWriteTimer();
+
+    // Event thread.
+    void eventLoop(std::shared_ptr<Connection> self);
+
+    const std::chrono::milliseconds m_idle;
+    asio::io_context m_io;
+    asio::executor_work_guard<asio::io_context::executor_type> m_work;
+    asio::ip::tcp::socket m_socket;
+    EventHandler m_handler;
+    ClosedHandled m_closedHandled;
+    EventQueue m_events;
+
+    // Receiving (I/O thread only).
+    std::array<char, protocol::kMaxReadSize> m_readBuffer{};
+    protocol::ChunkDecoder m_decoder;
+    asio::steady_timer m_partialTimer;
+    std::uint64_t m_partialGeneration = 0;
+    bool m_readPaused = false;
+    bool m_readEnded = false;
+
+    // Sending: the queue is shared with send(), the rest is I/O thread only.
+    std::mutex m_sendMutex;
+    std::deque<std::string> m_sendQueue;
+    bool m_kickPosted = false;
+    bool m_sendStopped = false;
+    protocol::FrameEncoder m_encoder;
+    std::string m_out;  // chunks of the message being written
+    std::size_t m_outPos = 0;
+    bool m_writing = false;
+    bool m_abandoned = false;
+    asio::steady_timer m_writeTimer;
+    std::uint64_t m_writeGeneration = 0;
+
+    std::thread m_ioThread;
+    std::thread m_eventThread;
+    std::thread::id m_eventThreadId;
+};
+
+}  // namespace lanzhou::transport

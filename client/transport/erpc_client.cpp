@@ -1,0 +1,193 @@
+#include "client/transport/erpc_client.h"
+
+#include <atomic>
+#include <mutex>
+#include <utility>
+
+#include "client/transport/connection.h"
+#include "client/transport/connection_event.h"
+#include "client/transport/host_lookup.h"
+
+namespace lanzhou::transport {
+
+// Ownership of the connection's threads: whoever takes the live connection
+// out of m_connection shuts it down and joins its event thread. The event
+// thread cannot join itself; when it is the one closing (a closed event, or
+// close() from inside the handler) the connection is parked in m_retired,
+// and the next close(), connect() or the destructor joins it.
+class ERPCClient::Impl final {
+  public:
+    explicit Impl(Limits limits) : m_limits(limits) {}
+
+    ~Impl() {
+        close();
+        std::shared_ptr<Connection> retired;
+        {
+            std::lock_guard lock(m_mutex);
+            retired = std::move(m_retired);
+        }
+        if (retired && !retired->joinEventThread()) {
+            // Destroyed from inside its own handler: the event thread only
+            // touches its connection (which it keeps alive) from here on.
+            retired->detachEventThread();
+        }
+    }
+
+    bool connect(int port, const std::string& host, EventHandler handler) {
+        if (port < 0 || port > 65535 || !handler) {
+            return false;
+        }
+        joinRetired();
+        std::lock_guard connecting(m_connectMutex);
+        if (connected()) {
+            return false;
+        }
+        const auto endpoint = lookUpEndpoint(host, static_cast<std::uint16_t>(port));
+        if (!endpoint) {
+            return false;
+        }
+        auto connection = Connection::open(*endpoint, m_limits.idle);
+        if (!connection) {
+            return false;
+        }
+        std::lock_guard lock(m_mutex);
+        if (m_connection) {
+            return false;
+        }
+        // Installed before the threads start, so that a closed event that
+        // arrives at once finds its connection.
+        m_connection = connection;
+        m_connected = true;
+        const bool started = connection->start(
+            [handler = std::move(handler)](const ConnectionEvent* event) { handler(event); },
+            [this](const std::shared_ptr<Connection>& self) { closeFromEventThread(self); });
+        if (!started) {
+            m_connection.reset();
+            m_connected = false;
+        }
+        return started;
+    }
+
+    bool send(std::string_view message) {
+        std::shared_ptr<Connection> connection;
+        {
+            std::lock_guard lock(m_mutex);
+            connection = m_connection;
+        }
+        if (!connection) {
+            return false;
+        }
+        if (!message.empty()) {
+            connection->send(message);
+        }
+        return true;
+    }
+
+    void close() {
+        std::shared_ptr<Connection> live;
+        std::shared_ptr<Connection> retired;
+        {
+            std::lock_guard lock(m_mutex);
+            live = std::move(m_connection);
+            m_connected = false;
+            if (m_retired && !m_retired->isEventThread()) {
+                retired = std::move(m_retired);
+            }
+            if (live) {
+                live->requestStop();
+                if (live->isEventThread()) {
+                    m_retired = live;  // joined later, by another thread
+                }
+            }
+        }
+        if (live) {
+            live->shutdown();
+            live->joinEventThread();  // no-op on its own event thread
+        }
+        if (retired) {
+            retired->joinEventThread();
+        }
+    }
+
+    bool connected() const { return m_connected.load(); }
+
+  private:
+    // After the handler has returned for a closed event.
+    void closeFromEventThread(const std::shared_ptr<Connection>& connection) {
+        std::shared_ptr<Connection> previous;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_connection != connection) {
+                return;  // closed meanwhile by someone else
+            }
+            m_connection.reset();
+            m_connected = false;
+            connection->requestStop();
+            previous = std::exchange(m_retired, connection);
+        }
+        connection->shutdown();
+        if (previous) {
+            previous->joinEventThread();
+        }
+    }
+
+    void joinRetired() {
+        std::shared_ptr<Connection> retired;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_retired && !m_retired->isEventThread()) {
+                retired = std::move(m_retired);
+            }
+        }
+        if (retired) {
+            retired->joinEventThread();
+        }
+    }
+
+    const Limits m_limits;
+    std::mutex m_connectMutex;   // one connect() at a time
+    mutable std::mutex m_mutex;  // m_connection, m_retired
+    std::shared_ptr<Connection> m_connection;
+    std::shared_ptr<Connection> m_retired;
+    std::atomic<bool> m_connected{false};
+};
+
+ERPCClient::ERPCClient() : ERPCClient(Limits{}) {}
+
+ERPCClient::ERPCClient(Limits limits) : m_impl(std::make_unique<Impl>(limits)) {}
+
+ERPCClient::~ERPCClient() {
+    m_impl->close();
+}
+
+bool ERPCClient::connect(int port, const std::string& host, EventHandler handler) {
+    return m_impl->connect(port, host, std::move(handler));
+}
+
+bool ERPCClient::send(std::string_view message) {
+    return m_impl->send(message);
+}
+
+void ERPCClient::close() {
+    m_impl->close();
+}
+
+bool ERPCClient::connected() const {
+    return m_impl->connected();
+}
+
+int ERPCClient::eventKind(const ConnectionEvent* event) const {
+    if (event == nullptr || !m_impl->connected()) {
+        return -1;
+    }
+    return event->kind;
+}
+
+std::optional<std::string_view> ERPCClient::eventData(const ConnectionEvent* event) const {
+    if (event == nullptr || !m_impl->connected() || event->kind != 1) {
+        return std::nullopt;
+    }
+    return std::string_view(event->data);
+}
+
+}  // namespace lanzhou::transport
