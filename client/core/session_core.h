@@ -35,10 +35,10 @@ std::optional<Endpoint> parseEndpoint(std::string_view text);
 // lanzhou-cli each build one with their own Scheduler and SessionView.
 // Everything but construction runs on the session thread.
 class SessionCore final {
-public:
+  public:
     struct Options {
-        std::string runDirectory;                 // GBK path text
-        std::optional<Endpoint> serverOverride;   // instead of the line xl selects
+        std::string runDirectory;                     // GBK path text
+        std::optional<Endpoint> serverOverride;       // instead of the line xl selects
         std::function<std::string()> adapterAddress;  // default: the platform's
         transport::ERPCClient::Limits limits{};
     };
@@ -76,7 +76,7 @@ public:
     RequestSender& sender() { return m_sender; }
     transport::ERPCClient& client() { return m_client; }
 
-private:
+  private:
     Scheduler& m_scheduler;
     Options m_options;
     ConfigFile m_config;
@@ -89,6 +89,9 @@ private:
     Heartbeat m_heartbeat;
     SessionActions m_actions;
     MessageDispatcher m_dispatcher;
+    // Held while the core lives; events posted to the session thread check it
+    // before they touch the dispatcher.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
 }  // namespace lanzhou::core

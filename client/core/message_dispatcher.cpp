@@ -1,0 +1,366 @@
+#include "client/core/message_dispatcher.h"
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <variant>
+
+#include "client/core/alert_list_model.h"
+#include "client/core/client_session.h"
+#include "client/core/expiry.h"
+#include "client/core/heartbeat.h"
+#include "client/core/notice_fragment.h"
+#include "client/core/popup_rules.h"
+#include "client/core/request_sender.h"
+#include "client/core/session_actions.h"
+#include "client/core/session_view.h"
+#include "client/core/startup_settings.h"
+#include "client/core/texts.h"
+#include "client/core/version_check.h"
+#include "protocol/gbk_text.h"
+#include "protocol/packed_payload.h"
+
+namespace lanzhou::core {
+
+namespace {
+
+using protocol::ServerCode;
+
+// The body of the expected type, or null when the message did not have the
+// layout its code requires.
+template <typename T>
+const T* bodyOf(const protocol::ServerMessage& message) {
+    return std::get_if<T>(&message.body);
+}
+
+// Channel index of a notice's channel text "0" to "5"; -1 otherwise.
+int noticeChannel(std::string_view channel) {
+    if (channel.size() == 1 && channel[0] >= '0' && channel[0] <= '5') {
+        return channel[0] - '0';
+    }
+    return -1;
+}
+
+// The fixed texts of the account answers and the action each arms.
+struct AccountAnswer {
+    ServerCode code;
+    std::string_view text;
+    SessionAction action;
+};
+
+constexpr AccountAnswer kAccountAnswers[] = {
+    {ServerCode::RegisterDuplicateMachine, text::kDuplicateMachine, SessionAction::Prompt},
+    {ServerCode::RegisterAccountExists, text::kAccountExists, SessionAction::Prompt},
+    {ServerCode::RegisterFailed, text::kRegisterFailed, SessionAction::Prompt},
+    {ServerCode::RegisterSucceeded, text::kRegisterSucceeded, SessionAction::AdoptAccount},
+    {ServerCode::RechargeBadAccount, text::kRechargeBadAccount, SessionAction::Prompt},
+    {ServerCode::RechargeBadPassword, text::kRechargeBadPassword, SessionAction::Prompt},
+    {ServerCode::RechargeBadCard, text::kRechargeBadCard, SessionAction::Prompt},
+    {ServerCode::RechargeCardExpired, text::kRechargeCardExpired, SessionAction::Prompt},
+    {ServerCode::RechargeFailed, text::kRechargeFailed, SessionAction::Prompt},
+    {ServerCode::RechargeSucceeded, text::kRechargeSucceeded, SessionAction::Prompt},
+    {ServerCode::LoginRefused, text::kLoginFailed, SessionAction::Prompt},
+    {ServerCode::UserDataWrong, text::kUserDataWrong, SessionAction::Prompt},
+    {ServerCode::PasswordChangeFailed, text::kPasswordChangeFailed, SessionAction::Prompt},
+    {ServerCode::PasswordChanged, text::kPasswordChanged, SessionAction::AdoptAccount},
+};
+
+// The handlers of one message; a short-lived view of the context.
+class Handlers final {
+  public:
+    explicit Handlers(const DispatcherContext& context) : c(context) {}
+
+    void handle(const protocol::ServerMessage& message);
+
+  private:
+    void version(const protocol::ServerMessage& message);
+    void sessionConfig(const protocol::ServerMessage& message);
+    void bulletin(const protocol::ServerMessage& message);
+    void serverTime(const protocol::ServerMessage& message);
+    void channels(const protocol::ServerMessage& message);
+    void webPages(const protocol::ServerMessage& message);
+    void loginAccepted(const protocol::LoginAccepted& login);
+    void enter(const LoginFormState& form);
+    void retrievedPassword(const protocol::ServerMessage& message);
+    bool forThisAudience(const protocol::AlertRecord& record) const;
+    void alertPopup(const protocol::AlertRecord& record);
+    void notice(const protocol::NoticeRecord& record, SessionAction action);
+    void prompt(std::string_view utf8Text, SessionAction action);
+
+    const DispatcherContext& c;
+};
+
+void Handlers::handle(const protocol::ServerMessage& message) {
+    switch (message.code) {
+        case ServerCode::Version:
+            version(message);
+            return;
+        case ServerCode::SessionConfig:
+            sessionConfig(message);
+            return;
+        case ServerCode::Bulletin:
+            bulletin(message);
+            return;
+        case ServerCode::ServerTime:
+            serverTime(message);
+            return;
+        case ServerCode::Channels:
+            channels(message);
+            return;
+        case ServerCode::WebPages:
+            webPages(message);
+            return;
+        case ServerCode::LoginAccepted:
+            if (const auto* login = bodyOf<protocol::LoginAccepted>(message)) {
+                loginAccepted(*login);
+            }
+            return;
+        case ServerCode::PasswordRetrieved:
+            retrievedPassword(message);
+            return;
+        case ServerCode::LoggedInElsewhere:
+            c.session.promptText = gbk(text::kLoggedInElsewhere);
+            c.actions.arm(SessionAction::ForcedOffline);
+            c.sender.sendRequest(protocol::request::kLogout);
+            return;
+        case ServerCode::KickedByAdministrator:
+            c.sender.sendRequest(protocol::request::kLogout);
+            c.actions.arm(SessionAction::ForcedOffline);
+            c.session.promptText = gbk(text::kKickedByAdministrator);
+            return;
+        case ServerCode::AlertAdded:
+            if (const auto* record = bodyOf<protocol::AlertRecord>(message);
+                record != nullptr && forThisAudience(*record)) {
+                c.alerts.place(*record, c.session.serverTime.now());
+                alertPopup(*record);
+            }
+            return;
+        case ServerCode::AlertChanged:
+            if (const auto* record = bodyOf<protocol::AlertRecord>(message);
+                record != nullptr && forThisAudience(*record)) {
+                c.alerts.update(*record, c.session.serverTime.now());
+                alertPopup(*record);
+            }
+            return;
+        case ServerCode::AlertsRemoved:
+            if (const auto* ids = bodyOf<std::vector<std::string>>(message)) {
+                c.alerts.remove(*ids);
+            }
+            return;
+        case ServerCode::NoticeAdded:
+            if (const auto* record = bodyOf<protocol::NoticeRecord>(message)) {
+                notice(*record, SessionAction::NoticeArrived);
+            }
+            return;
+        case ServerCode::NoticeChanged:
+            if (const auto* record = bodyOf<protocol::NoticeRecord>(message)) {
+                notice(*record, SessionAction::NoticeEdited);
+            }
+            return;
+        case ServerCode::NoticesRemoved:
+            return;  // the client keeps no notices
+        case ServerCode::AlertList:
+            if (const auto* records = bodyOf<std::vector<protocol::AlertRecord>>(message)) {
+                c.alerts.replaceAll(*records, c.session.serverTime.now());
+            } else {
+                // A list without records empties both lists.
+                c.alerts.replaceAll({}, c.session.serverTime.now());
+            }
+            return;
+        case ServerCode::Unknown:
+            return;
+        default:
+            break;
+    }
+    for (const auto& answer : kAccountAnswers) {
+        if (answer.code == message.code) {
+            prompt(answer.text, answer.action);
+            return;
+        }
+    }
+}
+
+void Handlers::version(const protocol::ServerMessage& message) {
+    // ver.txt is read before the count test: a malformed "#54" still
+    // refreshes the local version.
+    c.session.localVersion = readLocalVersion(c.session.runDirectory);
+    if (const auto* info = bodyOf<protocol::VersionInfo>(message)) {
+        c.session.serverVersion = info->serverVersion;
+        c.session.updateArgument = info->updateArgument;
+    }
+    c.sender.sendRequest(protocol::request::kSessionConfig);
+}
+
+void Handlers::sessionConfig(const protocol::ServerMessage& message) {
+    if (const auto* config = bodyOf<protocol::SessionConfig>(message)) {
+        auto& settings = c.session.settings;
+        mergeSessionConfig(settings, *config);
+        LoginWindowConfig window;
+        window.caption = config->productTitle;
+        window.labelColour = config->labelColour;
+        window.hideBulletin = config->loginBulletinHidden;
+        window.height = config->loginBulletinHidden ? 309 : 429;
+        // A contact button, once shown by an earlier message, stays shown: the
+        // kept contact is only replaced by a non-empty one.
+        window.showSupportQq = !settings.supportQq.empty();
+        window.showSupportShopChat = !settings.supportShopChat.empty();
+        c.view.applyLoginConfig(window);
+        c.heartbeat.start(settings.heartbeatSeconds);
+    }
+    c.sender.sendRequest(protocol::request::kBulletin);
+}
+
+void Handlers::bulletin(const protocol::ServerMessage& message) {
+    if (const auto* html = bodyOf<std::string>(message)) {
+        c.session.loginBulletin = *html;
+        c.actions.arm(SessionAction::VersionCheck);
+    }
+    c.sender.sendRequest(protocol::request::kServerTime);
+}
+
+void Handlers::serverTime(const protocol::ServerMessage& message) {
+    const auto* time = bodyOf<protocol::DateTime>(message);
+    c.session.serverTime.start(time != nullptr ? *time : protocol::DateTime::null());
+    c.sender.sendRequest(protocol::request::kChannels);
+}
+
+void Handlers::channels(const protocol::ServerMessage& message) {
+    if (const auto* table = bodyOf<protocol::ChannelTable>(message)) {
+        for (std::size_t k = 0; k < table->size(); ++k) {
+            auto& kept = c.session.channels[k];
+            const auto& incoming = (*table)[k];
+            kept.name = incoming.name;
+            kept.openToFreeUsers = kept.openToFreeUsers || incoming.openToFreeUsers;
+            kept.disabled = kept.disabled || incoming.disabled;
+        }
+    }
+    c.sender.sendRequest(protocol::request::kWebPages);
+}
+
+void Handlers::webPages(const protocol::ServerMessage& message) {
+    if (const auto* table = bodyOf<protocol::WebPageTable>(message)) {
+        for (std::size_t k = 0; k < table->size(); ++k) {
+            auto& kept = c.session.webPages[k];
+            const auto& incoming = (*table)[k];
+            kept.name = incoming.name;
+            kept.address = incoming.address;
+            kept.openToFreeUsers = kept.openToFreeUsers || incoming.openToFreeUsers;
+            kept.hidden = kept.hidden || incoming.hidden;
+        }
+    }
+}
+
+void Handlers::loginAccepted(const protocol::LoginAccepted& login) {
+    auto& session = c.session;
+    const auto& settings = session.settings;
+
+    if (settings.machineBinding && login.boundAdapter != "0") {
+        const std::string here = c.adapterAddress ? c.adapterAddress() : std::string{};
+        if (here != login.boundAdapter) {
+            prompt(text::kWrongMachine, SessionAction::Prompt);
+            return;
+        }
+    }
+
+    const LoginFormState form = c.view.loginForm();
+    session.accountName = form.account;
+    session.expiryTime = login.expiry;
+    session.userType = login.userType;
+
+    if (loginIsCurrent(session.userType, session.expiryTime, session.serverTime.now())) {
+        enter(form);
+        return;
+    }
+    if (settings.refuseUnpaid) {
+        if (session.userType == 0) {
+            prompt(text::kUnpaidRefused, SessionAction::Prompt);
+        } else if (session.userType == 1) {
+            prompt(text::kExpiredRefused, SessionAction::Prompt);
+        }
+        c.sender.sendRequest(protocol::request::kLogout);
+        return;
+    }
+    if (session.userType == 0) {
+        enter(form);
+    } else if (session.userType == 1) {
+        session.userType = 0;  // an expired member is let in as a free user
+        prompt(text::kExpiredLetIn, SessionAction::ExpiredLogin);
+    }
+}
+
+void Handlers::enter(const LoginFormState& form) {
+    if (form.remember) {
+        rememberCredentials(c.config, Credentials{form.account, form.password});
+    }
+    c.actions.arm(SessionAction::EnterMain);
+}
+
+void Handlers::retrievedPassword(const protocol::ServerMessage& message) {
+    const auto* body = bodyOf<std::string>(message);
+    const std::string password = body != nullptr ? *body : std::string{};
+    c.view.setRetrievedPassword(password);
+    c.session.promptText = gbk(text::kPasswordRetrieved) + password;
+    c.actions.arm(SessionAction::Prompt);
+}
+
+bool Handlers::forThisAudience(const protocol::AlertRecord& record) const {
+    return record.audience == std::to_string(c.session.userType);
+}
+
+void Handlers::alertPopup(const protocol::AlertRecord& record) {
+    if (!alertPopupWanted(record.popup, c.session.popupHint)) {
+        return;
+    }
+    auto& slots = c.session.popupRecord.slots;
+    slots[0] = std::string(kAlertPopupKind);
+    slots[1] = formatAlertTime(protocol::parseDateTime(record.time));
+    slots[2] = record.code;
+    slots[3] = record.name;
+    slots[4] = record.operation;
+    slots[5] = record.buy;
+    slots[6] = record.sell;
+    c.actions.arm(SessionAction::AlertPopup);
+}
+
+void Handlers::notice(const protocol::NoticeRecord& record, SessionAction action) {
+    const int channel = noticeChannel(record.channel);
+    if (channel < 0) {
+        // No channel: nothing to show, and the previous notice is not shown
+        // again either.
+        return;
+    }
+    auto& session = c.session;
+    const bool readable =
+        noticeReadable(session.userType, session.channels[static_cast<std::size_t>(channel)]);
+    session.popupNoticeHtml = noticeFragment(record, session.settings, readable);
+    session.popupRecord.slots[0] = record.channel;
+    session.popupRecord.slots[1] = record.popup;
+    c.actions.arm(action);
+}
+
+void Handlers::prompt(std::string_view utf8Text, SessionAction action) {
+    c.session.promptText = gbk(utf8Text);
+    c.actions.arm(action);
+}
+
+}  // namespace
+
+MessageDispatcher::MessageDispatcher(DispatcherContext context) : m_context(std::move(context)) {}
+
+void MessageDispatcher::onConnectionEvent(int kind, std::string_view data) {
+    if (kind == 0) {
+        m_context.session.promptText = gbk(text::kDisconnected);
+        m_context.view.connectionClosed(m_context.session.promptText);
+        return;
+    }
+    if (kind == 1) {
+        const std::string bytes = protocol::unpack(data);
+        dispatch(protocol::untilZero(bytes));
+    }
+}
+
+void MessageDispatcher::dispatch(std::string_view text) {
+    Handlers(m_context).handle(protocol::parseServerMessage(text));
+}
+
+}  // namespace lanzhou::core

@@ -1,0 +1,165 @@
+#include "client/core/session_core.h"
+
+#include <string>
+#include <utility>
+
+#include "client/core/scheduler.h"
+#include "platform/adapter_address.h"
+#include "platform/paths.h"
+#include "protocol/message_catalogue.h"
+
+namespace lanzhou::core {
+
+namespace {
+
+SessionCore::Options withDefaults(SessionCore::Options options) {
+    if (!options.adapterAddress) {
+        options.adapterAddress = [] { return platform::firstAdapterAddress(); };
+    }
+    return options;
+}
+
+// The configuration file exists (with its defaults when it did not) before
+// the start-up settings are read from it.
+StartupSettings readPreparedSettings(const ConfigFile& config, std::string_view runDirectory) {
+    static_cast<void>(config.ensure());
+    return readStartupSettings(config, runDirectory);
+}
+
+}  // namespace
+
+std::optional<Endpoint> parseEndpoint(std::string_view text) {
+    const auto colon = text.rfind(':');
+    if (colon == std::string_view::npos || colon == 0) {
+        return std::nullopt;
+    }
+    const std::string_view portText = text.substr(colon + 1);
+    if (portText.empty() || portText.size() > 5) {
+        return std::nullopt;
+    }
+    int port = 0;
+    for (const char ch : portText) {
+        if (ch < '0' || ch > '9') {
+            return std::nullopt;
+        }
+        port = port * 10 + (ch - '0');
+    }
+    if (port > 65535) {
+        return std::nullopt;
+    }
+    return Endpoint{std::string(text.substr(0, colon)), port};
+}
+
+SessionCore::SessionCore(Scheduler& scheduler, SessionView& view, Options options)
+    : m_scheduler(scheduler),
+      m_options(withDefaults(std::move(options))),
+      m_config(platform::pathFromGbk(m_options.runDirectory + "\\k_config.ini")),
+      m_startup(readPreparedSettings(m_config, m_options.runDirectory)),
+      m_client(m_options.limits),
+      m_sender(m_client),
+      m_heartbeat(scheduler, m_sender),
+      m_actions(scheduler, m_session, view, m_config),
+      m_dispatcher(DispatcherContext{m_session, view, m_actions, m_alerts, m_sender, m_config,
+                                     m_heartbeat, m_options.adapterAddress}) {
+    m_session.runDirectory = m_options.runDirectory;
+}
+
+SessionCore::~SessionCore() {
+    // After close() no worker calls the handler; events already posted to the
+    // session thread find the token gone and do nothing.
+    m_client.close();
+    m_alive.reset();
+}
+
+bool SessionCore::open() {
+    m_line = chooseServerLine(m_startup.xl);
+    m_session.lineIndex = m_line.index;
+
+    std::string host = m_line.host;
+    int port = m_line.port;
+    if (m_options.serverOverride) {
+        host = m_options.serverOverride->host;
+        port = m_options.serverOverride->port;
+    }
+
+    std::weak_ptr<int> alive = m_alive;
+    const bool connected =
+        m_client.connect(port, host, [this, alive](const transport::ConnectionEvent* event) {
+            // On the transport's event thread: copy the event, hand it over.
+            const int kind = m_client.eventKind(event);
+            if (kind < 0) {
+                return;
+            }
+            std::string data(m_client.eventData(event).value_or(std::string_view{}));
+            m_scheduler.post([this, alive, kind, data = std::move(data)] {
+                if (alive.lock()) {
+                    m_dispatcher.onConnectionEvent(kind, data);
+                }
+            });
+        });
+    if (!connected) {
+        return false;
+    }
+
+    m_sender.sendRequest(protocol::request::kVersion);
+    m_session.soundHint = m_startup.soundHint;
+    m_session.popupHint = m_startup.popupHint;
+    m_session.soundFile = m_startup.soundFile;
+    return true;
+}
+
+std::optional<FormRefusal> SessionCore::login(const LoginFields& fields) {
+    if (auto refusal = checkLogin(fields)) {
+        return refusal;
+    }
+    m_sender.sendRequest(loginRequest(fields));
+    return std::nullopt;
+}
+
+void SessionCore::rememberBoxClicked(bool ticked, const Credentials& form) {
+    storeRememberBox(m_config, ticked, form);
+}
+
+std::optional<FormRefusal> SessionCore::registerAccount(const RegistrationFields& fields) {
+    const auto& settings = m_session.settings;
+    if (auto refusal = checkRegistration(fields, settings.registrationClosed)) {
+        return refusal;
+    }
+    m_sender.sendRequest(
+        registrationRequest(fields, m_options.adapterAddress(), settings.registrationFlag));
+    return std::nullopt;
+}
+
+std::optional<FormRefusal> SessionCore::recharge(const RechargeFields& fields) {
+    if (auto refusal = checkRecharge(fields)) {
+        return refusal;
+    }
+    m_sender.sendRequest(rechargeRequest(fields));
+    return std::nullopt;
+}
+
+std::optional<FormRefusal> SessionCore::changePassword(const ChangePasswordFields& fields) {
+    if (auto refusal = checkChangePassword(fields)) {
+        return refusal;
+    }
+    m_sender.sendRequest(changePasswordRequest(fields));
+    return std::nullopt;
+}
+
+std::optional<FormRefusal> SessionCore::retrievePassword(const RetrievePasswordFields& fields) {
+    if (auto refusal = checkRetrievePassword(fields)) {
+        return refusal;
+    }
+    m_sender.sendRequest(retrievePasswordRequest(fields));
+    return std::nullopt;
+}
+
+void SessionCore::requestAlertList() {
+    m_sender.sendRequest(protocol::request::alertList(m_session.userType));
+}
+
+void SessionCore::close() {
+    m_client.close();
+}
+
+}  // namespace lanzhou::core
