@@ -108,7 +108,7 @@ struct DeferredState {
 };
 
 class LoopDeferredAction final : public DeferredAction {
-  public:
+public:
     LoopDeferredAction(EventLoop& loop, std::function<void()> work)
         : m_loop(loop), m_state(std::make_shared<DeferredState>()) {
         m_state->work = std::move(work);
@@ -152,7 +152,7 @@ class LoopDeferredAction final : public DeferredAction {
         });
     }
 
-  private:
+private:
     EventLoop& m_loop;
     std::shared_ptr<DeferredState> m_state;
 };
@@ -167,7 +167,7 @@ struct PeriodicState {
 };
 
 class LoopPeriodicTimer final : public PeriodicTimer {
-  public:
+public:
     LoopPeriodicTimer(EventLoop& loop, std::function<void()> work)
         : m_loop(loop), m_state(std::make_shared<PeriodicState>()) {
         m_state->work = std::move(work);
@@ -204,7 +204,7 @@ class LoopPeriodicTimer final : public PeriodicTimer {
 
     void stop() override { start(std::chrono::milliseconds{0}); }
 
-  private:
+private:
     // Called with the state's mutex held.
     static void schedule(EventLoop& loop, const std::shared_ptr<PeriodicState>& state,
                          std::uint64_t generation) {

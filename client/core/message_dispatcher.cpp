@@ -67,12 +67,12 @@ constexpr AccountAnswer kAccountAnswers[] = {
 
 // The handlers of one message; a short-lived view of the context.
 class Handlers final {
-  public:
+public:
     explicit Handlers(const DispatcherContext& context) : c(context) {}
 
     void handle(const protocol::ServerMessage& message);
 
-  private:
+private:
     void version(const protocol::ServerMessage& message);
     void sessionConfig(const protocol::ServerMessage& message);
     void bulletin(const protocol::ServerMessage& message);

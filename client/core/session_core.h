@@ -35,7 +35,7 @@ std::optional<Endpoint> parseEndpoint(std::string_view text);
 // lanzhou-cli each build one with their own Scheduler and SessionView.
 // Everything but construction runs on the session thread.
 class SessionCore final {
-  public:
+public:
     struct Options {
         std::string runDirectory;                     // GBK path text
         std::optional<Endpoint> serverOverride;       // instead of the line xl selects
@@ -76,7 +76,7 @@ class SessionCore final {
     RequestSender& sender() { return m_sender; }
     transport::ERPCClient& client() { return m_client; }
 
-  private:
+private:
     Scheduler& m_scheduler;
     Options m_options;
     ConfigFile m_config;

@@ -28,7 +28,7 @@ struct ViewCall {
 // copy of what the popup would show at that moment. Calls may come from
 // another thread (a real event loop); waitForCall() waits for them.
 class FakeSessionView final : public core::SessionView {
-  public:
+public:
     FakeSessionView() = default;
     explicit FakeSessionView(const core::ClientSession* session) : m_session(session) {}
 
@@ -70,7 +70,7 @@ class FakeSessionView final : public core::SessionView {
     void openPopup() override;
     void connectionClosed(const std::string& text) override;
 
-  private:
+private:
     void record(std::string name, std::string text = {});
     std::size_t countLocked(std::string_view name) const;
 

@@ -32,7 +32,7 @@ struct ManualScheduler::Shared {
 namespace {
 
 class ManualDeferredAction final : public core::DeferredAction {
-  public:
+public:
     ManualDeferredAction(std::weak_ptr<ManualScheduler::Shared> shared,
                          std::shared_ptr<ActionEntry> entry)
         : m_shared(std::move(shared)), m_entry(std::move(entry)) {}
@@ -59,13 +59,13 @@ class ManualDeferredAction final : public core::DeferredAction {
         shared->armed.push_back(m_entry);
     }
 
-  private:
+private:
     std::weak_ptr<ManualScheduler::Shared> m_shared;
     std::shared_ptr<ActionEntry> m_entry;
 };
 
 class ManualPeriodicTimer final : public core::PeriodicTimer {
-  public:
+public:
     ManualPeriodicTimer(std::weak_ptr<ManualScheduler::Shared> shared,
                         std::shared_ptr<TimerEntry> entry)
         : m_shared(std::move(shared)), m_entry(std::move(entry)) {}
@@ -77,7 +77,7 @@ class ManualPeriodicTimer final : public core::PeriodicTimer {
     }
     void stop() override { setPeriod(std::chrono::milliseconds{0}); }
 
-  private:
+private:
     void setPeriod(std::chrono::milliseconds period) {
         if (const auto shared = m_shared.lock()) {
             std::lock_guard lock(shared->mutex);

@@ -19,7 +19,7 @@ namespace lanzhou::test {
 // armed, and repeats until nothing is left. post() and arm() may be called
 // from any thread; run on one.
 class ManualScheduler final : public core::Scheduler {
-  public:
+public:
     ManualScheduler();
     ~ManualScheduler() override;
 
@@ -48,7 +48,7 @@ class ManualScheduler final : public core::Scheduler {
 
     struct Shared;
 
-  private:
+private:
     std::shared_ptr<Shared> m_shared;
 };
 

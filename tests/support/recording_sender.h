@@ -12,7 +12,7 @@ namespace lanzhou::test {
 
 // Keeps every request text (GBK) in the order it was sent.
 class RecordingSender final : public core::RequestSender {
-  public:
+public:
     void sendRequest(std::string_view gbkText) override {
         std::lock_guard lock(m_mutex);
         m_sent.emplace_back(gbkText);
@@ -29,7 +29,7 @@ class RecordingSender final : public core::RequestSender {
         return std::exchange(m_sent, {});
     }
 
-  private:
+private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_sent;
 };
