@@ -53,7 +53,7 @@ int daysInMonth(int year, int month) {
 
 // A cursor over the text that reads the small pieces of a date-time.
 class Reader final {
-  public:
+public:
     explicit Reader(std::string_view text) : m_text(text) {}
 
     bool atEnd() const { return m_position == m_text.size(); }
@@ -97,7 +97,7 @@ class Reader final {
 
     static bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-  private:
+private:
     static bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
     std::string_view m_text;

@@ -77,7 +77,7 @@ std::string MessageIdCounter::next() {
     if (m_counter > 9999) {
         m_counter = 10;
     }
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%04d", static_cast<int>(m_counter));
     return text;
 }

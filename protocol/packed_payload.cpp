@@ -26,7 +26,7 @@ std::uint32_t readLittleEndian(std::string_view bytes, std::size_t offset) {
 
 // Releases the inflate state however unpack leaves.
 class InflateStream final {
-  public:
+public:
     InflateStream() { m_ready = inflateInit(&m_stream) == Z_OK; }
     ~InflateStream() {
         if (m_ready) {
@@ -39,7 +39,7 @@ class InflateStream final {
     bool ready() const { return m_ready; }
     z_stream& get() { return m_stream; }
 
-  private:
+private:
     z_stream m_stream{};
     bool m_ready = false;
 };

@@ -1,0 +1,126 @@
+#include "protocol/gbk_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/gbk_literal.h"
+
+namespace lanzhou::protocol {
+namespace {
+
+using namespace std::string_literals;
+using test::G;
+using Pieces = std::vector<std::string>;
+
+Pieces split(std::string_view text, std::string_view separator) {
+    const std::vector<std::string_view> views = splitPieces(text, separator);
+    return Pieces(views.begin(), views.end());
+}
+
+// "亅" is GBK 81 7C: its trail byte is "|". "乗" is 81 5C.
+const std::string kTrailPipe = "\x81\x7C";
+
+TEST(GbkText, SplitsAtFieldSeparators) {
+    struct Case {
+        const char* name;
+        std::string text;
+        Pieces expected;
+    };
+    const std::vector<Case> cases = {
+        {"empty text", "", {}},
+        {"no separator", "abc", {"abc"}},
+        {"two pieces", "a|b", {"a", "b"}},
+        {"empty piece between", "a||b", {"a", "", "b"}},
+        {"empty first piece", "|a", {"", "a"}},
+        {"trailing separator adds no piece", "a|b|", {"a", "b"}},
+        {"separator alone", "|", {""}},
+        {"two separators", "||", {"", ""}},
+        {"pipe as trail byte does not split",
+         "a" + kTrailPipe + "b|c",
+         {"a\x81\x7C"
+          "b",
+          "c"}},
+        {"lead byte at the very end stands alone", "a|b\x81", {"a", "b\x81"}},
+        {"lead byte before a final pipe takes it along", "a|\x81|", {"a", "\x81|"}},
+        {"double-byte text", G("账号|密码"), {G("账号"), G("密码")}},
+    };
+    for (const Case& c : cases) {
+        const Pieces got = split(c.text, kFieldSeparator);
+        EXPECT_EQ(got, c.expected) << c.name;
+    }
+}
+
+TEST(GbkText, SplitsAtDoubleByteSeparatorsOnlyAtCharacterBoundaries) {
+    const std::string star(kRecordSeparator);
+    const std::string mark(kRecordFieldSeparator);
+    EXPECT_EQ(G("☆"), star);
+    EXPECT_EQ(G("々"), mark);
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string_view separator;
+        Pieces expected;
+    };
+    const std::vector<Case> cases = {
+        {"records", "r1" + star + "r2" + star, kRecordSeparator, {"r1", "r2"}},
+        {"fields", "a" + mark + mark + "c", kRecordFieldSeparator, {"a", "", "c"}},
+        // B0 A1 is one character; the A1 EE that follows it straddles a boundary.
+        {"separator bytes across characters",
+         "\xB0\xA1\xEE"
+         "A",
+         kRecordSeparator,
+         {"\xB0\xA1\xEE"
+          "A"}},
+        {"first byte of separator alone at the end", "ab\xA1", kRecordSeparator, {"ab\xA1"}},
+        {"a one-byte text never matches", "|", kRecordSeparator, {"|"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(split(c.text, c.separator), c.expected) << c.name;
+    }
+}
+
+TEST(GbkText, ContainsCharacterOnlyAtBoundaries) {
+    EXPECT_TRUE(containsCharacter("ab|c", "|"));
+    EXPECT_FALSE(containsCharacter("ab" + kTrailPipe, "|"));
+    EXPECT_TRUE(containsCharacter(G("发☆布"), kRecordSeparator));
+    EXPECT_FALSE(
+        containsCharacter("\xB0\xA1\xEE"
+                          "A",
+                          kRecordSeparator));
+    EXPECT_FALSE(containsCharacter("", "|"));
+    EXPECT_FALSE(containsCharacter("abc", ""));
+}
+
+TEST(GbkText, UntilZero) {
+    EXPECT_EQ(untilZero("abc\0def"s), "abc");
+    EXPECT_EQ(untilZero("abc"), "abc");
+    EXPECT_EQ(untilZero("\0"s), "");
+}
+
+TEST(GbkText, LatinCaseFoldingLeavesDoubleByteCharactersAlone) {
+    // 81 41 and 81 61 are two different characters whose trail bytes are "A" and "a".
+    EXPECT_EQ(foldLatinCase("AbC\x81\x41Z"), "abc\x81\x41z");
+    EXPECT_EQ(foldLatinCase("\x81"), "\x81");
+    struct Case {
+        std::string a;
+        std::string b;
+        bool equal;
+    };
+    const Case cases[] = {
+        {"Demo", "dEMO", true},
+        {"demo", "demos", false},
+        {"\x81\x41", "\x81\x61", false},
+        {G("会员A"), G("会员a"), true},
+        {"", "", true},
+        {"[", "{", false},  // only letters fold
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(equalsIgnoringLatinCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+        EXPECT_EQ(foldLatinCase(c.a) == foldLatinCase(c.b), c.equal) << c.a << " / " << c.b;
+    }
+}
+
+}  // namespace
+}  // namespace lanzhou::protocol

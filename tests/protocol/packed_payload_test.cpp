@@ -1,0 +1,120 @@
+#include "protocol/packed_payload.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace lanzhou::protocol {
+namespace {
+
+using namespace std::string_literals;
+
+// A payload whose header announces `announced` instead of the true length.
+std::string withAnnouncedLength(std::string payload, std::uint32_t announced) {
+    for (int i = 0; i < 4; ++i) {
+        payload[4 + static_cast<std::size_t>(i)] = static_cast<char>((announced >> (8 * i)) & 0xFF);
+    }
+    return payload;
+}
+
+std::string randomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) {
+        c = static_cast<char>(generator() & 0xFF);
+    }
+    return bytes;
+}
+
+TEST(PackedPayload, PackMatchesTheVector) {
+    EXPECT_EQ(pack("#54"),
+              "\x0D\x0F\x3E\x03\x03\x00\x00\x00\x78\x9C\x53\x36\x35\x01\x00\x01\x0A\x00\x8D"s);
+}
+
+TEST(PackedPayload, EmptyInputIsTheHeaderAloneAndUnpacksToNothing) {
+    const std::string packed = pack("");
+    EXPECT_EQ(packed, "\x0D\x0F\x3E\x03\x00\x00\x00\x00"s);
+    EXPECT_EQ(unpack(packed), "");
+}
+
+TEST(PackedPayload, RoundTripsAnyNonEmptyInput) {
+    const std::string inputs[] = {
+        "1",
+        "#a3|demo|pw",
+        "\0zero\0bytes\0"s,
+        "\xD5\xCB\xBA\xC5|\xA1\xEE\xA1\xA9",
+        std::string(1 << 20, 'x'),  // compresses far below its size
+        randomBytes(100'000, 7),    // does not compress at all
+    };
+    for (const std::string& input : inputs) {
+        const std::string packed = pack(input);
+        ASSERT_GE(packed.size(), kPayloadHeaderSize);
+        EXPECT_EQ(unpack(packed), input) << "input of " << input.size() << " bytes";
+    }
+}
+
+TEST(PackedPayload, UnpackRefusesWhatIsNotAValidPayload) {
+    const std::string good = pack("hello, world");
+    std::string badMagic = good;
+    badMagic[0] = '\x0E';
+    std::string corrupt = good;
+    corrupt[12] = static_cast<char>(corrupt[12] ^ 0x55);
+    std::string badChecksum = good;
+    badChecksum.back() = static_cast<char>(badChecksum.back() ^ 0x01);
+
+    struct Case {
+        const char* name;
+        std::string payload;
+    };
+    const Case cases[] = {
+        {"empty", ""},
+        {"seven bytes", good.substr(0, 7)},
+        {"wrong magic", badMagic},
+        {"header only, length announced", good.substr(0, kPayloadHeaderSize)},
+        {"truncated stream", good.substr(0, good.size() - 3)},
+        {"corrupt stream", corrupt},
+        {"bad checksum", badChecksum},
+        {"announced length 0", withAnnouncedLength(good, 0)},
+        {"announced below half the true length", withAnnouncedLength(good, 5)},
+        {"announced above the cap",
+         withAnnouncedLength(good, static_cast<std::uint32_t>(kMaxMessageSize + 1))},
+        {"announced 0xFFFFFFFF", withAnnouncedLength(good, 0xFFFFFFFFu)},
+        {"not a zlib stream", "\x0D\x0F\x3E\x03\x05\x00\x00\x00hello"s},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(unpack(c.payload), "") << c.name;
+    }
+}
+
+TEST(PackedPayload, UnpackReturnsWhatZlibProducedWhateverTheAnnouncedLength) {
+    const std::string text = "hello, world";  // 12 bytes
+    const std::string good = pack(text);
+    struct Case {
+        std::uint32_t announced;
+        const char* why;
+    };
+    const Case cases[] = {
+        {12, "exact"},
+        {1000, "larger than the true length"},
+        {6, "exactly half: the output fills the capacity"},
+        {static_cast<std::uint32_t>(kMaxMessageSize), "the largest accepted"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(unpack(withAnnouncedLength(good, c.announced)), text) << c.why;
+    }
+}
+
+TEST(PackedPayload, UnpackIgnoresBytesAfterTheEndOfTheStream) {
+    EXPECT_EQ(unpack(pack("#TM") + "trailing junk"), "#TM");
+}
+
+TEST(PackedPayload, InflationBombIsRefused) {
+    // 8 MiB of zeros announced as 1000 bytes: stops at 2000 bytes of output.
+    const std::string bomb = withAnnouncedLength(pack(std::string(8 << 20, '\0')), 1000);
+    EXPECT_EQ(unpack(bomb), "");
+}
+
+}  // namespace
+}  // namespace lanzhou::protocol
