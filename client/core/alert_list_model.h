@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
@@ -49,7 +50,7 @@ private:
     // Stored bottom first, so that inserting on top is an append.
     std::size_t storageIndex(int row) const { return m_rows.size() - 1 - static_cast<std::size_t>(row); }
 
-    std::vector<AlertRow> m_rows;
+    std::deque<AlertRow> m_rows;  // no bulk copies as it grows
     std::unordered_map<std::string, int> m_idCounts;  // folded id -> rows holding it
 };
 

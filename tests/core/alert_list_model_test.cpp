@@ -1,0 +1,209 @@
+#include "client/core/alert_list_model.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/gbk_literal.h"
+
+namespace lanzhou::core {
+namespace {
+
+using test::G;
+
+const protocol::DateTime kServer{2013, 11, 24, 15, 30, 0};
+
+protocol::AlertRecord record(std::string id, std::string time, std::string code = "600000") {
+    protocol::AlertRecord r;
+    r.id = std::move(id);
+    r.time = std::move(time);
+    r.code = std::move(code);
+    static const std::string name = G("浦发银行");
+    static const std::string operation = G("买入");
+    r.name = name;
+    r.operation = operation;
+    r.buy = "10.5";
+    r.sell = "11.2";
+    r.remark = "<b>note</b>";
+    r.audience = "1";
+    r.popup = "1";
+    return r;
+}
+
+// Records every notification as one line of text.
+class RecordingObserver final : public AlertListObserver {
+  public:
+    std::vector<std::string> calls;
+
+    void rowInserted(AlertListId list, int row) override { add("insert", list, row); }
+    void rowChanged(AlertListId list, int row) override { add("change", list, row); }
+    void rowRemoved(AlertListId list, int row) override { add("remove", list, row); }
+    void listsReset() override { calls.push_back("reset"); }
+
+  private:
+    void add(const char* what, AlertListId list, int row) {
+        calls.push_back(std::string(what) + (list == AlertListId::Today ? " today " : " history ") +
+                        std::to_string(row));
+    }
+};
+
+std::vector<std::string> ids(const AlertList& list) {
+    std::vector<std::string> result;
+    for (int i = 0; i < list.rowCount(); ++i) {
+        result.push_back(list.row(i)[0]);
+    }
+    return result;
+}
+
+class AlertListModelTest : public ::testing::Test {
+  protected:
+    AlertListModel model;
+    RecordingObserver observer;
+    void SetUp() override { model.setObserver(&observer); }
+    const AlertList& today() const { return model.list(AlertListId::Today); }
+    const AlertList& history() const { return model.list(AlertListId::History); }
+};
+
+TEST(AlertListChoice, ByDateAgainstTheServersDate) {
+    struct Case {
+        protocol::DateTime time;
+        AlertListId list;
+    };
+    const Case cases[] = {
+        {{2013, 11, 24, 0, 0, 0}, AlertListId::Today},
+        {{2013, 11, 24, 23, 59, 59}, AlertListId::Today},
+        {{2013, 11, 25, 8, 0, 0}, AlertListId::Today},  // tomorrow
+        {{2013, 11, 23, 23, 59, 59}, AlertListId::History},
+        {{2012, 11, 24, 15, 30, 0}, AlertListId::History},
+        {protocol::DateTime::null(), AlertListId::History},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(chooseAlertList(c.time, kServer), c.list) << protocol::formatDateTime(c.time);
+    }
+}
+
+TEST(AlertRowText, HasTheEightColumnsWithTheTimeNormalised) {
+    const AlertRow row = alertRow(record("A7", "2013/11/24 9:05:03"));
+    const AlertRow expected = {
+        "A7",   "2013-11-24 09:05:03", "600000", G("浦发银行"), G("买入"), "10.5",
+        "11.2", "<b>note</b>"};
+    EXPECT_EQ(row, expected);
+    EXPECT_EQ(alertRow(record("x", "garbage"))[1], "100-01-01 00:00:00");
+    EXPECT_EQ(formatAlertTime({2013, 11, 24, 9, 5, 3}), "2013-11-24 09:05:03");
+    EXPECT_EQ(formatAlertTime({987, 1, 2, 3, 4, 5}), "987-01-02 03:04:05");
+}
+
+TEST_F(AlertListModelTest, PlaceInsertsOnTopOfTheDatesList) {
+    model.place(record("1", "2013-11-24 09:00:00"), kServer);
+    model.place(record("2", "2013-11-23 09:00:00"), kServer);
+    model.place(record("3", "2013-11-24 10:00:00"), kServer);
+    model.place(record("4", "not a date"), kServer);
+    EXPECT_EQ(ids(today()), (std::vector<std::string>{"3", "1"}));
+    EXPECT_EQ(ids(history()), (std::vector<std::string>{"4", "2"}));
+    EXPECT_EQ(observer.calls, (std::vector<std::string>{"insert today 0", "insert history 0",
+                                                        "insert today 0", "insert history 0"}));
+}
+
+TEST_F(AlertListModelTest, ReplaceAllPutsTheLastOnTopWithOneReset) {
+    model.place(record("old", "2013-11-24 09:00:00"), kServer);
+    observer.calls.clear();
+    const std::vector<protocol::AlertRecord> records = {
+        record("a", "2013-11-24 09:00:00"), record("b", "2013-11-24 09:01:00"),
+        record("c", "2013-11-20 09:02:00"), record("d", "2013-11-24 09:03:00")};
+    model.replaceAll(records, kServer);
+    EXPECT_EQ(ids(today()), (std::vector<std::string>{"d", "b", "a"}));
+    EXPECT_EQ(ids(history()), (std::vector<std::string>{"c"}));
+    EXPECT_EQ(observer.calls, (std::vector<std::string>{"reset"}));
+    EXPECT_EQ(today().findRow("old"), -1);
+
+    model.clear();
+    EXPECT_EQ(today().rowCount() + history().rowCount(), 0);
+    EXPECT_EQ(observer.calls.back(), "reset");
+}
+
+TEST_F(AlertListModelTest, UpdateSearchesOnlyTheDatesListIgnoringLatinCase) {
+    model.place(record("Ab1", "2013-11-24 09:00:00"), kServer);
+    model.place(record("h1", "2013-11-20 09:00:00"), kServer);
+    model.place(record("zz", "2013-11-24 09:30:00"), kServer);
+    observer.calls.clear();
+
+    EXPECT_TRUE(model.update(record("aB1", "2013-11-24 11:00:00", "000001"), kServer));
+    EXPECT_EQ(today().row(1)[0], "aB1");  // column 0 too is overwritten
+    EXPECT_EQ(today().row(1)[1], "2013-11-24 11:00:00");
+    EXPECT_EQ(today().row(1)[2], "000001");
+    EXPECT_EQ(observer.calls, (std::vector<std::string>{"change today 1"}));
+
+    // In the history list, but the record is dated today: not found.
+    EXPECT_FALSE(model.update(record("h1", "2013-11-24 09:00:00", "999999"), kServer));
+    EXPECT_EQ(history().row(0)[2], "600000");
+    // Unknown id.
+    EXPECT_FALSE(model.update(record("nope", "2013-11-24 09:00:00"), kServer));
+    EXPECT_EQ(observer.calls.size(), 1u);
+    // The id index follows a changed spelling.
+    EXPECT_EQ(today().findRow("AB1"), 1);
+}
+
+TEST_F(AlertListModelTest, RemoveTakesTodayFirstThenHistory) {
+    model.place(record("x", "2013-11-20 09:00:00"), kServer);
+    model.place(record("y", "2013-11-20 09:00:00"), kServer);
+    model.place(record("X", "2013-11-24 09:00:00"), kServer);
+    model.place(record("y", "2013-11-24 09:00:00"), kServer);  // duplicate id in today
+    model.place(record("t", "2013-11-24 09:00:00"), kServer);
+    observer.calls.clear();
+
+    const std::vector<std::string> gone = {"x", "y", "y", "y", "unknown", "x"};
+    model.remove(gone);
+    EXPECT_EQ(ids(today()), (std::vector<std::string>{"t"}));
+    EXPECT_TRUE(ids(history()).empty());
+    EXPECT_EQ(observer.calls, (std::vector<std::string>{"remove today 2", "remove today 1",
+                                                        "remove history 0", "remove history 0"}));
+}
+
+TEST_F(AlertListModelTest, FindRowGivesTheFirstFromTheTop) {
+    model.place(record("dup", "2013-11-24 09:00:00", "first"), kServer);
+    model.place(record("DUP", "2013-11-24 09:00:00", "second"), kServer);
+    model.place(record("other", "2013-11-24 09:00:00"), kServer);
+    EXPECT_EQ(today().findRow("Dup"), 1);
+    model.remove(std::vector<std::string>{"dup"});
+    EXPECT_EQ(today().findRow("dup"), 1);
+    EXPECT_EQ(today().row(1)[2], "first");
+    model.remove(std::vector<std::string>{"dup"});
+    EXPECT_EQ(today().findRow("dup"), -1);
+}
+
+TEST(AlertList, DoubleByteIdsCompareExactly) {
+    AlertList list;
+    list.insertTop(AlertRow{"\x81\x41", "", "", "", "", "", "", ""});
+    EXPECT_EQ(list.findRow("\x81\x61"), -1);
+    EXPECT_EQ(list.findRow("\x81\x41"), 0);
+    list.setRow(0, AlertRow{"B", "", "", "", "", "", "", ""});
+    EXPECT_EQ(list.findRow("\x81\x41"), -1);
+    EXPECT_EQ(list.findRow("b"), 0);
+    list.clear();
+    EXPECT_EQ(list.findRow("b"), -1);
+    EXPECT_EQ(list.rowCount(), 0);
+}
+
+TEST(AlertList, HandlesManyRows) {
+    // A long list keeps its order and its id index (the speed of inserting on
+    // top and of rejecting unknown ids is measured apart from the tests).
+    AlertListModel model;
+    std::vector<protocol::AlertRecord> records;
+    constexpr int kRows = 50000;
+    records.reserve(kRows);
+    for (int i = 0; i < kRows; ++i) {
+        records.push_back(record("id" + std::to_string(i), "2013-11-24 09:00:00"));
+    }
+    model.replaceAll(records, kServer);
+    const AlertList& today = model.list(AlertListId::Today);
+    ASSERT_EQ(today.rowCount(), kRows);
+    EXPECT_EQ(today.row(0)[0], "id" + std::to_string(kRows - 1));
+    std::vector<std::string> unknown(kRows, "missing");
+    model.remove(unknown);
+    EXPECT_EQ(today.rowCount(), kRows);
+    EXPECT_EQ(today.findRow("ID0"), kRows - 1);
+}
+
+}  // namespace
+}  // namespace lanzhou::core
