@@ -13,7 +13,7 @@ using nlohmann::json;
 // Reads the named string fields of a command, in order, into GBK texts.
 // Returns the first field that is missing or not a string.
 class FieldReader final {
-  public:
+public:
     explicit FieldReader(const json& object) : m_object(object) {}
 
     void read(const char* name, std::string& target) {
@@ -32,7 +32,7 @@ class FieldReader final {
 
     const std::string& error() const { return m_error; }
 
-  private:
+private:
     const json& m_object;
     std::string m_error;
 };

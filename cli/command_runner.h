@@ -17,7 +17,7 @@ class JsonView;
 // its window's button would: the same checks in the same order, the same
 // request. Refusals become prompt events; unusable lines error events.
 class CommandRunner final {
-  public:
+public:
     // `quit` ends the program with an exit status.
     CommandRunner(core::SessionCore& core, JsonView& view, std::function<void(int)> quit)
         : m_core(core), m_view(view), m_quit(std::move(quit)) {}
@@ -25,7 +25,7 @@ class CommandRunner final {
     void handle(const InputLine& line);
     void run(const Command& command);
 
-  private:
+private:
     void refused(const std::optional<core::FormRefusal>& refusal);
 
     core::SessionCore& m_core;

@@ -12,12 +12,12 @@ namespace lanzhou::cli {
 // after every line so that a reader at the other end of a pipe sees each
 // event as it happens. Used on the session thread only.
 class EventWriter final {
-  public:
+public:
     explicit EventWriter(std::ostream& out) : m_out(out) {}
 
     void write(const nlohmann::json& event);
 
-  private:
+private:
     std::ostream& m_out;
 };
 

@@ -22,7 +22,7 @@ namespace lanzhou::cli {
 // also holds what the windows would hold: the login form and the account
 // windows left open by a command. Session thread only.
 class JsonView final : public core::SessionView, public core::AlertListObserver {
-  public:
+public:
     // `endSession` ends the program with an exit status (the loop's quit).
     JsonView(EventWriter& writer, core::Scheduler& scheduler, std::function<void(int)> endSession);
 
@@ -66,7 +66,7 @@ class JsonView final : public core::SessionView, public core::AlertListObserver 
     void rowRemoved(core::AlertListId list, int row) override;
     void listsReset() override;
 
-  private:
+private:
     void writeRowEvent(const char* name, core::AlertListId list, int row);
     void membershipEnded();
 

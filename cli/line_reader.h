@@ -23,7 +23,7 @@ struct InputLine {
 // without "\n" still counts. A line longer than `maxLine` bytes is reported as
 // overlong and its bytes are skipped without being stored.
 class LineReader final {
-  public:
+public:
     using LineHandler = std::function<void(InputLine)>;
     using EndHandler = std::function<void()>;
 
@@ -40,7 +40,7 @@ class LineReader final {
     // True once end of input was reached and onEnd has returned.
     bool finished() const { return m_state->finished.load(); }
 
-  private:
+private:
     struct State {
         std::FILE* input = nullptr;
         std::size_t maxLine = 0;

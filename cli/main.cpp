@@ -99,8 +99,10 @@ int runSession(const cli::CliArguments& arguments, const std::string& runDirecto
     std::cout.flush();
     if (!reader.finished()) {
         // The reader is blocked reading standard input and cannot be woken
-        // portably; end the process without waiting for it.
-        std::fflush(nullptr);
+        // portably; end the process without waiting for it. (Not fflush(nullptr):
+        // that would wait for the reader's lock on standard input.)
+        std::fflush(stdout);
+        std::fflush(stderr);
         std::_Exit(code);
     }
     return code;
@@ -112,7 +114,7 @@ int main(int argc, char** argv) {
     std::vector<std::string_view> words(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto parsed = cli::parseArguments(words);
     if (!parsed.arguments) {
-        std::cerr << "lanzhou-cli: " << parsed.error << "\n\n" << cli::usageText();
+        std::cerr << "lanzhou-cli: " << parsed.error << "\n(lanzhou-cli --help for usage)\n";
         return kExitUsage;
     }
     if (parsed.arguments->help) {

@@ -15,7 +15,7 @@ namespace lanzhou::cli {
 // logged in, compares the server time with the expiry; once the membership
 // has run out it stops and calls `onExpired` (once).
 class MembershipWatch final {
-  public:
+public:
     MembershipWatch(core::Scheduler& scheduler, std::function<void()> onExpired);
 
     // Starts the check for the logged-in member; a free user gets none.
@@ -24,7 +24,7 @@ class MembershipWatch final {
 
     static constexpr std::chrono::milliseconds kPeriod{10'000};
 
-  private:
+private:
     void check();
 
     std::function<void()> m_onExpired;

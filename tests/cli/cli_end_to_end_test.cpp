@@ -1,0 +1,370 @@
+// lanzhou-cli as a user runs it: the real program against an in-process fake
+// service, commands on standard input, events read back from standard output.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "client/core/alert_list_model.h"
+#include "client/core/config_file.h"
+#include "client/core/stored_text_cipher.h"
+#include "client/core/texts.h"
+#include "platform/gbk.h"
+#include "protocol/message_catalogue.h"
+#include "tests/cli/cli_process.h"
+#include "tests/support/fake_service.h"
+#include "tests/support/gbk_literal.h"
+
+namespace lanzhou::test {
+namespace {
+
+using nlohmann::json;
+using ::testing::ElementsAre;
+using ::testing::Optional;
+
+constexpr std::chrono::milliseconds kWait{10'000};
+
+// The client's fixed text as the CLI prints it (UTF-8).
+std::string shown(std::string_view utf8Text) {
+    return std::string(utf8Text);
+}
+
+class TempDirectory final {
+public:
+    TempDirectory() {
+        static std::atomic<int> counter{0};
+        m_path =
+            std::filesystem::temp_directory_path() /
+            ("lanzhou-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+class CliEndToEnd : public ::testing::Test {
+protected:
+    explicit CliEndToEnd(FakeServiceScript script = demoScript()) : m_service(std::move(script)) {}
+
+    std::vector<std::string> arguments() const {
+        return {"--server", "127.0.0.1:" + std::to_string(m_service.port()), "--run-dir",
+                m_runDirectory.path().string()};
+    }
+
+    // Starts the client and waits until it is connected.
+    CliProcess& start() {
+        m_cli = std::make_unique<CliProcess>(arguments());
+        EXPECT_TRUE(m_cli->waitForEvent("connected")) << m_cli->errorOutput();
+        return *m_cli;
+    }
+
+    // Logs in once the handshake has set the server time ("#57" is sent
+    // after the "#TM" answer was handled), so that the lists are judged by
+    // the real date; waits for the main window and the "#59" answer.
+    CliProcess& startLoggedIn(std::string_view account = "demo") {
+        auto& cli = start();
+        EXPECT_TRUE(m_service.server().waitForReceived(6, kWait));
+        cli.sendJson({{"cmd", "login"}, {"account", account}, {"password", account}});
+        EXPECT_TRUE(cli.waitForEvent("main"));
+        EXPECT_TRUE(cli.waitForEvent("lists_reset"));
+        return cli;
+    }
+
+    std::vector<std::string> received() { return m_service.server().received(); }
+    std::size_t receivedStartingWith(std::string_view prefix) {
+        const auto all = received();
+        return static_cast<std::size_t>(std::count_if(
+            all.begin(), all.end(), [&](const std::string& m) { return m.starts_with(prefix); }));
+    }
+    core::ConfigFile config() const {
+        return core::ConfigFile(m_runDirectory.path() / "k_config.ini");
+    }
+
+    TempDirectory m_runDirectory;
+    FakeService m_service;
+    std::unique_ptr<CliProcess> m_cli;
+};
+
+TEST_F(CliEndToEnd, HandshakeRunsInOrderAndPrintsConfigAndBulletin) {
+    auto& cli = start();
+    ASSERT_TRUE(m_service.server().waitForReceived(6, kWait));
+    const auto first = received();
+    EXPECT_THAT(std::vector<std::string>(first.begin(), first.begin() + 6),
+                ElementsAre("#54", "#55", "#56", "#TM", "#57", "#58"));
+
+    const auto config = cli.waitForEvent("config");
+    ASSERT_TRUE(config);
+    EXPECT_EQ((*config)["title"], "澜舟演示");
+    const auto bulletin = cli.waitForEvent("bulletin");
+    ASSERT_TRUE(bulletin);
+    EXPECT_THAT((*bulletin)["html"].get<std::string>(),
+                ::testing::HasSubstr("欢迎使用澜舟演示服务"));
+    EXPECT_TRUE(std::filesystem::exists(m_runDirectory.path() / "k_config.ini"));
+    EXPECT_TRUE(cli.strayLines().empty());
+}
+
+TEST_F(CliEndToEnd, PayingMemberEntersMainAndListsShowTheAlertsTopFirst) {
+    auto& cli = startLoggedIn("demo");
+    const auto main = cli.eventsNamed("main").front();
+    EXPECT_EQ(main["account"], "demo");
+    EXPECT_EQ(main["user_type"], 1);
+    EXPECT_EQ(main["expiry"], m_service.script().accounts[0].expiry);
+    EXPECT_THAT(main["status"].get<std::string>(), ::testing::HasSubstr("收费用户"));
+    EXPECT_EQ(receivedStartingWith("#59"), 1u);
+    EXPECT_EQ(receivedStartingWith("#591"), 1u);
+
+    // What the lists must hold: the paying audience's alerts, each placed on
+    // top of the list its date selects, in the order the server sent them.
+    const auto script = m_service.script();
+    json today = json::array(), history = json::array();
+    for (const auto& alert : script.alerts) {
+        if (alert.audience != "1") {
+            continue;
+        }
+        json cells = json::array();
+        for (const auto& cell : core::alertRow(alert)) {
+            cells.push_back(platform::utf8FromGbk(cell));
+        }
+        auto& list = core::chooseAlertList(protocol::parseDateTime(alert.time), script.now) ==
+                             core::AlertListId::Today
+                         ? today
+                         : history;
+        list.insert(list.begin(), cells);
+    }
+    ASSERT_FALSE(today.empty());
+    ASSERT_FALSE(history.empty());
+
+    cli.sendJson({{"cmd", "lists"}});
+    const auto lists = cli.waitForEvent("lists");
+    ASSERT_TRUE(lists);
+    EXPECT_EQ((*lists)["today"], today);
+    EXPECT_EQ((*lists)["history"], history);
+    const auto reset = cli.eventsNamed("lists_reset").front();
+    EXPECT_EQ(reset["today"], today.size());
+    EXPECT_EQ(reset["history"], history.size());
+}
+
+TEST_F(CliEndToEnd, WrongPasswordGivesTheLoginFailedPrompt) {
+    auto& cli = start();
+    cli.sendJson({{"cmd", "login"}, {"account", "demo"}, {"password", "wrong"}});
+    const auto prompt = cli.waitForEvent("prompt");
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ((*prompt)["text"], shown(core::text::kLoginFailed));
+    EXPECT_TRUE(cli.eventsNamed("main").empty());
+}
+
+TEST_F(CliEndToEnd, LoginFormRefusesInCheckOrderAndSendsNothing) {
+    struct Case {
+        std::string account, password;
+        std::string_view text;
+        std::string focus;
+    };
+    const std::vector<Case> cases = {
+        {"de|mo", "", core::text::kAccountForbidden, "登陆_ad1"},
+        {"demo", "a|b", core::text::kPasswordForbidden, "登陆_ad2"},
+        {"", "", core::text::kAccountEmpty, "登陆_ad1"},
+        {"demo", "", core::text::kPasswordEmpty, "登陆_ad2"},
+    };
+    auto& cli = start();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& c = cases[i];
+        cli.sendJson({{"cmd", "login"}, {"account", c.account}, {"password", c.password}});
+        const auto prompt = cli.waitForEvent("prompt", i + 1);
+        ASSERT_TRUE(prompt) << "case " << i;
+        EXPECT_EQ((*prompt)["text"], shown(c.text)) << "case " << i;
+        EXPECT_EQ((*prompt)["focus"], c.focus) << "case " << i;
+    }
+    // A valid login afterwards is the first and only "#a3" the server sees.
+    cli.sendJson({{"cmd", "login"}, {"account", "demo"}, {"password", "demo"}});
+    ASSERT_TRUE(cli.waitForEvent("main"));
+    const auto all = received();
+    std::vector<std::string> logins;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(logins),
+                 [](const std::string& m) { return m.starts_with("#a3"); });
+    EXPECT_THAT(logins, ElementsAre("#a3|demo|demo"));
+}
+
+TEST_F(CliEndToEnd, RegistrationAdoptsTheNewAccountIntoFormAndConfigFile) {
+    auto& cli = start();
+    cli.sendJson({{"cmd", "register"},
+                  {"account", "新人"},
+                  {"password", "pw1"},
+                  {"repeat", "pw1"},
+                  {"qq", "12345"},
+                  {"phone", "13800000000"}});
+    const auto prompt = cli.waitForEvent("prompt");
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ((*prompt)["text"], shown(core::text::kRegisterSucceeded));
+    const auto form = cli.waitForEvent("login_form");
+    ASSERT_TRUE(form);
+    EXPECT_EQ((*form)["account"], "新人");
+    // The action that filled the form writes the file right after; a command
+    // answered after it proves that it has finished.
+    cli.sendJson({{"cmd", "lists"}});
+    ASSERT_TRUE(cli.waitForEvent("lists"));
+    EXPECT_EQ(core::decodeStored(config().read("username")), G("新人"));
+    EXPECT_EQ(core::decodeStored(config().read("userpass")), "pw1");
+    EXPECT_EQ(receivedStartingWith("#a1|" + G("新人") + "|pw1|12345|13800000000|"), 1u);
+
+    // The form holds the adopted account: logging in with it works, the
+    // service having added it.
+    cli.sendJson({{"cmd", "login"}, {"account", "新人"}, {"password", "pw1"}});
+    EXPECT_TRUE(cli.waitForEvent("main"));
+}
+
+TEST_F(CliEndToEnd, RememberTrueStoresTheCredentialsAndTheNextStartFillsTheForm) {
+    auto& cli = start();
+    EXPECT_EQ(config().read("zx"), "0");
+    cli.sendJson({{"cmd", "login"}, {"account", "demo"}, {"password", "demo"}, {"remember", true}});
+    ASSERT_TRUE(cli.waitForEvent("main"));
+    EXPECT_EQ(config().read("zx"), "1");
+    EXPECT_EQ(core::decodeStored(config().read("username")), "demo");
+    EXPECT_EQ(core::decodeStored(config().read("userpass")), "demo");
+    cli.sendJson({{"cmd", "quit"}});
+    EXPECT_THAT(cli.waitForExit(), Optional(0));
+
+    // remember:false on the next start clears what was stored.
+    m_cli.reset();
+    auto& again = start();
+    again.sendJson(
+        {{"cmd", "login"}, {"account", "demo"}, {"password", "demo"}, {"remember", false}});
+    ASSERT_TRUE(again.waitForEvent("main"));
+    EXPECT_EQ(config().read("zx"), "0");
+    EXPECT_EQ(config().read("username"), "");
+}
+
+TEST_F(CliEndToEnd, LiveAlertWithPopupGivesRowAndPopupEvents) {
+    auto& cli = startLoggedIn();
+    const auto now = m_service.script().now;
+    const protocol::AlertRecord alert{"2001",    protocol::formatDateTime(now),
+                                      "600036",  G("招商银行"),
+                                      G("买入"), "35.10",
+                                      "36.00",   G("放量"),
+                                      "1",       "1"};
+    m_service.publish(protocol::answer::alert(protocol::ServerCode::AlertAdded, alert));
+
+    const auto inserted = cli.waitForEvent("row_inserted");
+    ASSERT_TRUE(inserted);
+    EXPECT_EQ((*inserted)["list"], "today");
+    EXPECT_EQ((*inserted)["row"], 0);
+    EXPECT_EQ((*inserted)["cells"][0], "2001");
+    EXPECT_EQ((*inserted)["cells"][3], "招商银行");
+
+    const auto popup = cli.waitForEvent("popup");
+    ASSERT_TRUE(popup);
+    EXPECT_EQ((*popup)["kind"], "10");
+    EXPECT_THAT((*popup)["fragment"].get<std::string>(), ::testing::HasSubstr("招商银行"));
+
+    // An alert for free users is not shown to a paying member.
+    auto other = alert;
+    other.id = "2002";
+    other.audience = "0";
+    m_service.publish(protocol::answer::alert(protocol::ServerCode::AlertAdded, other));
+    m_service.publish(protocol::answer::alertsRemoved({"2001"}));
+    const auto removed = cli.waitForEvent("row_removed");
+    ASSERT_TRUE(removed);
+    EXPECT_EQ((*removed)["list"], "today");
+    EXPECT_EQ(cli.eventsNamed("row_inserted").size(), 1u);
+}
+
+TEST_F(CliEndToEnd, LoggedInElsewhereGivesOfflineEventAndExitZero) {
+    auto& cli = startLoggedIn();
+    m_service.publish(protocol::answer::bare(protocol::ServerCode::LoggedInElsewhere));
+    const auto offline = cli.waitForEvent("offline");
+    ASSERT_TRUE(offline);
+    EXPECT_EQ((*offline)["text"], shown(core::text::kLoggedInElsewhere));
+    EXPECT_THAT(cli.waitForExit(), Optional(0));
+    EXPECT_EQ(receivedStartingWith("#az"), 1u);
+}
+
+TEST_F(CliEndToEnd, ServerClosingGivesPromptThenClosedAndExitZero) {
+    auto& cli = start();
+    ASSERT_TRUE(m_service.server().waitForReceived(6, kWait));
+    m_service.server().close(-1);
+    EXPECT_THAT(cli.waitForExit(), Optional(0));
+    const auto events = cli.events();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2]["event"], "prompt");
+    EXPECT_EQ(events[events.size() - 2]["text"], shown(core::text::kDisconnected));
+    EXPECT_EQ(events.back()["event"], "closed");
+}
+
+TEST_F(CliEndToEnd, EndOfInputAndQuitBothEndWithExitZero) {
+    for (const bool byQuit : {false, true}) {
+        auto& cli = start();
+        if (byQuit) {
+            cli.sendJson({{"cmd", "quit"}});
+        } else {
+            cli.closeInput();
+        }
+        EXPECT_THAT(cli.waitForExit(), Optional(0)) << (byQuit ? "quit" : "end of input");
+        m_cli.reset();
+    }
+}
+
+TEST_F(CliEndToEnd, UnusableLinesGiveErrorEventsAndReadingGoesOn) {
+    auto& cli = start();
+    cli.send("this is not json");
+    cli.send(R"({"cmd":"fly"})");
+    cli.send(R"({"cmd":"login","account":"demo"})");
+    cli.send(R"({"cmd":"login","account":"demo","password":"demo","remember":"yes"})");
+    cli.send(std::string(100'000, 'x'));
+    cli.send("");
+    cli.sendJson({{"cmd", "lists"}});
+    ASSERT_TRUE(cli.waitForEvent("lists"));
+    const auto errors = cli.eventsNamed("error");
+    ASSERT_EQ(errors.size(), 5u);
+    EXPECT_THAT(errors[2]["text"].get<std::string>(), ::testing::HasSubstr("password"));
+    EXPECT_EQ(receivedStartingWith("#a3"), 0u);
+}
+
+TEST_F(CliEndToEnd, UnreachableServerGivesConnectFailedAndExitTwo) {
+    int freePort = 0;
+    {
+        FakeServer probe;  // a port that was free a moment ago and is closed now
+        freePort = probe.port();
+    }
+    CliProcess cli({"--server", "127.0.0.1:" + std::to_string(freePort), "--run-dir",
+                    m_runDirectory.path().string()});
+    EXPECT_THAT(cli.waitForExit(), Optional(2));
+    const auto events = cli.events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0]["event"], "prompt");
+    EXPECT_EQ(events[0]["text"], shown(core::text::kConnectFailed));
+}
+
+TEST_F(CliEndToEnd, BadUsageExitsOneWithNothingOnStandardOutput) {
+    const std::string server = "127.0.0.1:" + std::to_string(m_service.port());
+    const std::vector<std::vector<std::string>> cases = {
+        {"--bogus"},
+        {"--server"},
+        {"--server", "no-port-here"},
+        {"--server", "127.0.0.1:99999"},
+        {"--server", server, "--run-dir", (m_runDirectory.path() / "missing").string()},
+        {"--run-dir", m_runDirectory.path().string(), "--run-dir", m_runDirectory.path().string()},
+    };
+    for (const auto& arguments : cases) {
+        CliProcess cli(arguments);
+        EXPECT_THAT(cli.waitForExit(), Optional(1)) << arguments[0];
+        EXPECT_TRUE(cli.events().empty()) << arguments[0];
+        EXPECT_TRUE(cli.strayLines().empty()) << arguments[0];
+        EXPECT_FALSE(cli.errorOutput().empty()) << arguments[0];
+    }
+    CliProcess help({"--help"});
+    EXPECT_THAT(help.waitForExit(), Optional(0));
+    EXPECT_FALSE(help.strayLines().empty());  // the usage text, not JSON
+}
+
+}  // namespace
+}  // namespace lanzhou::test
