@@ -32,7 +32,7 @@ std::string formatAddress(const unsigned char* bytes) {
     return text;
 }
 
-#ifndef _WIN32
+#if !defined(_WIN32) && defined(__linux__)
 bool allZero(const unsigned char* bytes) {
     for (std::size_t i = 0; i < kAddressLength; ++i) {
         if (bytes[i] != 0) {

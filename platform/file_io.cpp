@@ -1,5 +1,6 @@
 #include "platform/file_io.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <random>
@@ -23,6 +24,10 @@ std::filesystem::path temporaryPathFor(const std::filesystem::path& path) {
 }  // namespace
 
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t limit) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        return std::nullopt;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return std::nullopt;

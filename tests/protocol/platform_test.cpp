@@ -126,6 +126,7 @@ TEST_F(PlatformFiles, ReadsStopAtTheLimit) {
     EXPECT_EQ(readFile(file, 0), "");
     EXPECT_EQ(readFile(file)->size(), 100'000u);
     EXPECT_EQ(readFile(directory / "absent.txt"), std::nullopt);
+    EXPECT_EQ(readFile(directory), std::nullopt);
 }
 
 TEST(PlatformPaths, ExecutableDirectoryHoldsTheRunningProgram) {
