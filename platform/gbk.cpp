@@ -121,7 +121,7 @@ std::size_t gbkBadCharacterLength(std::string_view text) {
 // One conversion descriptor per thread and direction: iconv_t keeps state and
 // must not be shared between threads.
 class Converter final {
-  public:
+public:
     Converter(const char* to, const char* from) : m_handle(iconv_open(to, from)) {}
     ~Converter() {
         if (valid()) {
@@ -169,7 +169,7 @@ class Converter final {
         return output;
     }
 
-  private:
+private:
     iconv_t m_handle;
 };
 
