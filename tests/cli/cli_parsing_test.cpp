@@ -1,0 +1,162 @@
+// The pieces of lanzhou-cli that turn text into intentions: the command line
+// and the commands of standard input, and the line reader under them.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "cli/cli_arguments.h"
+#include "cli/command_parser.h"
+#include "cli/line_reader.h"
+#include "tests/support/gbk_literal.h"
+
+namespace lanzhou::cli {
+namespace {
+
+using test::G;
+
+TEST(CliArguments, AcceptsBothOptionFormsAndRefusesTheRest) {
+    struct Case {
+        std::vector<std::string_view> words;
+        bool usable;
+        std::string host;
+        int port;
+        std::string runDirectory;
+    };
+    const std::vector<Case> cases = {
+        {{}, true, "", 0, ""},
+        {{"--server", "10.0.0.2:8866"}, true, "10.0.0.2", 8866, ""},
+        {{"--server=example.org:1", "--run-dir=/tmp"}, true, "example.org", 1, "/tmp"},
+        {{"--run-dir", "/a b"}, true, "", 0, "/a b"},
+        {{"--server"}, false, "", 0, ""},
+        {{"--server", "hostonly"}, false, "", 0, ""},
+        {{"--server", ":80"}, false, "", 0, ""},
+        {{"--server", "h:65536"}, false, "", 0, ""},
+        {{"--server", "h:1", "--server", "h:2"}, false, "", 0, ""},
+        {{"--run-dir="}, false, "", 0, ""},
+        {{"-x"}, false, "", 0, ""},
+        {{"positional"}, false, "", 0, ""},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = parseArguments(c.words);
+        const std::string label = c.words.empty() ? "(none)" : std::string(c.words[0]);
+        ASSERT_EQ(parsed.arguments.has_value(), c.usable) << label;
+        if (!c.usable) {
+            EXPECT_FALSE(parsed.error.empty()) << label;
+            continue;
+        }
+        EXPECT_EQ(parsed.arguments->server.has_value(), !c.host.empty()) << label;
+        if (parsed.arguments->server) {
+            EXPECT_EQ(parsed.arguments->server->host, c.host) << label;
+            EXPECT_EQ(parsed.arguments->server->port, c.port) << label;
+        }
+        EXPECT_EQ(parsed.arguments->runDirectory.value_or(""), c.runDirectory) << label;
+    }
+    EXPECT_TRUE(parseArguments({"--help"}).arguments->help);
+}
+
+TEST(CommandParser, ReadsEveryCommandWithItsFieldsInGbk) {
+    const auto login = parseCommand(
+        R"({"cmd":"login","account":"账号","password":"p w","remember":true,"extra":1})");
+    ASSERT_TRUE(login.command);
+    const auto& l = std::get<LoginCommand>(*login.command);
+    EXPECT_EQ(l.fields.account, G("账号"));
+    EXPECT_EQ(l.fields.password, "p w");  // nothing trimmed
+    EXPECT_EQ(l.remember, true);
+    EXPECT_FALSE(std::get<LoginCommand>(
+                     *parseCommand(R"({"cmd":"login","account":"","password":""})").command)
+                     .remember);
+
+    const auto registration = parseCommand(
+        R"({"cmd":"register","account":"a","password":"b","repeat":"c","qq":"☆","phone":"e"})");
+    ASSERT_TRUE(registration.command);
+    const auto& r = std::get<RegisterCommand>(*registration.command).fields;
+    EXPECT_EQ(r.repeat, "c");
+    EXPECT_EQ(r.qq, G("☆"));
+    EXPECT_EQ(r.phone, "e");
+
+    const auto recharge =
+        parseCommand(R"({"cmd":"recharge","account":"a","password":"b","card":"  "})");
+    ASSERT_TRUE(recharge.command);
+    EXPECT_EQ(std::get<RechargeCommand>(*recharge.command).fields.card, "  ");
+
+    const auto change = parseCommand(
+        R"({"cmd":"change_password","account":"a","password":"b","confirm":"c","qq":"d","phone":"e"})");
+    ASSERT_TRUE(change.command);
+    EXPECT_EQ(std::get<ChangePasswordCommand>(*change.command).fields.confirm, "c");
+
+    const auto retrieve =
+        parseCommand(R"({"cmd":"retrieve_password","account":"a","qq":"d","phone":"e"})");
+    ASSERT_TRUE(retrieve.command);
+    EXPECT_EQ(std::get<RetrievePasswordCommand>(*retrieve.command).fields.phone, "e");
+
+    EXPECT_TRUE(std::holds_alternative<ListsCommand>(*parseCommand(R"({"cmd":"lists"})").command));
+    EXPECT_TRUE(std::holds_alternative<QuitCommand>(*parseCommand(R"({"cmd":"quit"})").command));
+}
+
+TEST(CommandParser, RefusesUnusableLinesWithAReason) {
+    struct Case {
+        std::string line;
+        std::string reason;  // part of the error text
+    };
+    const std::vector<Case> cases = {
+        {"", "JSON"},
+        {"{", "JSON"},
+        {"[1,2]", "object"},
+        {R"({"account":"a"})", "cmd"},
+        {R"({"cmd":7})", "cmd"},
+        {R"({"cmd":"dance"})", "dance"},
+        {R"({"cmd":"login","password":"p"})", "account"},
+        {R"({"cmd":"login","account":"a"})", "password"},
+        {R"({"cmd":"login","account":1,"password":"p"})", "account"},
+        {R"({"cmd":"login","account":"a","password":"p","remember":1})", "remember"},
+        {R"({"cmd":"register","account":"a","password":"b","repeat":"c","qq":"d"})", "phone"},
+        {R"({"cmd":"recharge","account":"a","password":"b"})", "card"},
+        {"{\"cmd\":\"login\",\"account\":\"\xff\",\"password\":\"p\"}", "JSON"},  // not UTF-8
+    };
+    for (const auto& c : cases) {
+        const auto parsed = parseCommand(c.line);
+        EXPECT_FALSE(parsed.command) << c.line;
+        EXPECT_THAT(parsed.error, ::testing::HasSubstr(c.reason)) << c.line;
+    }
+}
+
+// Runs a LineReader over the bytes and returns what it delivered.
+std::vector<InputLine> readAll(const std::string& bytes, std::size_t maxLine) {
+    std::FILE* file = std::tmpfile();
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::rewind(file);
+    std::vector<InputLine> lines;
+    std::promise<void> ended;
+    auto done = ended.get_future();
+    {
+        LineReader reader(
+            file, maxLine, [&](InputLine line) { lines.push_back(std::move(line)); },
+            [&] { ended.set_value(); });
+        reader.start();
+        EXPECT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    }
+    std::fclose(file);
+    return lines;
+}
+
+TEST(LineReader, SplitsLinesDropsCarriageReturnsAndSkipsOverlongOnes) {
+    const std::string longLine(10'000, 'x');
+    const auto lines = readAll("one\r\n\n" + longLine + "\nafter\nlast", 8'000);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0].text, "one");
+    EXPECT_EQ(lines[1].text, "");
+    EXPECT_TRUE(lines[2].overlong);
+    EXPECT_TRUE(lines[2].text.empty());
+    EXPECT_EQ(lines[3].text, "after");
+    EXPECT_FALSE(lines[3].overlong);
+    EXPECT_EQ(lines[4].text, "last");  // no "\n" at the end
+}
+
+}  // namespace
+}  // namespace lanzhou::cli
