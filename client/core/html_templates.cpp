@@ -1,6 +1,7 @@
 #include "client/core/html_templates.h"
 
 #include <initializer_list>
+#include <iterator>
 
 #include "client/core/client_session.h"
 #include "client/core/texts.h"
