@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -112,6 +113,31 @@ TEST_F(CliEndToEnd, HandshakeRunsInOrderAndPrintsConfigAndBulletin) {
                 ::testing::HasSubstr("欢迎使用澜舟演示服务"));
     EXPECT_TRUE(std::filesystem::exists(m_runDirectory.path() / "k_config.ini"));
     EXPECT_TRUE(cli.strayLines().empty());
+}
+
+FakeServiceScript newerVersionScript() {
+    auto script = demoScript();
+    script.version = {7, "http://127.0.0.1/update.zip"};
+    return script;
+}
+
+class CliWithNewerServerVersion : public CliEndToEnd {
+protected:
+    CliWithNewerServerVersion() : CliEndToEnd(newerVersionScript()) {}
+};
+
+TEST_F(CliWithNewerServerVersion, OffersTheUpdateWithBothVersions) {
+    {
+        std::FILE* version = std::fopen((m_runDirectory.path() / "ver.txt").c_str(), "wb");
+        ASSERT_NE(version, nullptr);
+        std::fputs("6", version);
+        std::fclose(version);
+    }
+    auto& cli = start();
+    const auto offer = cli.waitForEvent("update_offer");
+    ASSERT_TRUE(offer);
+    EXPECT_EQ((*offer)["server_version"], 7);
+    EXPECT_EQ((*offer)["local_version"], 6);
 }
 
 TEST_F(CliEndToEnd, PayingMemberEntersMainAndListsShowTheAlertsTopFirst) {
@@ -221,6 +247,35 @@ TEST_F(CliEndToEnd, RegistrationAdoptsTheNewAccountIntoFormAndConfigFile) {
     // service having added it.
     cli.sendJson({{"cmd", "login"}, {"account", "新人"}, {"password", "pw1"}});
     EXPECT_TRUE(cli.waitForEvent("main"));
+}
+
+TEST_F(CliEndToEnd, AccountServiceChangesAndRetrievesThePassword) {
+    auto& cli = start();
+    cli.sendJson({{"cmd", "change_password"},
+                  {"account", "demo"},
+                  {"password", "neu"},
+                  {"confirm", "neu"},
+                  {"qq", "1"},
+                  {"phone", "2"}});
+    const auto changed = cli.waitForEvent("prompt");
+    ASSERT_TRUE(changed);
+    EXPECT_EQ((*changed)["text"], shown(core::text::kPasswordChanged));
+    ASSERT_TRUE(cli.waitForEvent("login_form"));
+    EXPECT_EQ(receivedStartingWith("#a4|demo|neu|1|2"), 1u);
+
+    cli.sendJson({{"cmd", "retrieve_password"}, {"account", "demo"}, {"qq", "1"}, {"phone", ""}});
+    const auto refused = cli.waitForEvent("prompt", 2);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ((*refused)["text"], shown(core::text::kPhoneEmpty));
+
+    cli.sendJson({{"cmd", "retrieve_password"}, {"account", "demo"}, {"qq", "1"}, {"phone", "2"}});
+    const auto retrieved = cli.waitForEvent("retrieved_password");
+    ASSERT_TRUE(retrieved);
+    EXPECT_EQ((*retrieved)["password"], "neu");
+    const auto shownPassword = cli.waitForEvent("prompt", 3);
+    ASSERT_TRUE(shownPassword);
+    EXPECT_EQ((*shownPassword)["text"], shown(core::text::kPasswordRetrieved) + "neu");
+    EXPECT_EQ(core::decodeStored(config().read("userpass")), "neu");
 }
 
 TEST_F(CliEndToEnd, RememberTrueStoresTheCredentialsAndTheNextStartFillsTheForm) {
