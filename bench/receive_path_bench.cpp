@@ -121,13 +121,13 @@ BENCHMARK(BM_ReceivePath)->Arg(1000)->Arg(10000);
 // ---- the dispatcher, with everything around it doing nothing
 
 class IdleTimer final : public core::PeriodicTimer {
-  public:
+public:
     void start(std::chrono::milliseconds) override {}
     void stop() override {}
 };
 
 class IdleScheduler final : public core::Scheduler {
-  public:
+public:
     void post(std::function<void()>) override {}
     std::unique_ptr<core::DeferredAction> makeDeferredAction(std::function<void()>) override {
         return nullptr;
@@ -138,18 +138,18 @@ class IdleScheduler final : public core::Scheduler {
 };
 
 class NoSender final : public core::RequestSender {
-  public:
+public:
     void sendRequest(std::string_view) override {}
 };
 
 class CountingArmer final : public core::ActionArmer {
-  public:
+public:
     void arm(core::SessionAction) override { ++arms; }
     std::int64_t arms = 0;
 };
 
 class SilentView final : public core::SessionView {
-  public:
+public:
     void applyLoginConfig(const core::LoginWindowConfig&) override {}
     core::LoginFormState loginForm() const override { return {}; }
     void setLoginCredentials(const core::Credentials&) override {}
