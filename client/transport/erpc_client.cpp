@@ -16,7 +16,7 @@ namespace lanzhou::transport {
 // close() from inside the handler) the connection is parked in m_retired,
 // and the next close(), connect() or the destructor joins it.
 class ERPCClient::Impl final {
-  public:
+public:
     explicit Impl(Limits limits) : m_limits(limits) {}
 
     ~Impl() {
@@ -59,7 +59,7 @@ class ERPCClient::Impl final {
         m_connection = connection;
         m_connected = true;
         const bool started = connection->start(
-            [handler = std::move(handler)](const ConnectionEvent* event) { handler(event); },
+            std::move(handler),
             [this](const std::shared_ptr<Connection>& self) { closeFromEventThread(self); });
         if (!started) {
             m_connection.reset();
@@ -111,7 +111,7 @@ class ERPCClient::Impl final {
 
     bool connected() const { return m_connected.load(); }
 
-  private:
+private:
     // After the handler has returned for a closed event.
     void closeFromEventThread(const std::shared_ptr<Connection>& connection) {
         std::shared_ptr<Connection> previous;

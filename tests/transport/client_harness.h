@@ -26,10 +26,16 @@ class EventRecorder final {
 public:
     struct Seen {
         int kind = -1;
-        std::string data;  // unpacked message text of a data event
+        std::string bytes;  // the message bytes of a data event, as they came
+        std::string data;   // the same unpacked ("" when they are no packed payload)
     };
 
     explicit EventRecorder(transport::ERPCClient& client) : m_client(client) {}
+    // The client may outlive the recorder: stop its handler calls first.
+    ~EventRecorder() { m_client.close(); }
+
+    EventRecorder(const EventRecorder&) = delete;
+    EventRecorder& operator=(const EventRecorder&) = delete;
 
     // Runs inside the handler, after the event has been recorded.
     void alsoDo(std::function<void(const transport::ConnectionEvent*)> action) {
@@ -68,6 +74,7 @@ private:
         Seen seen;
         seen.kind = m_client.eventKind(event);
         if (const auto data = m_client.eventData(event)) {
+            seen.bytes = *data;
             seen.data = protocol::unpack(*data);
         }
         {

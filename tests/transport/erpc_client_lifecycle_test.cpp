@@ -136,9 +136,12 @@ TEST(ErpcClientClose, DestroyWhileEventsAreFlowing) {
             client.send(std::string(client.eventData(event).value_or("")));
         }));
         ASSERT_TRUE(server.waitForConnections(1, kPatience));
+        protocol::FrameEncoder encoder;
+        std::string wire;
         for (int i = 0; i < 2000; ++i) {
-            server.send(-1, "#ai" + std::to_string(i));
+            wire += encoder.encode("#ai" + std::to_string(i));
         }
+        server.sendRaw(-1, wire);
         ASSERT_TRUE(eventually([&] { return calls.load() > 10; }));
     }
     const int afterDestruction = calls.load();
