@@ -20,6 +20,10 @@ public:
     explicit Impl(Limits limits) : m_limits(limits) {}
 
     ~Impl() {
+        {
+            // A connect() may still be on its way out on another thread.
+            std::lock_guard connecting(m_connectMutex);
+        }
         close();
         std::shared_ptr<Connection> retired;
         {
