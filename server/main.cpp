@@ -1,6 +1,150 @@
-#include <cstdio>
+// lanzhou-server: `serve` runs the service; every other command is an
+// operator command on the database (usable while the service runs).
 
-int main() {
-    std::puts("lanzhou-server: not ready yet");
-    return 1;
+#include <asio.hpp>
+#include <csignal>
+#include <iostream>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "platform/open_file_limit.h"
+#include "server/network_server.h"
+#include "server/operator_commands.h"
+#include "server/service_settings.h"
+#include "server/storage.h"
+
+namespace {
+
+using lanzhou::server::NetworkServer;
+using lanzhou::server::ServiceSettings;
+
+constexpr std::string_view kUsage =
+    "usage: lanzhou-server COMMAND [ARGUMENTS]\n"
+    "\n"
+    "  serve --db FILE [--listen HOST:PORT] [--config FILE]\n"
+    "      Runs the service (port 0: any free port). Prints {\"listening\":\"HOST:PORT\"}\n"
+    "      once it accepts members; stops on SIGINT or SIGTERM.\n"
+    "\n"
+    "Operator commands (while the service runs or not; each takes --db FILE):\n";
+
+void printUsage(std::ostream& out) {
+    out << kUsage << lanzhou::server::kOperatorCommandsHelp;
+}
+
+struct ServeArguments {
+    std::string database;
+    std::optional<std::string> listen;
+    std::optional<std::string> config;
+};
+
+// False with a message when the arguments are not those of `serve`.
+bool parseServe(std::span<const std::string_view> args, ServeArguments& out, std::string& error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view name = args[i];
+        if (name != "--db" && name != "--listen" && name != "--config") {
+            error = "unknown argument: " + std::string(name);
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            error = std::string(name) + " needs a value";
+            return false;
+        }
+        const std::string value(args[++i]);
+        if (name == "--db") {
+            out.database = value;
+        } else if (name == "--listen") {
+            out.listen = value;
+        } else {
+            out.config = value;
+        }
+    }
+    if (out.database.empty()) {
+        error = "serve needs --db FILE";
+        return false;
+    }
+    return true;
+}
+
+int serve(std::span<const std::string_view> args) {
+    ServeArguments arguments;
+    std::string error;
+    if (!parseServe(args, arguments, error)) {
+        std::cerr << "lanzhou-server: " << error << "\n";
+        printUsage(std::cerr);
+        return 1;
+    }
+    ServiceSettings settings = lanzhou::server::defaultServiceSettings();
+    if (arguments.config) {
+        auto loaded = lanzhou::server::loadServiceSettings(*arguments.config);
+        if (!loaded.settings) {
+            std::cerr << "lanzhou-server: " << loaded.error << "\n";
+            return 1;
+        }
+        settings = std::move(*loaded.settings);
+    }
+    if (arguments.listen) {
+        settings.listen = *arguments.listen;
+    }
+    auto opened = lanzhou::server::openSqliteStorage(arguments.database);
+    if (!opened.storage) {
+        std::cerr << "lanzhou-server: " << opened.error << "\n";
+        return 1;
+    }
+    const std::uint64_t openFiles = lanzhou::platform::raiseOpenFileLimit();
+
+    NetworkServer server(settings, *opened.storage);
+    if (!server.listen(settings.listen, error)) {
+        std::cerr << "lanzhou-server: " << error << "\n";
+        return 1;
+    }
+
+    // Signals are waited for on a thread of their own, which asks the
+    // server to stop; the server then closes every connection and returns.
+    asio::io_context signalContext(1);
+    asio::signal_set signals(signalContext, SIGINT, SIGTERM);
+    signals.async_wait([&server](const asio::error_code& signalError, int) {
+        if (!signalError) {
+            server.stop();
+        }
+    });
+    std::thread signalThread([&signalContext] { signalContext.run(); });
+
+    const std::string host = settings.listen.substr(0, settings.listen.rfind(':'));
+    std::cout << "{\"listening\":\"" << host << ":" << server.port() << "\"}" << std::endl;
+    if (openFiles != 0) {
+        std::cerr << "lanzhou-server: up to " << openFiles << " open files\n";
+    }
+    server.run();
+
+    signalContext.stop();
+    signalThread.join();
+    std::cerr << "lanzhou-server: stopped\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        printUsage(std::cerr);
+        return 1;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        printUsage(std::cout);
+        return 0;
+    }
+    if (args[0] == "serve") {
+        return serve(std::span<const std::string_view>(args).subspan(1));
+    }
+    if (!lanzhou::server::isOperatorCommand(args[0])) {
+        std::cerr << "lanzhou-server: unknown command " << args[0] << "\n";
+        printUsage(std::cerr);
+        return 1;
+    }
+    return lanzhou::server::runOperatorCommand(args, std::cout, std::cerr);
 }
