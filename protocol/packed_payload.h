@@ -26,4 +26,8 @@ std::string pack(std::string_view bytes);
 // twice the announced length.
 std::string unpack(std::string_view payload);
 
+// The same into `out`, whose storage is reused: true with the bytes in `out`,
+// or false with `out` empty.
+bool unpack(std::string_view payload, std::string& out);
+
 }  // namespace lanzhou::protocol
