@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 #include "protocol/packed_payload.h"
 
@@ -117,6 +116,11 @@ std::string FrameEncoder::encode(std::string_view message) {
 
 std::vector<FrameEvent> decodeFrames(std::string_view frame) {
     std::vector<FrameEvent> events;
+    decodeFrames(frame, events);
+    return events;
+}
+
+void decodeFrames(std::string_view frame, std::vector<FrameEvent>& events) {
     std::string_view rest = frame;
     while (!rest.empty()) {
         if (rest.size() < kMinFrameSize || rest.substr(0, kFrameStart.size()) != kFrameStart) {
@@ -143,59 +147,89 @@ std::vector<FrameEvent> decodeFrames(std::string_view frame) {
         events.push_back({FrameEvent::Kind::Data, std::string(rest.substr(start, length))});
         rest.remove_prefix(start + length);
     }
-    return events;
 }
 
 ChunkDecoder::Status ChunkDecoder::feed(std::string_view bytes, std::vector<FrameEvent>& events) {
-    m_buffer.append(bytes);
-    std::size_t position = 0;
-    m_bufferFollowsChunk = false;
-    while (m_buffer.size() - position >= kChunkHeaderSize) {
-        const std::string_view available = std::string_view(m_buffer).substr(position);
+    // Whole chunks are read where they lie in `bytes`; only a chunk cut by
+    // the end of a read is gathered in m_buffer, and it takes from the next
+    // read just the bytes it lacks.
+    bool followsChunk = false;
+    if (!m_buffer.empty()) {
+        const auto takeUpTo = [&](std::size_t wanted) {
+            const std::size_t take = std::min(bytes.size(), wanted - m_buffer.size());
+            m_buffer.append(bytes.substr(0, take));
+            bytes.remove_prefix(take);
+            return m_buffer.size() == wanted;
+        };
+        if (m_buffer.size() < kChunkHeaderSize && !takeUpTo(kChunkHeaderSize)) {
+            return Status::Ok;
+        }
         ChunkHeader header;
-        if (!readChunkHeader(available, header)) {
-            const bool followsChunk = m_bufferFollowsChunk;
+        if (!readChunkHeader(m_buffer, header)) {
+            // Garbage at the start of a read is dropped with the rest of it.
+            discardPartial();
+            return Status::Ok;
+        }
+        if (!takeUpTo(kChunkHeaderSize + header.length)) {
+            return Status::Ok;
+        }
+        takeChunk(header.id, header.total, header.index,
+                  std::string_view(m_buffer).substr(kChunkHeaderSize), events);
+        m_buffer.clear();
+        followsChunk = true;
+    }
+    while (bytes.size() >= kChunkHeaderSize) {
+        ChunkHeader header;
+        if (!readChunkHeader(bytes, header)) {
             discardPartial();
             // Garbage right behind a whole chunk means the stream has lost
             // its framing; garbage at the start of a read is just dropped.
             return followsChunk ? Status::ConnectionGone : Status::Ok;
         }
-        if (available.size() - kChunkHeaderSize < header.length) {
+        if (bytes.size() - kChunkHeaderSize < header.length) {
             break;
         }
-        const std::string_view data = available.substr(kChunkHeaderSize, header.length);
-        if (!m_gathering || header.id != m_frameId || header.index != m_nextIndex) {
-            // A first chunk, or one that does not continue the gathered
-            // message: it starts a new one.
-            m_frame.clear();
-            m_frameId = header.id;
-            m_frameTotal = header.total;
-            m_gathering = true;
-        }
-        if (m_frameTotal - m_frame.size() < data.size()) {
-            releaseFrame();
-            m_gathering = false;
-        } else {
-            m_frame.append(data);
-            m_nextIndex = header.index + 1;
-            if (m_frame.size() == m_frameTotal) {
-                std::vector<FrameEvent> decoded = decodeFrames(m_frame);
-                std::move(decoded.begin(), decoded.end(), std::back_inserter(events));
-                releaseFrame();
-                m_gathering = false;
-            }
-        }
-        position += kChunkHeaderSize + header.length;
-        m_bufferFollowsChunk = true;
+        takeChunk(header.id, header.total, header.index,
+                  bytes.substr(kChunkHeaderSize, header.length), events);
+        bytes.remove_prefix(kChunkHeaderSize + header.length);
+        followsChunk = true;
     }
-    m_buffer.erase(0, position);
-    m_bufferFollowsChunk = false;
+    m_buffer.assign(bytes);
     return Status::Ok;
+}
+
+void ChunkDecoder::takeChunk(std::uint32_t id, std::uint32_t total, std::uint32_t index,
+                             std::string_view data, std::vector<FrameEvent>& events) {
+    if (!m_gathering || id != m_frameId || index != m_nextIndex) {
+        // A first chunk, or one that does not continue the gathered
+        // message: it starts a new one.
+        m_frame.clear();
+        m_frameId = id;
+        m_frameTotal = total;
+        m_gathering = true;
+    }
+    if (m_frameTotal - m_frame.size() < data.size()) {
+        releaseFrame();
+        m_gathering = false;
+        return;
+    }
+    if (m_frame.empty() && data.size() == m_frameTotal) {
+        // A frame in a single chunk (every short message): no gathering.
+        decodeFrames(data, events);
+        m_gathering = false;
+        return;
+    }
+    m_frame.append(data);
+    m_nextIndex = index + 1;
+    if (m_frame.size() == m_frameTotal) {
+        decodeFrames(m_frame, events);
+        releaseFrame();
+        m_gathering = false;
+    }
 }
 
 void ChunkDecoder::discardPartial() {
     m_buffer.clear();
-    m_bufferFollowsChunk = false;
     std::string().swap(m_frame);
     m_frameId = 0;
     m_frameTotal = 0;

@@ -56,6 +56,8 @@ struct FrameEvent {
 // event for a message length of 0 (how a server ends a session). Bytes after
 // a message are read as a further frame. Unparsable frames give nothing.
 std::vector<FrameEvent> decodeFrames(std::string_view frame);
+// The same, appending the events to `events`.
+void decodeFrames(std::string_view frame, std::vector<FrameEvent>& events);
 
 // Incremental receiver: bytes go in as they arrive from the socket, complete
 // messages come out as events. Pure: no I/O, no clock; the transport calls
@@ -78,11 +80,14 @@ public:
     bool hasPartial() const;
 
 private:
+    // Adds one whole chunk (its header's id, frame total and index) to the
+    // frame being gathered.
+    void takeChunk(std::uint32_t id, std::uint32_t total, std::uint32_t index,
+                   std::string_view data, std::vector<FrameEvent>& events);
     void releaseFrame();
 
-    std::string m_buffer;    // bytes of the chunk being received
-    bool m_bufferFollowsChunk = false;  // the bytes being read follow a complete chunk
-    std::string m_frame;     // data of the chunks gathered so far
+    std::string m_buffer;  // the start of a chunk cut by the end of a read
+    std::string m_frame;   // data of the chunks gathered so far
     std::uint32_t m_frameId = 0;
     std::uint32_t m_frameTotal = 0;
     std::uint32_t m_nextIndex = 0;
