@@ -132,9 +132,51 @@ DateTime DateTime::plusSeconds(std::int64_t seconds) const {
     return fromTotalSeconds(totalSeconds() + seconds);
 }
 
+namespace {
+
+// Reads "YYYY-MM-DD HH:MM:SS" exactly, the form the service sends; false for
+// any other text (the general reader then has its say).
+bool readCommonForm(std::string_view text, DateTime& value) {
+    constexpr std::string_view kPattern = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != kPattern.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kPattern.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kPattern[i] == 'd' ? !digit : text[i] != kPattern[i]) {
+            return false;
+        }
+    }
+    const auto number = [text](std::size_t at, std::size_t digits) {
+        int result = 0;
+        for (std::size_t i = at; i < at + digits; ++i) {
+            result = result * 10 + (text[i] - '0');
+        }
+        return result;
+    };
+    value.year = number(0, 4);
+    value.month = number(5, 2);
+    value.day = number(8, 2);
+    value.hour = number(11, 2);
+    value.minute = number(14, 2);
+    value.second = number(17, 2);
+    return true;
+}
+
+bool isValid(const DateTime& value) {
+    return value.year >= 1 && value.year <= 9999 && value.month >= 1 && value.month <= 12 &&
+           value.day >= 1 && value.day <= daysInMonth(value.year, value.month) &&
+           value.hour <= 23 && value.minute <= 59 && value.second <= 59;
+}
+
+}  // namespace
+
 DateTime parseDateTime(std::string_view text) {
-    Reader reader(text);
     DateTime value;
+    if (readCommonForm(text, value)) {
+        return isValid(value) ? value : DateTime::null();
+    }
+    Reader reader(text);
     reader.skipBlanks();
     char firstSeparator = 0;
     char secondSeparator = 0;
@@ -157,15 +199,36 @@ DateTime parseDateTime(std::string_view text) {
             return DateTime::null();
         }
     }
-    if (value.year < 1 || value.year > 9999 || value.month < 1 || value.month > 12 ||
-        value.day < 1 || value.day > daysInMonth(value.year, value.month) || value.hour > 23 ||
-        value.minute > 59 || value.second > 59) {
-        return DateTime::null();
-    }
-    return value;
+    return isValid(value) ? value : DateTime::null();
 }
 
 std::string formatDateTime(const DateTime& value) {
+    const auto twoDigits = [](int part) { return part >= 0 && part <= 99; };
+    if (value.year >= 0 && value.year <= 9999 && twoDigits(value.month) && twoDigits(value.day) &&
+        twoDigits(value.hour) && twoDigits(value.minute) && twoDigits(value.second)) {
+        // Every time shown in the lists goes through here: by hand, without
+        // printf.
+        char text[19];
+        std::size_t length = 0;
+        const int year = value.year;
+        for (int unit = 1000; unit > 1; unit /= 10) {
+            if (year >= unit) {
+                text[length++] = static_cast<char>('0' + year / unit % 10);
+            }
+        }
+        text[length++] = static_cast<char>('0' + year % 10);
+        const auto put = [&](char separator, int part) {
+            text[length++] = separator;
+            text[length++] = static_cast<char>('0' + part / 10);
+            text[length++] = static_cast<char>('0' + part % 10);
+        };
+        put('-', value.month);
+        put('-', value.day);
+        put(' ', value.hour);
+        put(':', value.minute);
+        put(':', value.second);
+        return std::string(text, length);
+    }
     char text[64];
     std::snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d:%02d", value.year, value.month,
                   value.day, value.hour, value.minute, value.second);

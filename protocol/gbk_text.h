@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +22,11 @@ inline constexpr std::string_view kRecordFieldSeparator = "\xA1\xA9";  // 々
 // an empty first piece are kept; the rest after the last separator becomes a
 // piece only when it is not empty. An empty text gives no pieces.
 std::vector<std::string_view> splitPieces(std::string_view text, std::string_view separator);
+
+// Splits by the same rule without allocating: stores the first pieces.size()
+// pieces in `pieces` and returns how many pieces the text has in all.
+std::size_t splitPiecesInto(std::string_view text, std::string_view separator,
+                            std::span<std::string_view> pieces);
 
 // True when the one- or two-byte character `ch` occurs at a character
 // boundary of `text`.

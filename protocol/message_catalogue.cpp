@@ -1,6 +1,8 @@
 #include "protocol/message_catalogue.h"
 
+#include <array>
 #include <cstddef>
+#include <span>
 #include <utility>
 
 #include "protocol/gbk_text.h"
@@ -27,7 +29,10 @@ struct CodeEntry {
     std::string_view text;
 };
 
+// The pushed alerts come first: they are most of the traffic.
 constexpr CodeEntry kCodes[] = {
+    {ServerCode::AlertAdded, "#ai"},
+    {ServerCode::AlertChanged, "#aj"},
     {ServerCode::Version, "#54"},
     {ServerCode::SessionConfig, "#55"},
     {ServerCode::Bulletin, "#56"},
@@ -53,13 +58,22 @@ constexpr CodeEntry kCodes[] = {
     {ServerCode::PasswordRetrieved, "#af"},
     {ServerCode::LoggedInElsewhere, "#ag"},
     {ServerCode::KickedByAdministrator, "#ah"},
-    {ServerCode::AlertAdded, "#ai"},
-    {ServerCode::AlertChanged, "#aj"},
     {ServerCode::AlertsRemoved, "#ak"},
     {ServerCode::NoticeAdded, "#al"},
     {ServerCode::NoticeChanged, "#am"},
     {ServerCode::NoticesRemoved, "#an"},
 };
+
+// Every code is "#" and two more characters, so a match needs only those two.
+constexpr bool allCodesAreHashAndTwo() {
+    for (const CodeEntry& entry : kCodes) {
+        if (entry.text.size() != kCodeSize || entry.text[0] != '#') {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(allCodesAreHashAndTwo());
 
 std::string_view dropPrefix(std::string_view text, std::size_t count) {
     return text.size() > count ? text.substr(count) : std::string_view{};
@@ -146,8 +160,7 @@ WebPageTable webPagesFrom(const Pieces& p) {
 }
 
 // The first eight fields of an alert (the ones the "#59" list carries).
-AlertRecord alertHeadFrom(const Pieces& p) {
-    AlertRecord alert;
+void fillAlertHead(std::span<const std::string_view> p, AlertRecord& alert) {
     alert.id = p[0];
     alert.time = p[1];
     alert.code = p[2];
@@ -156,7 +169,6 @@ AlertRecord alertHeadFrom(const Pieces& p) {
     alert.buy = p[5];
     alert.sell = p[6];
     alert.remark = p[7];
-    return alert;
 }
 
 NoticeRecord noticeFrom(const Pieces& p) {
@@ -177,7 +189,7 @@ std::vector<AlertRecord> alertListFrom(std::string_view text) {
          splitPieces(dropPrefix(text, kCodeSize + 1), kRecordSeparator)) {
         const Pieces fields = splitPieces(record, kRecordFieldSeparator);
         if (fields.size() >= kAlertListFields) {
-            alerts.push_back(alertHeadFrom(fields));
+            fillAlertHead(fields, alerts.emplace_back());
         }
     }
     return alerts;
@@ -247,9 +259,11 @@ ServerCode serverCodeOf(std::string_view text) {
     if (text.size() < kCodeSize) {
         return ServerCode::Unknown;
     }
-    const std::string_view code = text.substr(0, kCodeSize);
+    if (text[0] != '#') {
+        return ServerCode::Unknown;
+    }
     for (const CodeEntry& entry : kCodes) {
-        if (entry.text == code) {
+        if (entry.text[1] == text[1] && entry.text[2] == text[2]) {
             return entry.code;
         }
     }
@@ -314,12 +328,14 @@ ServerMessage parseServerMessage(std::string_view text) {
             break;
         case ServerCode::AlertAdded:
         case ServerCode::AlertChanged: {
-            const Pieces p = gluedPieces(text);
-            if (p.size() == kAlertFields) {
-                AlertRecord alert = alertHeadFrom(p);
-                alert.audience = p[8];
-                alert.popup = p[9];
-                message.body = std::move(alert);
+            // The pushed alerts are most of the traffic: split without
+            // allocating, and make each text once.
+            std::array<std::string_view, kAlertFields> p;
+            if (splitPiecesInto(dropPrefix(text, kCodeSize), kFieldSeparator, p) == kAlertFields) {
+                message.body.emplace<AlertRecord>(AlertRecord{
+                    std::string(p[0]), std::string(p[1]), std::string(p[2]), std::string(p[3]),
+                    std::string(p[4]), std::string(p[5]), std::string(p[6]), std::string(p[7]),
+                    std::string(p[8]), std::string(p[9])});
             }
             break;
         }
