@@ -2,10 +2,53 @@
 
 #include <cassert>
 #include <iterator>
+#include <utility>
 
 #include "protocol/gbk_text.h"
 
 namespace lanzhou::core {
+
+namespace {
+
+// True for "YYYY-MM-DD HH:MM:SS" with a four-digit year not starting with 0:
+// a valid time in this form is already what formatAlertTime writes.
+bool hasNormalForm(std::string_view text) {
+    constexpr std::string_view kPattern = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != kPattern.size() || text[0] == '0') {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kPattern[i] == 'd' ? !digit : text[i] != kPattern[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The time column: the text as sent when it is already normalised (kept
+// without formatting it again), otherwise `time` formatted.
+std::string normalisedTime(std::string&& text, const protocol::DateTime& time) {
+    if (time != protocol::DateTime::null() && hasNormalForm(text)) {
+        return std::move(text);
+    }
+    return formatAlertTime(time);
+}
+
+// `time` is the record's time as read.
+AlertRow rowOf(const protocol::AlertRecord& record, const protocol::DateTime& time) {
+    return AlertRow{record.id,  formatAlertTime(time), record.code,  record.name, record.operation,
+                    record.buy, record.sell,           record.remark};
+}
+
+AlertRow rowOf(protocol::AlertRecord&& record, const protocol::DateTime& time) {
+    return AlertRow{std::move(record.id),        normalisedTime(std::move(record.time), time),
+                    std::move(record.code),      std::move(record.name),
+                    std::move(record.operation), std::move(record.buy),
+                    std::move(record.sell),      std::move(record.remark)};
+}
+
+}  // namespace
 
 AlertListId chooseAlertList(const protocol::DateTime& recordTime,
                             const protocol::DateTime& serverTime) {
@@ -18,10 +61,7 @@ std::string formatAlertTime(const protocol::DateTime& time) {
 }
 
 AlertRow alertRow(const protocol::AlertRecord& record) {
-    return AlertRow{record.id,        formatAlertTime(protocol::parseDateTime(record.time)),
-                    record.code,      record.name,
-                    record.operation, record.buy,
-                    record.sell,      record.remark};
+    return rowOf(record, protocol::parseDateTime(record.time));
 }
 
 // ------------------------------------------------------------------ AlertList
@@ -33,7 +73,7 @@ const AlertRow& AlertList::row(int index) const {
 
 int AlertList::findRow(std::string_view id) const {
     // Most ids asked for are in no row: the index answers those at once.
-    if (m_idCounts.find(protocol::foldLatinCase(id)) == m_idCounts.end()) {
+    if (!m_ids.mayContain(id)) {
         return -1;
     }
     // From the top, which is the end of the storage.
@@ -46,7 +86,7 @@ int AlertList::findRow(std::string_view id) const {
 }
 
 void AlertList::insertTop(AlertRow row) {
-    ++m_idCounts[protocol::foldLatinCase(row[0])];
+    m_ids.add(row[0]);
     m_rows.push_back(std::move(row));
 }
 
@@ -54,11 +94,8 @@ void AlertList::setRow(int index, AlertRow row) {
     assert(index >= 0 && index < rowCount());
     AlertRow& target = m_rows[storageIndex(index)];
     if (!protocol::equalsIgnoringLatinCase(target[0], row[0])) {
-        const auto old = m_idCounts.find(protocol::foldLatinCase(target[0]));
-        if (old != m_idCounts.end() && --old->second == 0) {
-            m_idCounts.erase(old);
-        }
-        ++m_idCounts[protocol::foldLatinCase(row[0])];
+        m_ids.remove(target[0]);
+        m_ids.add(row[0]);
     }
     target = std::move(row);
 }
@@ -66,16 +103,13 @@ void AlertList::setRow(int index, AlertRow row) {
 void AlertList::removeRow(int index) {
     assert(index >= 0 && index < rowCount());
     const std::size_t at = storageIndex(index);
-    const auto counted = m_idCounts.find(protocol::foldLatinCase(m_rows[at][0]));
-    if (counted != m_idCounts.end() && --counted->second == 0) {
-        m_idCounts.erase(counted);
-    }
+    m_ids.remove(m_rows[at][0]);
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
 void AlertList::clear() {
     m_rows.clear();
-    m_idCounts.clear();
+    m_ids.clear();
 }
 
 // ------------------------------------------------------------- AlertListModel
@@ -91,8 +125,13 @@ void AlertListModel::clear() {
 
 void AlertListModel::place(const protocol::AlertRecord& record,
                            const protocol::DateTime& serverTime) {
-    const AlertListId id = chooseAlertList(protocol::parseDateTime(record.time), serverTime);
-    mutableList(id).insertTop(alertRow(record));
+    place(protocol::AlertRecord(record), serverTime);
+}
+
+void AlertListModel::place(protocol::AlertRecord&& record, const protocol::DateTime& serverTime) {
+    const protocol::DateTime time = protocol::parseDateTime(record.time);
+    const AlertListId id = chooseAlertList(time, serverTime);
+    mutableList(id).insertTop(rowOf(std::move(record), time));
     if (m_observer != nullptr) {
         m_observer->rowInserted(id, 0);
     }
@@ -100,15 +139,20 @@ void AlertListModel::place(const protocol::AlertRecord& record,
 
 bool AlertListModel::update(const protocol::AlertRecord& record,
                             const protocol::DateTime& serverTime) {
+    return update(protocol::AlertRecord(record), serverTime);
+}
+
+bool AlertListModel::update(protocol::AlertRecord&& record, const protocol::DateTime& serverTime) {
     // Only the list the date selects is searched: an alert whose date moved
     // across the day boundary is not found.
-    const AlertListId id = chooseAlertList(protocol::parseDateTime(record.time), serverTime);
+    const protocol::DateTime time = protocol::parseDateTime(record.time);
+    const AlertListId id = chooseAlertList(time, serverTime);
     AlertList& list = mutableList(id);
     const int row = list.findRow(record.id);
     if (row < 0) {
         return false;
     }
-    list.setRow(row, alertRow(record));
+    list.setRow(row, rowOf(std::move(record), time));
     if (m_observer != nullptr) {
         m_observer->rowChanged(id, row);
     }
@@ -138,8 +182,8 @@ void AlertListModel::replaceAll(std::span<const protocol::AlertRecord> records,
         list.clear();
     }
     for (const protocol::AlertRecord& record : records) {
-        mutableList(chooseAlertList(protocol::parseDateTime(record.time), serverTime))
-            .insertTop(alertRow(record));
+        const protocol::DateTime time = protocol::parseDateTime(record.time);
+        mutableList(chooseAlertList(time, serverTime)).insertTop(rowOf(record, time));
     }
     if (m_observer != nullptr) {
         m_observer->listsReset();

@@ -6,9 +6,9 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "client/core/alert_id_index.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
 
@@ -48,10 +48,12 @@ public:
 
 private:
     // Stored bottom first, so that inserting on top is an append.
-    std::size_t storageIndex(int row) const { return m_rows.size() - 1 - static_cast<std::size_t>(row); }
+    std::size_t storageIndex(int row) const {
+        return m_rows.size() - 1 - static_cast<std::size_t>(row);
+    }
 
     std::deque<AlertRow> m_rows;  // no bulk copies as it grows
-    std::unordered_map<std::string, int> m_idCounts;  // folded id -> rows holding it
+    AlertIdIndex m_ids;           // the ids of m_rows
 };
 
 // Told of every change, after it was made (the Qt list models forward these).
@@ -73,9 +75,12 @@ public:
 
     void clear();
     void place(const protocol::AlertRecord& record, const protocol::DateTime& serverTime);
+    // The same, taking the record's texts into the row instead of copying them.
+    void place(protocol::AlertRecord&& record, const protocol::DateTime& serverTime);
     // Overwrites the first matching row of the list the record's date selects;
     // false (nothing changed) when that list holds no such id.
     bool update(const protocol::AlertRecord& record, const protocol::DateTime& serverTime);
+    bool update(protocol::AlertRecord&& record, const protocol::DateTime& serverTime);
     // Each id in order: from TodayList if there, else from HistoryList.
     void remove(std::span<const std::string> ids);
     // The "#59" answer: clear, then place every record in order (the last on

@@ -1,6 +1,8 @@
 #include "client/core/message_dispatcher.h"
 
+#include <charconv>
 #include <cstddef>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <variant>
@@ -70,7 +72,8 @@ class Handlers final {
 public:
     explicit Handlers(const DispatcherContext& context) : c(context) {}
 
-    void handle(const protocol::ServerMessage& message);
+    // Takes texts out of the message where that saves copying them.
+    void handle(protocol::ServerMessage& message);
 
 private:
     void version(const protocol::ServerMessage& message);
@@ -83,14 +86,15 @@ private:
     void enter(const LoginFormState& form);
     void retrievedPassword(const protocol::ServerMessage& message);
     bool forThisAudience(const protocol::AlertRecord& record) const;
-    void alertPopup(const protocol::AlertRecord& record);
+    void alert(ServerCode code, protocol::AlertRecord& record);
+    bool fillAlertPopup(const protocol::AlertRecord& record);
     void notice(const protocol::NoticeRecord& record, SessionAction action);
     void prompt(std::string_view utf8Text, SessionAction action);
 
     const DispatcherContext& c;
 };
 
-void Handlers::handle(const protocol::ServerMessage& message) {
+void Handlers::handle(protocol::ServerMessage& message) {
     switch (message.code) {
         case ServerCode::Version:
             version(message);
@@ -129,17 +133,9 @@ void Handlers::handle(const protocol::ServerMessage& message) {
             c.session.promptText = gbk(text::kKickedByAdministrator);
             return;
         case ServerCode::AlertAdded:
-            if (const auto* record = bodyOf<protocol::AlertRecord>(message);
-                record != nullptr && forThisAudience(*record)) {
-                c.alerts.place(*record, c.session.serverTime.now());
-                alertPopup(*record);
-            }
-            return;
         case ServerCode::AlertChanged:
-            if (const auto* record = bodyOf<protocol::AlertRecord>(message);
-                record != nullptr && forThisAudience(*record)) {
-                c.alerts.update(*record, c.session.serverTime.now());
-                alertPopup(*record);
+            if (auto* record = std::get_if<protocol::AlertRecord>(&message.body)) {
+                alert(message.code, *record);
             }
             return;
         case ServerCode::AlertsRemoved:
@@ -304,22 +300,44 @@ void Handlers::retrievedPassword(const protocol::ServerMessage& message) {
 }
 
 bool Handlers::forThisAudience(const protocol::AlertRecord& record) const {
-    return record.audience == std::to_string(c.session.userType);
+    // The audience is the user type as decimal text, exactly ("01" is not 1).
+    char digits[16];
+    const auto written =
+        std::to_chars(std::begin(digits), std::end(digits), c.session.userType).ptr;
+    return record.audience == std::string_view(digits, static_cast<std::size_t>(written - digits));
 }
 
-void Handlers::alertPopup(const protocol::AlertRecord& record) {
-    if (!alertPopupWanted(record.popup, c.session.popupHint)) {
+void Handlers::alert(ServerCode code, protocol::AlertRecord& record) {
+    if (!forThisAudience(record)) {
         return;
     }
+    // The popup copies what it shows first, so that the row can take the
+    // record's texts; it is armed after the lists changed, as always.
+    const bool popup = fillAlertPopup(record);
+    if (code == ServerCode::AlertAdded) {
+        c.alerts.place(std::move(record), c.session.serverTime.now());
+    } else {
+        c.alerts.update(std::move(record), c.session.serverTime.now());
+    }
+    if (popup) {
+        c.actions.arm(SessionAction::AlertPopup);
+    }
+}
+
+// Fills the popup record when the alert pops up; true when it does.
+bool Handlers::fillAlertPopup(const protocol::AlertRecord& record) {
+    if (!alertPopupWanted(record.popup, c.session.popupHint)) {
+        return false;
+    }
     auto& slots = c.session.popupRecord.slots;
-    slots[0] = std::string(kAlertPopupKind);
+    slots[0] = kAlertPopupKind;
     slots[1] = formatAlertTime(protocol::parseDateTime(record.time));
     slots[2] = record.code;
     slots[3] = record.name;
     slots[4] = record.operation;
     slots[5] = record.buy;
     slots[6] = record.sell;
-    c.actions.arm(SessionAction::AlertPopup);
+    return true;
 }
 
 void Handlers::notice(const protocol::NoticeRecord& record, SessionAction action) {
@@ -354,13 +372,22 @@ void MessageDispatcher::onConnectionEvent(int kind, std::string_view data) {
         return;
     }
     if (kind == 1) {
-        const std::string bytes = protocol::unpack(data);
+        // The storage of the unpacked text is kept for the next message
+        // (only this thread dispatches; a nested call just makes its own).
+        constexpr std::size_t kKeptCapacity = 64 * 1024;
+        thread_local std::string spare;
+        std::string bytes = std::move(spare);
+        protocol::unpack(data, bytes);
         dispatch(protocol::untilZero(bytes));
+        if (bytes.capacity() <= kKeptCapacity) {
+            spare = std::move(bytes);
+        }
     }
 }
 
 void MessageDispatcher::dispatch(std::string_view text) {
-    Handlers(m_context).handle(protocol::parseServerMessage(text));
+    protocol::ServerMessage message = protocol::parseServerMessage(text);
+    Handlers(m_context).handle(message);
 }
 
 }  // namespace lanzhou::core
