@@ -25,6 +25,8 @@ struct ServiceSettings {
     std::int32_t alertListCount = 500;   // alerts in a "#59" answer
     std::size_t maxRequestBytes = 16 * 1024;        // a larger request closes the connection
     std::size_t maxQueuedBytes = std::size_t{4} << 20;  // per connection; beyond: disconnect
+
+    friend bool operator==(const ServiceSettings&, const ServiceSettings&) = default;
 };
 
 // A working service without any file: title, colours, heartbeat 30 s,
