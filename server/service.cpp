@@ -68,7 +68,11 @@ public:
           m_now(std::move(now)) {}
 
     void request(ConnectionId connection, std::string_view text) {
-        m_members.add(connection);
+        // A connection that was never announced, or was already forgotten,
+        // must not come back to life through a late request.
+        if (!m_members.contains(connection)) {
+            return;
+        }
         const protocol::ClientRequest request = protocol::parseRequest(text);
         using protocol::RequestCode;
         switch (request.code) {

@@ -188,7 +188,13 @@ private:
         for (const char c : port) {
             portValid = portValid && c >= '0' && c <= '9';
         }
-        if (colon == 0 || !portValid || std::stoi(port) > 65535) {
+        // An IPv6 host is written in brackets, so its colons are not taken
+        // for the port's.
+        const std::string host = colon == std::string::npos ? "" : text.substr(0, colon);
+        const bool bracketed = host.size() > 2 && host.front() == '[' && host.back() == ']';
+        const bool hostValid =
+            !host.empty() && (bracketed || host.find_first_of(":[]") == std::string::npos);
+        if (!hostValid || !portValid || std::stoi(port) > 65535) {
             return fail(node, key, "expected \"HOST:PORT\" with a port from 0 to 65535");
         }
         out = text;

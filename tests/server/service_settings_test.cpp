@@ -51,7 +51,7 @@ TEST(ServiceSettings, DefaultsMakeAWorkingService) {
 
 TEST(ServiceSettings, ReadsEveryKeyAndConvertsTextsToGbk) {
     const SettingsResult result = parseServiceSettings(R"(
-listen = "0.0.0.0:9000"
+listen = "[::1]:9000"
 alert_list_count = 20
 one_account_per_computer = true
 max_request_bytes = 4096
@@ -106,7 +106,7 @@ hidden = true
     const ServiceSettings& s = *result.settings;
     const ServiceSettings defaults = defaultServiceSettings();
 
-    EXPECT_EQ(s.listen, "0.0.0.0:9000");
+    EXPECT_EQ(s.listen, "[::1]:9000");
     EXPECT_EQ(s.alertListCount, 20);
     EXPECT_TRUE(s.oneAccountPerComputer);
     EXPECT_EQ(s.maxRequestBytes, 4096u);
@@ -202,6 +202,8 @@ TEST(ServiceSettings, ErrorsNameTheKeyAndLine) {
         {"listen = \"localhost\"", "listen: expected \"HOST:PORT\""},
         {"listen = \"localhost:65536\"", "listen: expected \"HOST:PORT\""},
         {"listen = \":80\"", "listen: expected \"HOST:PORT\""},
+        {"listen = \"::1\"", "listen: expected \"HOST:PORT\""},
+        {"listen = \"[]:80\"", "listen: expected \"HOST:PORT\""},
         {"alert_list_count = -1", "alert_list_count: must be from 0"},
         {"max_request_bytes = 10", "max_request_bytes: must be from 256"},
         {"max_queued_bytes = 1024", "max_queued_bytes: must be from 65536"},

@@ -191,6 +191,15 @@ TEST_F(ServiceTest, HandshakeAnswersKeepTheirPieceCountsWithEmptyValues) {
     }
 }
 
+TEST_F(ServiceTest, RequestsOfUnknownConnectionsAreIgnored) {
+    service().connected(1);
+    service().disconnected(1);
+    EXPECT_TRUE(ask(1, std::string(protocol::request::kVersion)).empty());
+    EXPECT_TRUE(ask(2, protocol::request::login("free", "fpw")).empty());
+    EXPECT_EQ(service().connectionCount(), 0u);
+    EXPECT_EQ(service().memberCount(), 0u);
+}
+
 TEST_F(ServiceTest, KeepAliveAndUnknownRequestsAreNotAnswered) {
     service().connected(1);
     for (const std::string text : {"1", "", "#60", "#ad|x|1|0", "#ai1|2", "hello", "#6"}) {
@@ -249,6 +258,7 @@ TEST_F(ServiceTest, ASecondLoginTellsTheOlderConnectionFirst) {
     EXPECT_TRUE(output.textsTo(1).empty());
 
     // A failed login leaves the current one in place.
+    service().connected(3);
     EXPECT_EQ(answer(3, protocol::request::login("paid", "wrong")), "#a0");
     EXPECT_TRUE(output.textsTo(2).empty());
     EXPECT_EQ(service().memberCount(), 1u);
