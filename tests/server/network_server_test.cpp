@@ -148,11 +148,17 @@ protected:
         auto opened = openSqliteStorage(m_directory / "service.db");
         EXPECT_TRUE(opened.storage) << opened.error;
         m_storage = std::move(opened.storage);
+        // The operator's own handle: a Storage serves one thread at a time,
+        // and the server's runs on the server thread.
+        auto operatorSide = openSqliteStorage(m_directory / "service.db");
+        EXPECT_TRUE(operatorSide.storage) << operatorSide.error;
+        m_operator = std::move(operatorSide.storage);
         m_settings = defaultServiceSettings();
     }
 
     ~NetworkServerTest() override {
         stopServer();
+        m_operator.reset();
         m_storage.reset();
         std::error_code ignored;
         std::filesystem::remove_all(m_directory, ignored);
@@ -185,7 +191,7 @@ protected:
         account.phone = "13800000000";
         account.userType = 1;
         account.expiry = protocol::DateTime{2099, 1, 1, 0, 0, 0};
-        ASSERT_TRUE(m_storage->addAccount(account));
+        ASSERT_TRUE(m_operator->addAccount(account));
     }
 
     // A working connection: the server answers the time request.
@@ -196,6 +202,7 @@ protected:
 
     std::filesystem::path m_directory;
     std::unique_ptr<Storage> m_storage;
+    std::unique_ptr<Storage> m_operator;
     ServiceSettings m_settings;
     std::unique_ptr<NetworkServer> m_server;
     std::thread m_thread;
@@ -348,7 +355,7 @@ TEST_F(NetworkServerTest, MemberThatNeverReadsIsDisconnectedWhenItsQueueOverflow
         alert.remark = remark;
         alert.audience = "1";
         alert.popup = "0";
-        ASSERT_TRUE(m_storage->publishAlert(alert));
+        ASSERT_TRUE(m_operator->publishAlert(alert));
         // Keep the quick member reading so that only the slow one lags.
         if (i % 50 == 49) {
             while (quick.next(1ms)) {
