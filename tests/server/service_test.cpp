@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <variant>
 #include <vector>
@@ -207,6 +208,33 @@ TEST_F(ServiceTest, KeepAliveAndUnknownRequestsAreNotAnswered) {
     }
     EXPECT_EQ(service().connectionCount(), 1u);
     EXPECT_TRUE(output.closed.empty());
+}
+
+// Requests made of real codes, separators, double-byte lead bytes and noise:
+// every answer is a message of the catalogue, and the state stays sound.
+TEST_F(ServiceTest, ArbitraryRequestsGetCatalogueAnswersOnly) {
+    const std::vector<std::string> parts = {
+        "#a1", "#a2", "#a3",      "#a4",      "#a5",  "#59", "#54",  "#az",
+        "1",   "|",   "\xA1\xEE", "\xA1\xA9", "\x81", "\0",  "free", "fpw",
+        "111", "222", "paid",     "ppw",      "",     "x",   "-1",   "99999999999"};
+    std::mt19937 random(2024);
+    for (ConnectionId id = 1; id <= 4; ++id) {
+        service().connected(id);
+    }
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        const int count = static_cast<int>(random() % 8);
+        for (int k = 0; k < count; ++k) {
+            text += parts[random() % parts.size()];
+        }
+        const ConnectionId id = 1 + random() % 4;
+        for (const std::string& sent : ask(id, text)) {
+            ASSERT_NE(protocol::serverCodeOf(sent), ServerCode::Unknown) << text;
+        }
+    }
+    EXPECT_EQ(service().connectionCount(), 4u);
+    EXPECT_LE(service().memberCount(), 2u);  // two accounts can be logged in with these parts
+    EXPECT_EQ(storage.accounts["free"].password, "fpw");
 }
 
 // ---------------------------------------------------------------- login
