@@ -14,6 +14,8 @@ namespace {
 
 // Upper bound of one list, whatever count is asked for.
 constexpr std::int32_t kMaxListCount = 100000;
+// Audiences whose latest alerts are kept (there are two user types).
+constexpr std::size_t kCachedAudiences = 4;
 
 // Alert queries select "id, time, code, name, operation, buy, sell, remark,
 // audience, popup" (AlertRecord order), notice queries "id, time, title,
@@ -79,18 +81,60 @@ std::vector<protocol::AlertRecord> SqliteContentStore::readAlerts(
     return alerts;
 }
 
+bool SqliteContentStore::databaseVersion(std::int64_t& dataVersion, std::int64_t& ownChanges) {
+    auto statement = m_statements.get("PRAGMA data_version");
+    if (!statement || statement->step() != SqliteStatement::Step::Row) {
+        return false;
+    }
+    dataVersion = statement->integer(0);
+    ownChanges = sqlite3_total_changes64(m_db);
+    return true;
+}
+
 std::vector<protocol::AlertRecord> SqliteContentStore::latestAlerts(std::int32_t audience,
                                                                     std::int32_t count) {
-    auto statement = m_statements.get(
-        "SELECT id, time, code, name, operation, buy, sell, remark, audience, popup"
-        " FROM alerts WHERE audience = ? ORDER BY id DESC LIMIT ?");
-    if (!statement || count <= 0) {
+    if (count <= 0) {
         return {};
     }
-    statement->bind(1, std::int64_t{audience});
-    statement->bind(2, std::int64_t{std::min(count, kMaxListCount)});
-    auto alerts = readAlerts(statement);
+    count = std::min(count, kMaxListCount);
+    // The version is read before the alerts: a change committed in between
+    // then only costs one more reading.
+    std::int64_t dataVersion = 0;
+    std::int64_t ownChanges = 0;
+    const bool versioned = databaseVersion(dataVersion, ownChanges);
+    auto cached = std::find_if(m_latest.begin(), m_latest.end(), [audience](const auto& entry) {
+        return entry.audience == audience;
+    });
+    if (versioned && cached != m_latest.end() && cached->count == count &&
+        cached->dataVersion == dataVersion && cached->ownChanges == ownChanges) {
+        return cached->alerts;
+    }
+    std::vector<protocol::AlertRecord> alerts;
+    {
+        auto statement = m_statements.get(
+            "SELECT id, time, code, name, operation, buy, sell, remark, audience, popup"
+            " FROM alerts WHERE audience = ? ORDER BY id DESC LIMIT ?");
+        if (!statement) {
+            return {};
+        }
+        statement->bind(1, std::int64_t{audience});
+        statement->bind(2, std::int64_t{count});
+        alerts = readAlerts(statement);
+    }
     std::reverse(alerts.begin(), alerts.end());
+    if (versioned) {
+        if (cached == m_latest.end()) {
+            if (m_latest.size() >= kCachedAudiences) {
+                m_latest.erase(m_latest.begin());
+            }
+            cached = m_latest.insert(m_latest.end(), CachedAlerts{});
+            cached->audience = audience;
+        }
+        cached->count = count;
+        cached->dataVersion = dataVersion;
+        cached->ownChanges = ownChanges;
+        cached->alerts = alerts;
+    }
     return alerts;
 }
 

@@ -35,11 +35,26 @@ public:
     bool removeNotices(const std::vector<std::string>& ids, std::string_view channel);
 
 private:
+    // Every login asks for the same few hundred alerts, and reading them
+    // costs far more than a login; they are read again only after the
+    // database changed (through this connection or any other).
+    struct CachedAlerts {
+        std::int32_t audience = 0;
+        std::int32_t count = 0;
+        std::int64_t dataVersion = -1;
+        std::int64_t ownChanges = -1;
+        std::vector<protocol::AlertRecord> alerts;
+    };
+
     std::vector<protocol::AlertRecord> readAlerts(StatementCache::Lease& statement);
+    // What tells whether the database changed: PRAGMA data_version (commits
+    // of other connections) and this connection's own change count.
+    bool databaseVersion(std::int64_t& dataVersion, std::int64_t& ownChanges);
 
     sqlite3* m_db;
     StatementCache& m_statements;
     SqliteEventLog& m_events;
+    std::vector<CachedAlerts> m_latest;  // one per audience asked for
 };
 
 }  // namespace lanzhou::server

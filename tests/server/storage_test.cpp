@@ -465,6 +465,39 @@ TEST_F(StorageTest, LatestAlertsAreTheNewestOfTheAudienceOldestFirst) {
     EXPECT_EQ(codes(storage->listAlerts(3)), (std::vector<std::string>{"F5", "P5", "F4"}));
 }
 
+TEST_F(StorageTest, LatestAlertsFollowEveryChangeOfEveryConnection) {
+    // The server's connection reads the list for each login; operator
+    // commands change the alerts through their own connections.
+    const auto server = open(database.file());
+    ASSERT_TRUE(server);
+    const auto first = storage->publishAlert(alertDraft("A", "1"));
+    ASSERT_TRUE(first);
+    auto codes = [&server](std::int32_t count) {
+        std::string joined;
+        for (const auto& alert : server->latestAlerts(1, count)) {
+            joined += alert.code + alert.sell + ",";
+        }
+        return joined;
+    };
+    EXPECT_EQ(codes(10), "A11.2,");
+    EXPECT_EQ(codes(10), "A11.2,");  // unchanged, read again
+
+    ASSERT_TRUE(storage->publishAlert(alertDraft("B", "1")));
+    EXPECT_EQ(codes(10), "A11.2,B11.2,");
+    EXPECT_EQ(codes(1), "B11.2,");
+
+    AlertRecord changed = *first;
+    changed.sell = "99";
+    ASSERT_TRUE(storage->updateAlert(changed));  // same number of rows
+    EXPECT_EQ(codes(10), "A99,B11.2,");
+
+    ASSERT_TRUE(server->removeAlerts({first->id}));  // through the reading connection
+    EXPECT_EQ(codes(10), "B11.2,");
+    ASSERT_TRUE(server->publishAlert(alertDraft("C", "0")));
+    EXPECT_EQ(codes(10), "B11.2,");
+    EXPECT_EQ(server->latestAlerts(0, 10).size(), 1u);
+}
+
 TEST_F(StorageTest, AlertUpdatesAndRemovals) {
     const auto alert = storage->publishAlert(alertDraft("600000", "1"));
     ASSERT_TRUE(alert);
