@@ -310,11 +310,12 @@ TEST_F(ServiceEndToEnd, NoticeReachesEveryConnectedClientAsAPopup) {
     auto& visitor = connect();  // not logged in
     command({"notice", "publish", "--title", "Holiday", "--body", "Closed on Monday", "--stars",
              "3", "--channel", "1", "--popup", "1"});
-    for (CliProcess* cli : {&member, &visitor}) {
-        const auto popup = cli->waitForEvent("popup");
-        ASSERT_TRUE(popup) << cli->errorOutput();
-        EXPECT_THAT((*popup)["fragment"].get<std::string>(), ::testing::HasSubstr("Holiday"));
-    }
+    const auto shown = member.waitForEvent("popup");
+    ASSERT_TRUE(shown) << member.errorOutput();
+    EXPECT_THAT((*shown)["fragment"].get<std::string>(), ::testing::HasSubstr("Holiday"));
+    // Someone not logged in gets the popup too; the client decides what a
+    // visitor may read of it.
+    EXPECT_TRUE(visitor.waitForEvent("popup")) << visitor.errorOutput();
 }
 
 TEST_F(ServiceEndToEnd, KickSendsTheMemberOffline) {
