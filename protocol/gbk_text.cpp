@@ -1,5 +1,6 @@
 #include "protocol/gbk_text.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -14,12 +15,36 @@ std::size_t characterLength(std::string_view text, std::size_t i) {
     return static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size() ? 2 : 1;
 }
 
-constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7Fu;
 
-// Non-zero when one of the eight bytes of `word` is zero (and possibly for a
-// 0x01 byte above a zero one: a hint, never a miss).
-constexpr std::uint64_t zeroByteHint(std::uint64_t word) {
-    return (word - 0x0101010101010101u) & ~word & kHighBits;
+// 0x80 in each byte of the result where `word` has a zero byte, 0 elsewhere.
+constexpr std::uint64_t zeroBytes(std::uint64_t word) {
+    return ~(((word & kLowBits) + kLowBits) | word | kLowBits);
+}
+static_assert(zeroBytes(0x1100FF0001020300u) == 0x0080008000000080u);
+
+// How many bytes of 0x80 or above stand right before text[at]; eight bytes at
+// a time.
+std::size_t highBytesBefore(std::string_view text, std::size_t at) {
+    std::size_t count = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        while (at - count >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + at - count - 8, sizeof word);
+            // From the top byte (the one nearest `at`) down: a high byte
+            // becomes eight one bits, any other stops the count.
+            const int high = std::countl_one(word | kLowBits) / 8;
+            count += static_cast<std::size_t>(high);
+            if (high < 8) {
+                return count;
+            }
+        }
+    }
+    while (count < at && static_cast<unsigned char>(text[at - count - 1]) >= 0x80) {
+        ++count;
+    }
+    return count;
 }
 
 // Calls onPiece for every piece of the text in order (the rule of
@@ -34,26 +59,36 @@ void forEachPiece(std::string_view text, std::string_view separator, OnPiece&& o
         return;
     }
     std::size_t start = 0;
-    std::size_t i = 0;  // always at a character boundary
+    std::size_t i = 0;
     if (separator.size() == 1 && static_cast<unsigned char>(separator[0]) < 0x80) {
-        // A one-byte ASCII separator: runs of eight bytes holding neither a
-        // lead byte nor the separator are passed over as a whole.
+        // A one-byte ASCII separator. Where a byte below 0x80 stands, the
+        // next character starts right after it (it is a character or the
+        // trail of one), so a separator byte is a character of its own when
+        // the lead bytes (0x80 and above) right before it are even in number;
+        // otherwise it is the trail of the last of them. The separator bytes
+        // are found eight at a time, independently of each other.
         const char mark = separator[0];
-        const std::uint64_t marks = 0x0101010101010101u * static_cast<unsigned char>(mark);
-        while (i < text.size()) {
-            if (text.size() - i >= 8) {
+        const auto candidate = [&](std::size_t at) {
+            if (highBytesBefore(text, at) % 2 == 0) {
+                onPiece(text.substr(start, at - start));
+                start = at + 1;
+            }
+        };
+        if constexpr (std::endian::native == std::endian::little) {
+            const std::uint64_t marks = kOnes * static_cast<unsigned char>(mark);
+            for (; text.size() - i >= 8; i += 8) {
                 std::uint64_t word;
                 std::memcpy(&word, text.data() + i, sizeof word);
-                if (((word & kHighBits) | zeroByteHint(word ^ marks)) == 0) {
-                    i += 8;
-                    continue;
+                for (std::uint64_t found = zeroBytes(word ^ marks); found != 0;
+                     found &= found - 1) {
+                    candidate(i + static_cast<std::size_t>(std::countr_zero(found)) / 8);
                 }
             }
+        }
+        for (; i < text.size(); ++i) {
             if (text[i] == mark) {
-                onPiece(text.substr(start, i - start));
-                start = i + 1;
+                candidate(i);
             }
-            i += characterLength(text, i);
         }
     } else {
         while (i < text.size()) {

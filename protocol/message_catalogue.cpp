@@ -195,6 +195,19 @@ std::vector<AlertRecord> alertListFrom(std::string_view text) {
     return alerts;
 }
 
+// "#ai" and "#aj", most of the traffic: split without allocating, each text
+// made once, and the message built around the record.
+ServerMessage alertMessage(ServerCode code, std::string_view text) {
+    std::array<std::string_view, kAlertFields> p;
+    if (splitPiecesInto(dropPrefix(text, kCodeSize), kFieldSeparator, p) != kAlertFields) {
+        return ServerMessage{code, {}};
+    }
+    return ServerMessage{code, AlertRecord{std::string(p[0]), std::string(p[1]), std::string(p[2]),
+                                           std::string(p[3]), std::string(p[4]), std::string(p[5]),
+                                           std::string(p[6]), std::string(p[7]), std::string(p[8]),
+                                           std::string(p[9])}};
+}
+
 std::vector<std::string> alertHeadFields(const AlertRecord& alert) {
     return {alert.id,        alert.time, alert.code, alert.name,
             alert.operation, alert.buy,  alert.sell, alert.remark};
@@ -271,8 +284,12 @@ ServerCode serverCodeOf(std::string_view text) {
 }
 
 ServerMessage parseServerMessage(std::string_view text) {
+    const ServerCode code = serverCodeOf(text);
+    if (code == ServerCode::AlertAdded || code == ServerCode::AlertChanged) {
+        return alertMessage(code, text);
+    }
     ServerMessage message;
-    message.code = serverCodeOf(text);
+    message.code = code;
     switch (message.code) {
         case ServerCode::Version: {
             const Pieces p = pipedPieces(text);
@@ -326,19 +343,6 @@ ServerMessage parseServerMessage(std::string_view text) {
         case ServerCode::PasswordRetrieved:
             message.body = std::string(dropPrefix(text, kCodeSize));
             break;
-        case ServerCode::AlertAdded:
-        case ServerCode::AlertChanged: {
-            // The pushed alerts are most of the traffic: split without
-            // allocating, and make each text once.
-            std::array<std::string_view, kAlertFields> p;
-            if (splitPiecesInto(dropPrefix(text, kCodeSize), kFieldSeparator, p) == kAlertFields) {
-                message.body.emplace<AlertRecord>(AlertRecord{
-                    std::string(p[0]), std::string(p[1]), std::string(p[2]), std::string(p[3]),
-                    std::string(p[4]), std::string(p[5]), std::string(p[6]), std::string(p[7]),
-                    std::string(p[8]), std::string(p[9])});
-            }
-            break;
-        }
         case ServerCode::AlertsRemoved: {
             std::vector<std::string> ids;
             for (const std::string_view piece : gluedPieces(text)) {
