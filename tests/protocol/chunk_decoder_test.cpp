@@ -256,5 +256,131 @@ TEST_F(ChunkDecoderTest, RandomBytesNeverYieldMoreThanTheyCouldHold) {
     }
 }
 
+// The receiver's rules in their plainest form: every read appended to one
+// buffer, walked from its start; a frame completed by its chunks decoded from
+// its own copy.
+class ReferenceDecoder {
+public:
+    Status feed(std::string_view bytes, std::vector<FrameEvent>& events) {
+        m_buffer.append(bytes);
+        std::size_t position = 0;
+        bool followsChunk = false;
+        while (m_buffer.size() - position >= kChunkHeaderSize) {
+            const std::string_view header = std::string_view(m_buffer).substr(position);
+            std::uint32_t id = 0;
+            bool idDigits = true;
+            for (std::size_t i = 4; i < 8; ++i) {
+                idDigits = idDigits && header[i] >= '0' && header[i] <= '9';
+                id = id * 10 + static_cast<std::uint32_t>(header[i] - '0');
+            }
+            const std::uint32_t total = u32(header, 8);
+            const std::uint32_t index = u32(header, 12);
+            const std::uint32_t length = u32(header, 16);
+            if (header.substr(0, 4) != "EMSG" || !idDigits || length < 1 ||
+                length > kMaxChunkData || total < 1 || total > kMaxMessageSize) {
+                *this = ReferenceDecoder();
+                return followsChunk ? Status::ConnectionGone : Status::Ok;
+            }
+            if (header.size() - kChunkHeaderSize < length) {
+                break;
+            }
+            if (!m_gathering || id != m_id || index != m_next) {
+                m_frame.clear();
+                m_id = id;
+                m_total = total;
+                m_gathering = true;
+            }
+            const std::string_view data = header.substr(kChunkHeaderSize, length);
+            if (m_total - m_frame.size() < data.size()) {
+                m_frame.clear();
+                m_gathering = false;
+            } else {
+                m_frame.append(data);
+                m_next = index + 1;
+                if (m_frame.size() == m_total) {
+                    for (FrameEvent& event : decodeFrames(m_frame)) {
+                        events.push_back(std::move(event));
+                    }
+                    m_frame.clear();
+                    m_gathering = false;
+                }
+            }
+            position += kChunkHeaderSize + length;
+            followsChunk = true;
+        }
+        m_buffer.erase(0, position);
+        return Status::Ok;
+    }
+
+    bool hasPartial() const { return !m_buffer.empty() || m_gathering; }
+
+private:
+    static std::uint32_t u32(std::string_view bytes, std::size_t at) {
+        std::uint32_t value = 0;
+        for (std::size_t i = 4; i-- > 0;) {
+            value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+        }
+        return value;
+    }
+
+    std::string m_buffer;
+    std::string m_frame;
+    std::uint32_t m_id = 0;
+    std::uint32_t m_total = 0;
+    std::uint32_t m_next = 0;
+    bool m_gathering = false;
+};
+
+TEST(ChunkDecoderRules, AgreesWithThePlainRulesOnRandomStreams) {
+    // Whole and cut chunks, multi-chunk frames, interleaved and out-of-order
+    // chunks, garbage: after every read the events, the status and the
+    // partial state are those of the plain rules.
+    std::mt19937 generator(99);
+    const auto randomText = [&](std::size_t size) {
+        std::string text(size, '\0');
+        for (char& c : text) {
+            c = static_cast<char>('a' + generator() % 26);
+        }
+        return text;
+    };
+    for (int round = 0; round < 400; ++round) {
+        std::string stream;
+        for (int part = 0; part < 12; ++part) {
+            const unsigned kind = generator() % 10;
+            const std::string id = std::to_string(1000 + generator() % 3);
+            if (kind < 5) {
+                stream += wire(id, randomText(1 + generator() % 300));
+            } else if (kind < 7) {
+                stream += wire(id, randomText(kMaxChunkData + generator() % 9000));
+            } else if (kind == 7) {
+                // One chunk of a longer frame, as if the rest went astray.
+                const std::string frame = encodeFrame(id, randomText(9000));
+                stream += chunk(id, static_cast<std::uint32_t>(frame.size()), generator() % 2,
+                                std::string_view(frame).substr(0, 4000));
+            } else if (kind == 8) {
+                stream += chunk(id, 5, 0, "toolongdata");  // more data than the total
+            } else {
+                stream += randomText(1 + generator() % 30);  // garbage
+            }
+        }
+        ChunkDecoder decoder;
+        ReferenceDecoder reference;
+        std::vector<FrameEvent> got;
+        std::vector<FrameEvent> expected;
+        for (std::size_t at = 0; at < stream.size();) {
+            const std::size_t read = 1 + generator() % (round % 2 == 0 ? 64 : kMaxReadSize);
+            const std::string_view bytes = std::string_view(stream).substr(at, read);
+            at += bytes.size();
+            const Status status = decoder.feed(bytes, got);
+            ASSERT_EQ(status, reference.feed(bytes, expected)) << "round " << round;
+            ASSERT_EQ(got, expected) << "round " << round;
+            ASSERT_EQ(decoder.hasPartial(), reference.hasPartial()) << "round " << round;
+            if (status == Status::ConnectionGone) {
+                break;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace lanzhou::protocol

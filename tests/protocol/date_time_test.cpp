@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace lanzhou::protocol {
@@ -70,6 +71,46 @@ TEST(DateTime, FormatsWithAnUnpaddedYear) {
     EXPECT_EQ(formatDateTime(DateTime::null()), "100-01-01 00:00:00");
     EXPECT_EQ(formatDateTime(DateTime::zero()), "1899-12-30 00:00:00");
     EXPECT_EQ(parseDateTime(formatDateTime({987, 6, 5, 4, 3, 2})), (DateTime{987, 6, 5, 4, 3, 2}));
+}
+
+TEST(DateTime, TheServicesExactFormIsReadLikeAnyOther) {
+    // Nineteen characters with the separators where the usual form has them:
+    // read at once when all else are digits, by the general reader otherwise.
+    struct Case {
+        const char* text;
+        DateTime expected;
+    };
+    const Case cases[] = {
+        {"2024-03-15 09:10:59", {2024, 3, 15, 9, 10, 59}},
+        {"0001-01-01 00:00:00", {1, 1, 1, 0, 0, 0}},
+        {"0000-01-01 00:00:00", DateTime::null()},
+        {"2023-02-29 00:00:00", DateTime::null()},
+        {"2024-02-29 23:59:59", {2024, 2, 29, 23, 59, 59}},
+        {"2024-03-15 24:00:00", DateTime::null()},
+        {"2024-03-15 09:60:00", DateTime::null()},
+        {"2024-13-15 09:10:59", DateTime::null()},
+        {"2024-03-1x 09:10:59", DateTime::null()},
+        {"2024-03-15 09:10:5/", DateTime::null()},
+        {"  24-03-10 10:00:00", {24, 3, 10, 10, 0, 0}},    // blanks first: the general reader
+        {"2024-03-15 09:10:5 ", {2024, 3, 15, 9, 10, 5}},  // a one-digit second, a blank
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(parseDateTime(c.text), c.expected) << '"' << c.text << '"';
+    }
+}
+
+TEST(DateTime, FormatsAnyFieldsAsPrintfWould) {
+    const DateTime cases[] = {
+        {2013, 11, 24, 9, 5, 3},  {1, 1, 1, 0, 0, 0},         {9, 9, 9, 9, 9, 9},
+        {99, 10, 10, 10, 10, 10}, {9999, 99, 99, 99, 99, 99}, {0, 0, 0, 0, 0, 0},
+        {10000, 1, 1, 0, 0, 0},   {-5, 1, 1, 0, 0, 0},        {2013, 100, -1, 7, 123, 0},
+    };
+    for (const DateTime& value : cases) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%d-%02d-%02d %02d:%02d:%02d", value.year,
+                      value.month, value.day, value.hour, value.minute, value.second);
+        EXPECT_EQ(formatDateTime(value), expected);
+    }
 }
 
 TEST(DateTime, DayNumbersCountFrom1970) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -120,6 +122,55 @@ TEST(GbkText, LatinCaseFoldingLeavesDoubleByteCharactersAlone) {
         EXPECT_EQ(equalsIgnoringLatinCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
         EXPECT_EQ(foldLatinCase(c.a) == foldLatinCase(c.b), c.equal) << c.a << " / " << c.b;
     }
+}
+
+// The splitting rule walked one character at a time, as plainly as it reads.
+Pieces referenceSplit(std::string_view text, std::string_view separator) {
+    Pieces pieces;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const bool lead = static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size();
+        const std::size_t length = lead ? 2 : 1;
+        if (text.substr(i, length) == separator) {
+            pieces.emplace_back(text.substr(start, i - start));
+            start = i + length;
+        }
+        i += length;
+    }
+    if (start < text.size()) {
+        pieces.emplace_back(text.substr(start));
+    }
+    return pieces;
+}
+
+TEST(GbkText, SplittingAgreesWithACharacterWalkOnRandomTexts) {
+    // Long runs of lead bytes, pipes as trail bytes and separators at every
+    // offset of the eight-byte steps.
+    const std::string alphabet = "a|A\x81\xB0\xA1\xEE\x7C";
+    std::mt19937 generator(7);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(generator() % 90, ' ');
+        const std::size_t letters = 2 + generator() % (alphabet.size() - 1);
+        for (char& c : text) {
+            c = alphabet[generator() % letters];
+        }
+        for (const std::string_view separator : {kFieldSeparator, kRecordSeparator}) {
+            const Pieces expected = referenceSplit(text, separator);
+            ASSERT_EQ(split(text, separator), expected) << testing::PrintToString(text);
+
+            std::array<std::string_view, 4> first;
+            ASSERT_EQ(splitPiecesInto(text, separator, first), expected.size());
+            for (std::size_t k = 0; k < std::min(first.size(), expected.size()); ++k) {
+                ASSERT_EQ(first[k], expected[k]);
+            }
+        }
+    }
+}
+
+TEST(GbkText, SplitIntoNoRoomStillCounts) {
+    EXPECT_EQ(splitPiecesInto("a|b|c", kFieldSeparator, {}), 3u);
+    EXPECT_EQ(splitPiecesInto("", kFieldSeparator, {}), 0u);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include "protocol/packed_payload.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace lanzhou::protocol {
 namespace {
@@ -114,6 +117,80 @@ TEST(PackedPayload, InflationBombIsRefused) {
     // 8 MiB of zeros announced as 1000 bytes: stops at 2000 bytes of output.
     const std::string bomb = withAnnouncedLength(pack(std::string(8 << 20, '\0')), 1000);
     EXPECT_EQ(unpack(bomb), "");
+}
+
+TEST(PackedPayload, PackGivesTheBytesOfCompress2CallAfterCall) {
+    // The deflate stream is kept between calls: every call must still give
+    // exactly what a fresh compress2 at the default level gives.
+    const std::string inputs[] = {"#54", std::string(70'000, 'a') + "tail", randomBytes(5000, 3),
+                                  "#54", "\xD5\xCB\xBA\xC5"};
+    for (const std::string& input : inputs) {
+        std::string expected(compressBound(static_cast<uLong>(input.size())), '\0');
+        uLongf size = static_cast<uLongf>(expected.size());
+        ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(expected.data()), &size,
+                            reinterpret_cast<const Bytef*>(input.data()),
+                            static_cast<uLong>(input.size()), Z_DEFAULT_COMPRESSION),
+                  Z_OK);
+        expected.resize(size);
+        const std::string packed = pack(input);
+        ASSERT_GE(packed.size(), kPayloadHeaderSize);
+        EXPECT_EQ(packed.substr(kPayloadHeaderSize), expected) << input.size() << " bytes";
+    }
+}
+
+TEST(PackedPayload, UnpackAfterAFailedUnpackReadsOnlyItsOwnInput) {
+    // Each failure leaves the thread's inflate stream in a different state;
+    // the next payload must not be read against any of it.
+    const std::string good = pack("#aiA1|2024-03-10 09:00:00|1");
+    const std::string bomb = withAnnouncedLength(pack(std::string(100'000, '\0')), 10);
+    std::string corrupt = pack(std::string(5000, 'q') + randomBytes(3000, 9));
+    corrupt[corrupt.size() / 2] = static_cast<char>(corrupt[corrupt.size() / 2] ^ 0x5A);
+    const std::string failures[] = {
+        good.substr(0, good.size() - 5),  // truncated: input left unread
+        bomb,                             // stopped with output pending
+        corrupt,
+        withAnnouncedLength(good, 3),
+    };
+    for (const std::string& failure : failures) {
+        ASSERT_EQ(unpack(failure), "");
+        EXPECT_EQ(unpack(good), "#aiA1|2024-03-10 09:00:00|1");
+    }
+}
+
+TEST(PackedPayload, UnpackIntoReusesTheOutputAndEmptiesItOnFailure) {
+    std::string out = "left over from before";
+    ASSERT_TRUE(unpack(pack("first"), out));
+    EXPECT_EQ(out, "first");
+    const std::string big(200'000, 'x');  // beyond the first guess of the output size
+    ASSERT_TRUE(unpack(pack(big), out));
+    EXPECT_EQ(out, big);
+    EXPECT_FALSE(unpack("not a payload", out));
+    EXPECT_EQ(out, "");
+    ASSERT_TRUE(unpack(pack("short"), out));
+    EXPECT_EQ(out, "short");
+}
+
+TEST(PackedPayload, ThreadsPackAndUnpackIndependently) {
+    // Each thread has its own zlib streams.
+    constexpr int kThreads = 4;
+    std::vector<int> mismatches(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &mismatches] {
+            for (int i = 0; i < 200; ++i) {
+                const std::string text =
+                    randomBytes(static_cast<std::size_t>(1 + (i * 37 + t) % 3000),
+                                static_cast<unsigned>(t * 1000 + i));
+                if (unpack(pack(text)) != text) {
+                    ++mismatches[static_cast<std::size_t>(t)];
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(mismatches, std::vector<int>(kThreads, 0));
 }
 
 }  // namespace
