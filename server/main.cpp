@@ -28,8 +28,7 @@ constexpr std::string_view kUsage =
     "  serve --db FILE [--listen HOST:PORT] [--config FILE]\n"
     "      Runs the service (port 0: any free port). Prints {\"listening\":\"HOST:PORT\"}\n"
     "      once it accepts members; stops on SIGINT or SIGTERM.\n"
-    "\n"
-    "Operator commands (while the service runs or not; each takes --db FILE):\n";
+    "\n";
 
 void printUsage(std::ostream& out) {
     out << kUsage << lanzhou::server::kOperatorCommandsHelp;
