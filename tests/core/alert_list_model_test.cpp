@@ -33,7 +33,7 @@ protocol::AlertRecord record(std::string id, std::string time, std::string code 
 
 // Records every notification as one line of text.
 class RecordingObserver final : public AlertListObserver {
-  public:
+public:
     std::vector<std::string> calls;
 
     void rowInserted(AlertListId list, int row) override { add("insert", list, row); }
@@ -41,7 +41,7 @@ class RecordingObserver final : public AlertListObserver {
     void rowRemoved(AlertListId list, int row) override { add("remove", list, row); }
     void listsReset() override { calls.push_back("reset"); }
 
-  private:
+private:
     void add(const char* what, AlertListId list, int row) {
         calls.push_back(std::string(what) + (list == AlertListId::Today ? " today " : " history ") +
                         std::to_string(row));
@@ -57,7 +57,7 @@ std::vector<std::string> ids(const AlertList& list) {
 }
 
 class AlertListModelTest : public ::testing::Test {
-  protected:
+protected:
     AlertListModel model;
     RecordingObserver observer;
     void SetUp() override { model.setObserver(&observer); }
@@ -103,6 +103,34 @@ TEST_F(AlertListModelTest, PlaceInsertsOnTopOfTheDatesList) {
     EXPECT_EQ(ids(history()), (std::vector<std::string>{"4", "2"}));
     EXPECT_EQ(observer.calls, (std::vector<std::string>{"insert today 0", "insert history 0",
                                                         "insert today 0", "insert history 0"}));
+}
+
+TEST_F(AlertListModelTest, PlacingATemporaryRecordGivesTheSameRows) {
+    // The record's texts move into the row; the time column is the same
+    // normalised text either way, kept as sent only when it already is.
+    const char* times[] = {"2013-11-24 09:05:03",
+                           "2013-11-24 9:05:03",
+                           "2013/11/24 09:05:03",
+                           "2013-02-30 09:05:03",
+                           "0999-01-01 00:00:00",
+                           "2013-11-24",
+                           "garbage"};
+    for (const char* time : times) {
+        SCOPED_TRACE(time);
+        AlertListModel copied;
+        AlertListModel moved;
+        const protocol::AlertRecord original = record("M1", time);
+        copied.place(original, kServer);
+        moved.place(protocol::AlertRecord(original), kServer);
+        for (const AlertListId id : {AlertListId::Today, AlertListId::History}) {
+            ASSERT_EQ(moved.list(id).rowCount(), copied.list(id).rowCount());
+            if (copied.list(id).rowCount() == 1) {
+                EXPECT_EQ(moved.list(id).row(0), copied.list(id).row(0));
+                EXPECT_EQ(moved.list(id).row(0), alertRow(original));
+            }
+        }
+        EXPECT_TRUE(moved.update(record("m1", time, "000002"), kServer));
+    }
 }
 
 TEST_F(AlertListModelTest, ReplaceAllPutsTheLastOnTopWithOneReset) {
