@@ -2,7 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <system_error>
 
 #include "server/sqlite_schema.h"
@@ -11,28 +10,22 @@
 namespace lanzhou::server {
 namespace {
 
-// A new database file is made private before SQLite writes anything into it,
-// because it holds the members' passwords. SQLite gives its -wal and -shm
-// files the mode of the database file.
-bool createPrivateFile(const std::filesystem::path& file, std::string& error) {
+// The path as SQLite wants it on every system: UTF-8.
+std::string utf8Path(const std::filesystem::path& file) {
+    const std::u8string text = file.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// A new database file is made private at once, before anything is written
+// into it, because it holds the members' passwords. SQLite gives its -wal and
+// -shm files the mode of the database file.
+bool makePrivate(const std::filesystem::path& file, std::string& error) {
     std::error_code code;
-    if (std::filesystem::exists(file, code)) {
-        return true;
-    }
-    // "x": fails rather than truncating a file another process has just made.
-    if (std::FILE* created = std::fopen(file.string().c_str(), "wbx")) {
-        std::fclose(created);
-    } else if (!std::filesystem::exists(file, code)) {
-        error = "cannot create " + file.string();
-        return false;
-    } else {
-        return true;  // another process made it (and made it private)
-    }
     std::filesystem::permissions(
         file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
         std::filesystem::perm_options::replace, code);
     if (code) {
-        error = "cannot make " + file.string() + " private: " + code.message();
+        error = "cannot make " + utf8Path(file) + " private: " + code.message();
         return false;
     }
     return true;
@@ -42,21 +35,21 @@ bool createPrivateFile(const std::filesystem::path& file, std::string& error) {
 
 OpenResult openSqliteStorage(const std::filesystem::path& file) {
     OpenResult result;
-    if (!createPrivateFile(file, result.error)) {
-        return result;
-    }
+    const std::string path = utf8Path(file);
+    std::error_code code;
+    const bool existed = std::filesystem::exists(file, code);
     sqlite3* db = nullptr;
-    const int opened = sqlite3_open_v2(file.string().c_str(), &db,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int opened =
+        sqlite3_open_v2(path.c_str(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (opened != SQLITE_OK) {
-        result.error =
-            file.string() + ": " + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(opened));
+        result.error = path + ": " + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(opened));
         sqlite3_close_v2(db);
         return result;
     }
     std::string error;
-    if (!prepareSqliteDatabase(db, error)) {
-        result.error = file.string() + ": " + error;
+    if ((!existed && !makePrivate(file, error)) || !prepareSqliteDatabase(db, error)) {
+        result.error = path + ": " + error;
         sqlite3_close_v2(db);
         return result;
     }
