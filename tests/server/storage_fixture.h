@@ -1,0 +1,105 @@
+#pragma once
+
+// Shared by the storage tests: a fixture with a fresh database file, and
+// sample records.
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "server/storage.h"
+#include "temp_database.h"
+#include "tests/support/gbk_literal.h"
+
+namespace lanzhou::server::storage_test {
+
+using protocol::AlertRecord;
+using protocol::DateTime;
+using protocol::NoticeRecord;
+using test::G;
+
+inline const DateTime kNow{2024, 6, 15, 12, 0, 0};
+
+inline std::unique_ptr<Storage> open(const std::filesystem::path& file) {
+    OpenResult opened = openSqliteStorage(file);
+    EXPECT_TRUE(opened.storage) << opened.error;
+    return std::move(opened.storage);
+}
+
+inline AccountRecord account(std::string name, std::string password, std::string qq = "10001",
+                             std::string phone = "13800000000", std::string adapter = {}) {
+    AccountRecord record;
+    record.name = std::move(name);
+    record.password = std::move(password);
+    record.qq = std::move(qq);
+    record.phone = std::move(phone);
+    record.adapter = std::move(adapter);
+    return record;
+}
+
+inline CardRecord card(std::string number, std::int32_t days, DateTime validUntil) {
+    CardRecord record;
+    record.number = std::move(number);
+    record.days = days;
+    record.validUntil = validUntil;
+    return record;
+}
+
+inline AlertRecord alertDraft(std::string code, std::string audience,
+                              std::string time = "2024-06-15 09:30:00") {
+    AlertRecord alert;
+    alert.time = std::move(time);
+    alert.code = std::move(code);
+    alert.name = G("浦发银行");
+    alert.operation = G("买入");
+    alert.buy = "10.5";
+    alert.sell = "11.2";
+    alert.remark = G("短线");
+    alert.audience = std::move(audience);
+    alert.popup = "1";
+    return alert;
+}
+
+inline NoticeRecord noticeDraft(std::string channel) {
+    NoticeRecord notice;
+    notice.time = "2024-06-15 08:00:00";
+    notice.title = G("早盘提示");
+    notice.stars = "4";
+    notice.body = G("<b>大盘</b>震荡");
+    notice.channel = std::move(channel);
+    notice.popup = "0";
+    return notice;
+}
+
+// One text cell read with the sqlite3 library, bypassing the storage.
+inline std::string rawText(const std::filesystem::path& file, const char* sql) {
+    sqlite3* db = nullptr;
+    std::string value;
+    sqlite3_open_v2(file.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr) {
+        value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
+}
+
+class StorageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        storage = open(database.file());
+        ASSERT_TRUE(storage);
+    }
+
+    test::TempDatabase database;
+    std::unique_ptr<Storage> storage;
+};
+
+}  // namespace lanzhou::server::storage_test
