@@ -137,20 +137,17 @@ namespace {
 // Reads "YYYY-MM-DD HH:MM:SS" exactly, the form the service sends; false for
 // any other text (the general reader then has its say).
 bool readCommonForm(std::string_view text, DateTime& value) {
-    constexpr std::string_view kPattern = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != kPattern.size()) {
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+        text[13] != ':' || text[16] != ':') {
         return false;
     }
-    for (std::size_t i = 0; i < kPattern.size(); ++i) {
-        const bool digit = text[i] >= '0' && text[i] <= '9';
-        if (kPattern[i] == 'd' ? !digit : text[i] != kPattern[i]) {
-            return false;
-        }
-    }
-    const auto number = [text](std::size_t at, std::size_t digits) {
+    bool digits = true;
+    const auto number = [text, &digits](std::size_t at, std::size_t count) {
         int result = 0;
-        for (std::size_t i = at; i < at + digits; ++i) {
-            result = result * 10 + (text[i] - '0');
+        for (std::size_t i = at; i < at + count; ++i) {
+            const auto digit = static_cast<unsigned>(text[i] - '0');
+            digits = digits && digit <= 9;
+            result = result * 10 + static_cast<int>(digit);
         }
         return result;
     };
@@ -160,7 +157,7 @@ bool readCommonForm(std::string_view text, DateTime& value) {
     value.hour = number(11, 2);
     value.minute = number(14, 2);
     value.second = number(17, 2);
-    return true;
+    return digits;
 }
 
 bool isValid(const DateTime& value) {
@@ -172,10 +169,10 @@ bool isValid(const DateTime& value) {
 }  // namespace
 
 DateTime parseDateTime(std::string_view text) {
-    DateTime value;
-    if (readCommonForm(text, value)) {
-        return isValid(value) ? value : DateTime::null();
+    if (DateTime common; readCommonForm(text, common)) {
+        return isValid(common) ? common : DateTime::null();
     }
+    DateTime value;
     Reader reader(text);
     reader.skipBlanks();
     char firstSeparator = 0;
