@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+#include "client/display/prompt_presenter.h"
+
+namespace lanzhou::skin {
+class SkinFrame;
+}
+
+namespace lanzhou::display {
+
+// The real prompts: PromptWindow, CountdownPrompt and ConfirmWindow, each
+// opened modally with the owner window (the login window) as parent, the
+// chime played first. Holds CloseRefused for the whole process.
+class WindowPromptPresenter final : public PromptPresenter {
+public:
+    // `playChime` starts the built-in chime without waiting.
+    WindowPromptPresenter(skin::SkinFrame& frame, std::function<void()> playChime);
+
+    // The owner of the prompts (may be set after construction; none: no owner).
+    void setOwner(QWidget* owner);
+
+    void showPrompt(const std::string& text) override;
+    void showCountdownPrompt(const std::string& text) override;
+    bool confirmClose() override;
+
+    bool closeRefused() const { return m_closeRefused; }
+
+private:
+    skin::SkinFrame& m_frame;
+    std::function<void()> m_playChime;
+    QPointer<QWidget> m_owner;
+    bool m_closeRefused = false;
+};
+
+}  // namespace lanzhou::display
