@@ -2,64 +2,6 @@
 
 namespace lanzhou::cli {
 
-namespace {
-
-ArgumentParse failure(std::string text) {
-    ArgumentParse result;
-    result.error = std::move(text);
-    return result;
-}
-
-}  // namespace
-
-ArgumentParse parseArguments(const std::vector<std::string_view>& arguments) {
-    CliArguments parsed;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string_view argument = arguments[i];
-        if (argument == "--help" || argument == "-h") {
-            parsed.help = true;
-            continue;
-        }
-        std::string_view name = argument;
-        std::optional<std::string_view> value;
-        if (const auto equals = argument.find('=');
-            argument.starts_with("--") && equals != std::string_view::npos) {
-            name = argument.substr(0, equals);
-            value = argument.substr(equals + 1);
-        }
-        if (name != "--server" && name != "--run-dir") {
-            return failure("unknown argument: " + std::string(argument));
-        }
-        if (!value) {
-            if (i + 1 >= arguments.size()) {
-                return failure(std::string(name) + " needs a value");
-            }
-            value = arguments[++i];
-        }
-        if (name == "--server") {
-            if (parsed.server) {
-                return failure("--server given twice");
-            }
-            auto endpoint = core::parseEndpoint(*value);
-            if (!endpoint || endpoint->host.empty()) {
-                return failure("--server wants HOST:PORT, got: " + std::string(*value));
-            }
-            parsed.server = std::move(*endpoint);
-        } else {
-            if (parsed.runDirectory) {
-                return failure("--run-dir given twice");
-            }
-            if (value->empty()) {
-                return failure("--run-dir needs a directory");
-            }
-            parsed.runDirectory = std::string(*value);
-        }
-    }
-    ArgumentParse result;
-    result.arguments = std::move(parsed);
-    return result;
-}
-
 std::string_view usageText() {
     return R"(usage: lanzhou-cli [--server HOST:PORT] [--run-dir DIR]
 

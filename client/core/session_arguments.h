@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "client/core/session_core.h"
+
+namespace lanzhou::core {
+
+// The options both clients take on their command line.
+struct SessionArguments {
+    bool help = false;
+    std::optional<Endpoint> server;           // --server HOST:PORT
+    std::optional<std::string> runDirectory;  // --run-dir DIR, as given (native text)
+};
+
+struct SessionArgumentParse {
+    std::optional<SessionArguments> arguments;  // set when the command line is usable
+    std::string error;                          // why not, for standard error
+};
+
+// Reads the arguments after the program name. Options may be written as
+// "--server HOST:PORT" or "--server=HOST:PORT"; each may be given once.
+SessionArgumentParse parseSessionArguments(const std::vector<std::string_view>& arguments);
+
+}  // namespace lanzhou::core
