@@ -1,0 +1,209 @@
+#include "client/app/desktop_client.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QThread>
+
+#include <cstdlib>
+#include <utility>
+
+#include "client/account/login_window.h"
+#include "client/app/placeholder_window.h"
+#include "client/core/status_text.h"
+#include "client/core/texts.h"
+#include "client/display/main_window.h"
+#include "client/display/qt_text.h"
+#include "client/display/sound_player.h"
+#include "client/display/window_prompt_presenter.h"
+
+namespace lanzhou::app {
+
+using display::fromGbk;
+
+DesktopClient::DesktopClient(Options options) : m_options(std::move(options)) {
+    if (!m_options.endProgram) {
+        m_options.endProgram = [](int code) { QCoreApplication::exit(code); };
+    }
+    m_sound = std::make_unique<display::SoundPlayer>();
+    if (m_options.prompts != nullptr) {
+        m_prompts = m_options.prompts;
+    } else {
+        m_windowPrompts = std::make_unique<display::WindowPromptPresenter>(
+            m_frame, [this] { m_sound->playPromptChime(); });
+        m_prompts = m_windowPrompts.get();
+    }
+}
+
+DesktopClient::~DesktopClient() {
+    // The connection first, so that nothing reaches the windows while they go.
+    m_core.reset();
+    m_main.reset();
+    m_login.reset();
+}
+
+account::LoginWindow* DesktopClient::loginWindow() const {
+    return m_login.get();
+}
+
+display::MainWindow* DesktopClient::mainWindow() const {
+    return m_main.get();
+}
+
+bool DesktopClient::start() {
+    core::SessionCore::Options coreOptions;
+    coreOptions.runDirectory = m_options.runDirectory;
+    coreOptions.serverOverride = m_options.server;
+    m_core = std::make_unique<core::SessionCore>(m_scheduler, *this, std::move(coreOptions));
+    m_frame.SetBaseColour(Qt::white);
+    createLoginWindow();
+
+    if (!m_core->open()) {
+        m_prompts->showPrompt(core::gbk(core::text::kConnectFailed));
+        endProgram(0);
+        return false;
+    }
+    m_login->fillRemembered(m_core->startupSettings().remembered);
+    m_login->attachFrame(m_core->line().index);
+    applySkin();
+    m_login->show();
+    return true;
+}
+
+void DesktopClient::createLoginWindow() {
+    account::LoginWindow::Actions actions;
+    actions.login = [this](const core::LoginFields& fields) { return m_core->login(fields); };
+    actions.rememberClicked = [this](bool ticked, const core::Credentials& form) {
+        m_core->rememberBoxClicked(ticked, form);
+    };
+    actions.openRegister = [this] { openPlaceholder(QStringLiteral("注册账号")); };
+    actions.openRecharge = [this] { openPlaceholder(QStringLiteral("账号充值")); };
+    actions.openSettings = [this] { openPlaceholder(QStringLiteral("软件设置")); };
+    actions.openAccountService = [this] { openPlaceholder(QStringLiteral("账号服务")); };
+    m_login = std::make_unique<account::LoginWindow>(m_frame, *m_prompts, std::move(actions));
+    connect(m_login.get(), &account::LoginWindow::closedByMember, this, [this] { endProgram(0); });
+    if (m_windowPrompts) {
+        m_windowPrompts->setOwner(m_login.get());
+    }
+}
+
+void DesktopClient::applySkin() {
+    const core::SkinChoice& skin = m_core->startupSettings().skin;
+    if (skin.byColour) {
+        m_frame.SetColour(skin::fromColorRef(skin.colour));
+    } else {
+        m_frame.SetPicture(fromGbk(skin.picturePath));
+    }
+}
+
+void DesktopClient::openPlaceholder(const QString& title) {
+    PlaceholderWindow window(m_frame, title, m_login.get());
+    window.exec();
+}
+
+void DesktopClient::endProgram(int code) {
+    if (QThread::currentThread() != thread()) {
+        const bool handed = QMetaObject::invokeMethod(
+            this, [this, code] { endProgram(code); }, Qt::QueuedConnection);
+        if (!handed) {
+            std::_Exit(code);
+        }
+        return;
+    }
+    if (m_ended) {
+        return;
+    }
+    m_ended = true;
+    if (m_core) {
+        m_core->close();
+    }
+    // Every window goes (a modal prompt's loop ends with it); they are
+    // destroyed with the client once the event loop has returned.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        window->hide();
+    }
+    m_options.endProgram(code);
+}
+
+// ---- core::SessionView
+
+void DesktopClient::applyLoginConfig(const core::LoginWindowConfig& config) {
+    m_login->applyConfig(config);
+}
+
+core::LoginFormState DesktopClient::loginForm() const {
+    return m_login->form();
+}
+
+void DesktopClient::setLoginCredentials(const core::Credentials& credentials) {
+    m_login->setCredentials(credentials);
+}
+
+void DesktopClient::showBulletin(const std::string& pageHtml) {
+    m_login->showBulletin(pageHtml);
+}
+
+void DesktopClient::setRetrievedPassword(const std::string&) {
+    // The account service window holds the retrieved password; this build
+    // has none open.
+}
+
+std::optional<core::Credentials> DesktopClient::takeRegisterWindowCredentials() {
+    return std::nullopt;
+}
+
+std::optional<core::Credentials> DesktopClient::takeAccountServiceCredentials() {
+    return std::nullopt;
+}
+
+void DesktopClient::showPrompt(const std::string& text) {
+    if (!m_ended) {
+        m_prompts->showPrompt(text);
+    }
+}
+
+void DesktopClient::showCountdownPrompt(const std::string& text) {
+    if (!m_ended) {
+        m_prompts->showCountdownPrompt(text);
+    }
+}
+
+void DesktopClient::enterMain() {
+    if (m_ended || m_main) {
+        return;
+    }
+    const core::ClientSession& session = m_core->session();
+    display::MainWindow::Actions actions;
+    actions.openSettings = [this] { openPlaceholder(QStringLiteral("软件设置")); };
+    actions.openAccountService = [this] { openPlaceholder(QStringLiteral("账号服务")); };
+    m_main = std::make_unique<display::MainWindow>(
+        m_frame, *m_prompts, fromGbk(session.settings.productTitle),
+        fromGbk(core::mainStatusText(session.accountName, session.userType, session.expiryTime)),
+        std::move(actions));
+    connect(m_main.get(), &display::MainWindow::closedByMember, this, [this] { endProgram(0); });
+    m_login->hide();
+    m_main->show();
+    // The alert page asks for the whole list when it is made.
+    m_core->requestAlertList();
+}
+
+void DesktopClient::closeMainOrLogin() {
+    endProgram(0);
+}
+
+void DesktopClient::offerUpdate() {
+    // The update notice window arrives with the updater.
+}
+
+void DesktopClient::openPopup() {
+    // The popup message window arrives with the alert lists.
+}
+
+void DesktopClient::connectionClosed(const std::string& text) {
+    if (m_ended) {
+        return;
+    }
+    m_prompts->showPrompt(text);
+    endProgram(0);
+}
+
+}  // namespace lanzhou::app

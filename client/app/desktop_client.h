@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "client/app/qt_scheduler.h"
+#include "client/core/session_core.h"
+#include "client/core/session_view.h"
+#include "ui/skin/skin_frame.h"
+
+namespace lanzhou::account {
+class LoginWindow;
+}
+namespace lanzhou::display {
+class MainWindow;
+class PromptPresenter;
+class SoundPlayer;
+class WindowPromptPresenter;
+}  // namespace lanzhou::display
+
+namespace lanzhou::app {
+
+// The desktop client put together: the frame, the sound, the prompts, the
+// session core on the GUI thread and the windows. It is the core's
+// SessionView: every effect of a server message arrives here on the GUI
+// thread and goes to the window it concerns.
+class DesktopClient final : public QObject, private core::SessionView {
+    Q_OBJECT
+
+public:
+    struct Options {
+        std::string runDirectory;  // GBK path text, no trailing separator
+        std::optional<core::Endpoint> server;
+        // Ends the program with an exit status; default: QCoreApplication::exit.
+        std::function<void(int)> endProgram;
+        // The prompts to use instead of the prompt windows (tests).
+        display::PromptPresenter* prompts = nullptr;
+    };
+
+    explicit DesktopClient(Options options);
+    ~DesktopClient() override;
+
+    // The start: the configuration, the login window, the connection and the
+    // handshake's first request, the form, the frame and the skin. False when
+    // the server could not be reached: the prompt has been shown and the
+    // program ended.
+    bool start();
+
+    // Ends the program (status 0 unless given); callable from any thread.
+    void endProgram(int code = 0);
+
+    skin::SkinFrame& frame() { return m_frame; }
+    core::SessionCore& core() { return *m_core; }
+    account::LoginWindow* loginWindow() const;
+    display::MainWindow* mainWindow() const;
+
+private:
+    // ---- core::SessionView
+    void applyLoginConfig(const core::LoginWindowConfig& config) override;
+    core::LoginFormState loginForm() const override;
+    void setLoginCredentials(const core::Credentials& credentials) override;
+    void showBulletin(const std::string& pageHtml) override;
+    void setRetrievedPassword(const std::string& password) override;
+    std::optional<core::Credentials> takeRegisterWindowCredentials() override;
+    std::optional<core::Credentials> takeAccountServiceCredentials() override;
+    void showPrompt(const std::string& text) override;
+    void showCountdownPrompt(const std::string& text) override;
+    void enterMain() override;
+    void closeMainOrLogin() override;
+    void offerUpdate() override;
+    void openPopup() override;
+    void connectionClosed(const std::string& text) override;
+
+    void createLoginWindow();
+    void applySkin();
+    void openPlaceholder(const QString& title);
+
+    Options m_options;
+    skin::SkinFrame m_frame;
+    std::unique_ptr<display::SoundPlayer> m_sound;
+    std::unique_ptr<display::WindowPromptPresenter> m_windowPrompts;
+    display::PromptPresenter* m_prompts = nullptr;
+    QtScheduler m_scheduler{*this};
+    std::unique_ptr<account::LoginWindow> m_login;
+    std::unique_ptr<display::MainWindow> m_main;
+    std::unique_ptr<core::SessionCore> m_core;
+    bool m_ended = false;
+};
+
+}  // namespace lanzhou::app

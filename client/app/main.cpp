@@ -1,0 +1,70 @@
+// lanzhou: the desktop client. Exit status 0 when the session ended (also
+// when the server could not be reached, after the prompt), 1 for bad usage.
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "client/app/desktop_client.h"
+#include "client/app/font_setup.h"
+#include "client/app/startup_probe.h"
+#include "client/core/run_directory_choice.h"
+#include "client/core/session_arguments.h"
+#include "client/display/qt_text.h"
+
+namespace {
+
+constexpr int kExitUsage = 1;
+
+constexpr std::string_view kUsage = R"(usage: lanzhou [--server HOST:PORT] [--run-dir DIR]
+
+The desktop client of the alert service.
+
+  --server HOST:PORT  connect here instead of the line chosen in k_config.ini
+  --run-dir DIR       directory of k_config.ini, ver.txt, ico/ and music/
+                      (must exist); default: the directory of this program
+  --help              this text
+)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace lanzhou;
+
+    std::vector<std::string_view> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const auto parsed = core::parseSessionArguments(words);
+    if (!parsed.arguments) {
+        std::fprintf(stderr, "lanzhou: %s\n(lanzhou --help for usage)\n", parsed.error.c_str());
+        return kExitUsage;
+    }
+    if (parsed.arguments->help) {
+        std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+        return 0;
+    }
+    const auto runDirectory = core::chooseRunDirectory(parsed.arguments->runDirectory);
+    if (!runDirectory.directory) {
+        std::fprintf(stderr, "lanzhou: %s\n", runDirectory.error.c_str());
+        return kExitUsage;
+    }
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Every file the client uses is addressed from the run directory.
+    QDir::setCurrent(display::fromGbk(*runDirectory.directory));
+    app::setUpSongFace();
+
+    app::DesktopClient::Options options;
+    options.runDirectory = *runDirectory.directory;
+    options.server = parsed.arguments->server;
+    app::DesktopClient client(std::move(options));
+    if (!client.start()) {
+        return 0;
+    }
+    app::reportStartupWhenShown(client.loginWindow());
+    return QApplication::exec();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "client/display/prompt_presenter.h"
+
+namespace lanzhou::test {
+
+// Records the prompts instead of opening windows (texts GBK).
+class RecordingPrompts final : public display::PromptPresenter {
+public:
+    void showPrompt(const std::string& text) override { prompts.push_back(text); }
+    void showCountdownPrompt(const std::string& text) override { countdowns.push_back(text); }
+    bool confirmClose() override { return true; }
+
+    std::vector<std::string> prompts;
+    std::vector<std::string> countdowns;
+};
+
+}  // namespace lanzhou::test
