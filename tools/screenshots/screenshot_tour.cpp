@@ -1,0 +1,143 @@
+// lanzhou-screenshot-tour: the desktop client against a running server,
+// driven through a short tour; each window is grabbed from the screen (run
+// it under a real X server such as Xvfb so that the embedded browser draws)
+// and saved as a PNG. Used by scripts/screenshots.
+//
+//   lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "client/account/login_window.h"
+#include "client/app/desktop_client.h"
+#include "client/app/font_setup.h"
+#include "client/core/run_directory_choice.h"
+#include "client/core/session_arguments.h"
+#include "client/display/main_window.h"
+#include "client/display/qt_text.h"
+
+namespace {
+
+using namespace lanzhou;
+
+constexpr int kSettle = 2500;  // ms for pages and pictures to draw
+
+bool save(QWidget* window, const QString& directory, const QString& name) {
+    if (window == nullptr || !window->isVisible()) {
+        std::fprintf(stderr, "screenshot-tour: %s is not shown\n", qPrintable(name));
+        return false;
+    }
+    const QRect area = window->frameGeometry();
+    const QPixmap picture =
+        window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    const QString path = QDir(directory).filePath(name + QStringLiteral(".png"));
+    if (!picture.save(path)) {
+        std::fprintf(stderr, "screenshot-tour: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// Runs `work` once `ready` holds, looking every 100 ms for up to 20 s.
+void when(std::function<bool()> ready, std::function<void()> work, int attempts = 200) {
+    QTimer::singleShot(100, [ready = std::move(ready), work = std::move(work), attempts]() mutable {
+        if (ready()) {
+            work();
+        } else if (attempts > 0) {
+            when(std::move(ready), std::move(work), attempts - 1);
+        } else {
+            std::fprintf(stderr, "screenshot-tour: gave up waiting\n");
+            QCoreApplication::exit(1);
+        }
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string_view> words;
+    QString out = QStringLiteral(".");
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--out" && i + 1 < argc) {
+            out = QString::fromLocal8Bit(argv[++i]);
+        } else {
+            words.emplace_back(argv[i]);
+        }
+    }
+    const auto parsed = core::parseSessionArguments(words);
+    const auto runDirectory =
+        core::chooseRunDirectory(parsed.arguments ? parsed.arguments->runDirectory : std::nullopt);
+    if (!parsed.arguments || !runDirectory.directory) {
+        std::fprintf(stderr,
+                     "usage: lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR\n");
+        return 1;
+    }
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QDir::setCurrent(display::fromGbk(*runDirectory.directory));
+    app::setUpSongFace();
+
+    app::DesktopClient::Options options;
+    options.runDirectory = *runDirectory.directory;
+    options.server = parsed.arguments->server;
+    options.endProgram = [](int code) { QCoreApplication::exit(code); };
+    app::DesktopClient client(std::move(options));
+    if (!client.start()) {
+        return 1;
+    }
+    account::LoginWindow* login = client.loginWindow();
+    auto* account = login->findChild<QLineEdit*>(QStringLiteral("登陆_ad1"));
+    auto* password = login->findChild<QLineEdit*>(QStringLiteral("登陆_ad2"));
+    auto* button = login->findChild<QPushButton*>(QStringLiteral("按钮3"));
+    if (account == nullptr || password == nullptr || button == nullptr) {
+        std::fprintf(stderr, "screenshot-tour: the login window lacks its components\n");
+        return 1;
+    }
+
+    // 1. The login window with its bulletin.
+    QTimer::singleShot(kSettle, [&] {
+        save(login, out, QStringLiteral("login-window"));
+        // 2. A prompt: the login pressed with an empty form.
+        account->clear();
+        password->clear();
+        when([] { return QApplication::activeModalWidget() != nullptr; },
+             [&] {
+                 QTimer::singleShot(800, [&] {
+                     QWidget* prompt = QApplication::activeModalWidget();
+                     save(prompt, out, QStringLiteral("prompt"));
+                     if (auto* ok = prompt->findChild<QPushButton*>()) {
+                         ok->click();
+                     } else {
+                         prompt->close();
+                     }
+                     // 3. The main window after a valid login.
+                     account->setText(QStringLiteral("demo"));
+                     password->setText(QStringLiteral("demo"));
+                     button->click();
+                     when([&] { return client.mainWindow() && client.mainWindow()->isVisible(); },
+                          [&] {
+                              QTimer::singleShot(kSettle, [&] {
+                                  const bool saved =
+                                      save(client.mainWindow(), out, QStringLiteral("main-window"));
+                                  QCoreApplication::exit(saved ? 0 : 1);
+                              });
+                          });
+                 });
+             });
+        button->click();
+    });
+    return QApplication::exec();
+}
