@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QLabel>
+
+namespace lanzhou::account {
+
+// A label that acts on a left button press (not on release), with the hand
+// cursor: the registration and recharge links of the account windows.
+class LinkLabel final : public QLabel {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LinkLabel)
+
+public:
+    explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
+
+signals:
+    void pressed();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+}  // namespace lanzhou::account
