@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -24,6 +25,8 @@ public:
 
     // The owner of the prompts (may be set after construction; none: no owner).
     void setOwner(QWidget* owner);
+    // The countdown's tick (one second; tests make it shorter).
+    void setCountdownTick(std::chrono::milliseconds tick) { m_countdownTick = tick; }
 
     void showPrompt(const std::string& text) override;
     void showCountdownPrompt(const std::string& text) override;
@@ -36,6 +39,7 @@ private:
     std::function<void()> m_playChime;
     QPointer<QWidget> m_owner;
     bool m_closeRefused = false;
+    std::chrono::milliseconds m_countdownTick{1000};
 };
 
 }  // namespace lanzhou::display

@@ -1,0 +1,24 @@
+#include "client/display/confirm_window.h"
+
+#include <QPushButton>
+
+namespace lanzhou::display {
+namespace {
+
+const PromptDialog::Design kDesign{{289, 114}, {0, 38, 289, 26}, {45, 74, 77, 27}};
+const QRect kCancelButton{171, 72, 77, 27};
+
+}  // namespace
+
+ConfirmWindow::ConfirmWindow(const std::string& textGbk, skin::SkinFrame& frame,
+                             const std::function<void()>& playChime, QWidget* owner)
+    : PromptDialog(owner, QStringLiteral("ConfirmWindow"), QStringLiteral("提示："), kDesign) {
+    m_cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    m_cancelButton->setObjectName(QStringLiteral("取消_按钮"));
+    m_cancelButton->setGeometry(kCancelButton);
+    connect(okButton(), &QPushButton::clicked, this, [this] { done(Confirmed); });
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { done(Cancelled); });
+    openWith(frame, playChime, textGbk);
+}
+
+}  // namespace lanzhou::display

@@ -1,0 +1,153 @@
+#include "client/display/sound_player.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <vector>
+
+namespace lanzhou::display {
+namespace {
+
+// Sounds are short alert files; anything larger is not played.
+constexpr qsizetype kMaxSoundBytes = 32 * 1024 * 1024;
+constexpr int kMixChannels = 16;
+
+}  // namespace
+
+// The mixer is opened on the first play and closed with the player. Chunks
+// stay alive while a channel plays them; finished ones are freed on the next
+// play (the mixer's callbacks run on the audio thread, where no mixer call
+// is allowed).
+class SoundPlayer::Impl final {
+public:
+    Impl() = default;
+    ~Impl() { close(); }
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    bool play(const QByteArray& bytes) {
+        if (bytes.isEmpty() || bytes.size() > kMaxSoundBytes || !ensureOpen()) {
+            return false;
+        }
+        freeFinished();
+        SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
+        if (!source) {
+            return false;
+        }
+        Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 1);
+        if (!chunk) {
+            return false;
+        }
+        if (!start(chunk)) {
+            Mix_FreeChunk(chunk);
+            return false;
+        }
+        return true;
+    }
+
+    bool playChime() {
+        if (!ensureOpen()) {
+            return false;
+        }
+        freeFinished();
+        if (!m_chime) {
+            const QByteArray& wav = promptChimeWav();
+            SDL_RWops* source = SDL_RWFromConstMem(wav.constData(), static_cast<int>(wav.size()));
+            m_chime = source ? Mix_LoadWAV_RW(source, 1) : nullptr;
+            if (!m_chime) {
+                return false;
+            }
+        }
+        // The chime is kept for the next prompt, so it is not recorded as
+        // playing.
+        return Mix_PlayChannel(-1, m_chime, 0) >= 0;
+    }
+
+private:
+    enum class Device { Closed, Open, Failed };
+
+    struct Playing {
+        Mix_Chunk* chunk;
+        int channel;
+    };
+
+    bool ensureOpen() {
+        if (m_device == Device::Closed) {
+            m_device = open() ? Device::Open : Device::Failed;
+        }
+        return m_device == Device::Open;
+    }
+
+    static bool open() {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            return false;
+        }
+        // MIDI alert sounds need the MIDI decoder; WAV needs nothing. A
+        // missing decoder only means that such files do not play.
+        Mix_Init(MIX_INIT_MID);
+        if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+            Mix_Quit();
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            return false;
+        }
+        Mix_AllocateChannels(kMixChannels);
+        return true;
+    }
+
+    bool start(Mix_Chunk* chunk) {
+        const int channel = Mix_PlayChannel(-1, chunk, 0);
+        if (channel < 0) {
+            return false;
+        }
+        m_playing.push_back({chunk, channel});
+        return true;
+    }
+
+    void freeFinished() {
+        std::erase_if(m_playing, [](const Playing& entry) {
+            const bool finished =
+                Mix_Playing(entry.channel) == 0 || Mix_GetChunk(entry.channel) != entry.chunk;
+            if (finished) {
+                Mix_FreeChunk(entry.chunk);
+            }
+            return finished;
+        });
+    }
+
+    void close() {
+        if (m_device != Device::Open) {
+            return;
+        }
+        Mix_HaltChannel(-1);
+        for (const Playing& entry : m_playing) {
+            Mix_FreeChunk(entry.chunk);
+        }
+        m_playing.clear();
+        if (m_chime) {
+            Mix_FreeChunk(m_chime);
+            m_chime = nullptr;
+        }
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        m_device = Device::Closed;
+    }
+
+    Device m_device = Device::Closed;
+    std::vector<Playing> m_playing;
+    Mix_Chunk* m_chime = nullptr;
+};
+
+SoundPlayer::SoundPlayer() : m_impl(std::make_unique<Impl>()) {}
+
+SoundPlayer::~SoundPlayer() = default;
+
+bool SoundPlayer::play(const QByteArray& bytes) {
+    return m_impl->play(bytes);
+}
+
+void SoundPlayer::playPromptChime() {
+    m_impl->playChime();
+}
+
+}  // namespace lanzhou::display
