@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <utility>
 #include <vector>
 
 namespace lanzhou::display {
@@ -11,6 +12,12 @@ namespace {
 // Sounds are short alert files; anything larger is not played.
 constexpr qsizetype kMaxSoundBytes = 32 * 1024 * 1024;
 constexpr int kMixChannels = 16;
+
+// Standard MIDI files, bare or in a RIFF "RMID" wrapper.
+bool isMidi(const QByteArray& bytes) {
+    return bytes.startsWith("MThd") ||
+           (bytes.startsWith("RIFF") && bytes.size() >= 12 && bytes.mid(8, 4) == "RMID");
+}
 
 }  // namespace
 
@@ -36,7 +43,7 @@ public:
         }
         Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 1);
         if (!chunk) {
-            return false;
+            return isMidi(bytes) && playAsMusic(bytes);
         }
         if (!start(chunk)) {
             Mix_FreeChunk(chunk);
@@ -103,7 +110,38 @@ private:
         return true;
     }
 
+    // What the mixer cannot decode into memory up front (MIDI through the
+    // system's own synthesizer) plays on its one music channel, replacing the
+    // music before. Music reads its bytes while it plays, so they are kept.
+    bool playAsMusic(const QByteArray& bytes) {
+        QByteArray kept(bytes.constData(), bytes.size());  // owned, whatever the caller holds
+        SDL_RWops* source = SDL_RWFromConstMem(kept.constData(), static_cast<int>(kept.size()));
+        Mix_Music* music = source ? Mix_LoadMUS_RW(source, 1) : nullptr;
+        if (!music) {
+            return false;
+        }
+        freeMusic();
+        if (Mix_PlayMusic(music, 0) != 0) {
+            Mix_FreeMusic(music);
+            return false;
+        }
+        m_music = music;
+        m_musicBytes = std::move(kept);  // the same buffer the music reads
+        return true;
+    }
+
+    void freeMusic() {
+        if (m_music) {
+            Mix_FreeMusic(m_music);  // halts it when it still plays
+            m_music = nullptr;
+            m_musicBytes.clear();
+        }
+    }
+
     void freeFinished() {
+        if (m_music && Mix_PlayingMusic() == 0) {
+            freeMusic();
+        }
         std::erase_if(m_playing, [](const Playing& entry) {
             const bool finished =
                 Mix_Playing(entry.channel) == 0 || Mix_GetChunk(entry.channel) != entry.chunk;
@@ -119,6 +157,7 @@ private:
             return;
         }
         Mix_HaltChannel(-1);
+        freeMusic();
         for (const Playing& entry : m_playing) {
             Mix_FreeChunk(entry.chunk);
         }
@@ -136,6 +175,8 @@ private:
     Device m_device = Device::Closed;
     std::vector<Playing> m_playing;
     Mix_Chunk* m_chime = nullptr;
+    Mix_Music* m_music = nullptr;
+    QByteArray m_musicBytes;
 };
 
 SoundPlayer::SoundPlayer() : m_impl(std::make_unique<Impl>()) {}

@@ -52,6 +52,26 @@ TEST(SoundPlayer, PlaysWaveBytesAndRefusesWhatIsNoSound) {
     EXPECT_TRUE(player.play(promptChimeWav())) << "still plays after refused bytes";
 }
 
+// One track: middle C for a quarter note.
+QByteArray tinyMidi() {
+    static const unsigned char bytes[] = {
+        'M',  'T',  'h',  'd',  0,    0,    0,    6,    0,    0,    0,    1,
+        0,    0x60,                                    // format 0, one track
+        'M',  'T',  'r',  'k',  0,    0,    0,    12,  // the track
+        0x00, 0x90, 0x3c, 0x40, 0x60, 0x80, 0x3c, 0x40, 0x00, 0xff, 0x2f, 0x00};
+    return QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+TEST(SoundPlayer, PlaysMidiBytes) {
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    SoundPlayer player;
+    EXPECT_TRUE(player.play(tinyMidi()));
+    EXPECT_TRUE(player.play(tinyMidi()));
+    QByteArray truncated = tinyMidi();
+    truncated.truncate(10);
+    EXPECT_FALSE(player.play(truncated));
+}
+
 TEST(SoundPlayer, PlaysNothingWithoutAnAudioDevice) {
     ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
     SoundPlayer player;
@@ -60,48 +80,47 @@ TEST(SoundPlayer, PlaysNothingWithoutAnAudioDevice) {
     EXPECT_FALSE(player.play(promptChimeWav()));
 }
 
-TEST(SoundPlayer, ChimeReachesTheOutputAsSamples) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString output = dir.filePath(QStringLiteral("out.raw"));
-    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-    ScopedEnv file("SDL_DISKAUDIOFILE", QFile::encodeName(output));
-    auto player = std::make_unique<SoundPlayer>();
-    if (!player->play(promptChimeWav())) {
+// SDL's disk driver writes the mixed output to a file, in real time.
+class SoundPlayerOnDisk : public ::testing::Test {
+protected:
+    QByteArray written() const {
+        QFile raw(m_output);
+        return raw.open(QIODevice::ReadOnly) ? raw.readAll() : QByteArray();
+    }
+    bool opened() const { return QFile::exists(m_output); }
+
+    QTemporaryDir m_dir;
+    QString m_output = m_dir.filePath(QStringLiteral("out.raw"));
+    ScopedEnv m_driver{"SDL_AUDIODRIVER", "disk"};
+    ScopedEnv m_file{"SDL_DISKAUDIOFILE", QFile::encodeName(m_output)};
+    // Last member: closes the device and SDL's audio before the driver
+    // variables change back.
+    std::unique_ptr<SoundPlayer> m_player = std::make_unique<SoundPlayer>();
+};
+
+TEST_F(SoundPlayerOnDisk, ChimeReachesTheOutputAsSamples) {
+    m_player->playPromptChime();
+    if (!opened()) {
         GTEST_SKIP() << "SDL has no disk audio driver here";
     }
-    const auto heardSomething = [&output] {
-        QFile raw(output);
-        if (!raw.open(QIODevice::ReadOnly)) {
-            return false;
-        }
-        const QByteArray bytes = raw.readAll();
-        return std::any_of(bytes.cbegin(), bytes.cend(), [](char byte) { return byte != 0; });
-    };
-    EXPECT_TRUE(QTest::qWaitFor(heardSomething, 5000));
-    player.reset();  // closes the device and SDL's audio before the driver changes back
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] {
+            const QByteArray bytes = written();
+            return std::any_of(bytes.cbegin(), bytes.cend(), [](char byte) { return byte != 0; });
+        },
+        5000));
 }
 
-TEST(SoundPlayer, SilenceIsWhatTheDiskDriverWritesWhenNothingPlays) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString output = dir.filePath(QStringLiteral("out.raw"));
-    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-    ScopedEnv file("SDL_DISKAUDIOFILE", QFile::encodeName(output));
-    auto player = std::make_unique<SoundPlayer>();
-    if (player->play(QByteArray(64, '\x01'))) {
-        FAIL() << "junk bytes played";
-    }
-    if (!QFile::exists(output)) {
+TEST_F(SoundPlayerOnDisk, SilenceIsWhatItWritesWhenNothingPlays) {
+    EXPECT_FALSE(m_player->play(QByteArray(64, '\x01')));
+    if (!opened()) {
         GTEST_SKIP() << "SDL has no disk audio driver here";
     }
     // The device is open now; what it writes while nothing plays is silence,
     // so the samples of the chime test come from the chime.
-    EXPECT_TRUE(QTest::qWaitFor([&output] { return QFileInfo(output).size() >= 8192; }, 5000));
-    player.reset();
-    QFile raw(output);
-    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
-    const QByteArray bytes = raw.readAll();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QFileInfo(m_output).size() >= 8192; }, 5000));
+    m_player.reset();
+    const QByteArray bytes = written();
     EXPECT_TRUE(std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return byte == 0; }));
 }
 
