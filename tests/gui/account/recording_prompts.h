@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "client/display/prompt_presenter.h"
+
+namespace lanzhou::test {
+
+// A prompt presenter that records the texts (GBK) instead of opening windows.
+class RecordingPrompts final : public display::PromptPresenter {
+public:
+    void showPrompt(const std::string& text) override { prompts.push_back(text); }
+    void showCountdownPrompt(const std::string& text) override { countdowns.push_back(text); }
+    bool confirmClose() override {
+        ++confirmations;
+        return true;
+    }
+
+    std::vector<std::string> prompts;
+    std::vector<std::string> countdowns;
+    int confirmations = 0;
+};
+
+}  // namespace lanzhou::test
