@@ -9,7 +9,7 @@ LANZHOU_PACKAGES=(
   zlib1g-dev libasio-dev nlohmann-json3-dev libtomlplusplus-dev libsqlite3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-qpa-plugins libgl-dev
-  libsdl2-mixer-dev fonts-noto-cjk xvfb xauth
+  libsdl2-mixer-dev timgm6mb-soundfont fonts-noto-cjk xvfb xauth
 )
 
 # Packages of the fuzz targets (clang with libFuzzer and the sanitizer runtimes).
