@@ -99,7 +99,6 @@ void ControlStyle::drawControl(ControlElement element, const QStyleOption* optio
                                QPainter* painter, const QWidget* widget) const {
     switch (element) {
         case CE_PushButtonBevel:
-            painter->fillRect(option->rect, resolvedBaseColour(m_look));
             drawButtonPanel(option, painter, widget);
             return;
         case CE_PushButtonLabel:
@@ -135,19 +134,28 @@ void ControlStyle::drawButtonPanel(const QStyleOption* option, QPainter* painter
     const QColor frame = FramePalette::from(m_look.colour).frame;
     const bool enabled = option->state & State_Enabled;
     const int state = enabled ? drawStateOf(option, widget) : kNormal;
-    QColor top = mixColours(frame, Qt::white, 0.32);
-    QColor bottom = mixColours(frame, Qt::black, 0.04);
-    QColor border = mixColours(frame, Qt::black, 0.38);
+    // Glass: a light upper half over a deeper lower half.
+    QColor top = mixColours(frame, Qt::white, 0.55);
+    QColor upper = mixColours(frame, Qt::white, 0.28);
+    QColor lower = mixColours(frame, Qt::black, 0.06);
+    QColor bottom = mixColours(frame, Qt::white, 0.18);
+    QColor border = mixColours(frame, Qt::black, 0.45);
     if (!enabled) {
-        top = QColor(236, 236, 236);
-        bottom = QColor(218, 218, 218);
+        top = QColor(242, 242, 242);
+        upper = QColor(232, 232, 232);
+        lower = QColor(222, 222, 222);
+        bottom = QColor(230, 230, 230);
         border = QColor(178, 178, 178);
     } else if (state == kHover) {
-        top = mixColours(frame, Qt::white, 0.46);
-        bottom = mixColours(frame, Qt::white, 0.12);
+        top = mixColours(frame, Qt::white, 0.68);
+        upper = mixColours(frame, Qt::white, 0.40);
+        lower = mixColours(frame, Qt::white, 0.06);
+        bottom = mixColours(frame, Qt::white, 0.30);
     } else if (state == kPressed) {
-        top = mixColours(frame, Qt::black, 0.22);
-        bottom = mixColours(frame, Qt::white, 0.08);
+        top = mixColours(frame, Qt::black, 0.25);
+        upper = mixColours(frame, Qt::black, 0.12);
+        lower = mixColours(frame, Qt::black, 0.05);
+        bottom = mixColours(frame, Qt::white, 0.10);
     }
     const QRectF box = pixelAligned(option->rect);
     const double radius = std::min(4.0, box.height() / 3.0);
@@ -155,14 +163,15 @@ void ControlStyle::drawButtonPanel(const QStyleOption* option, QPainter* painter
     painter->setRenderHint(QPainter::Antialiasing);
     QLinearGradient fill(box.topLeft(), box.bottomLeft());
     fill.setColorAt(0.0, top);
-    fill.setColorAt(0.5, mixColours(top, bottom, 0.6));
+    fill.setColorAt(0.48, upper);
+    fill.setColorAt(0.52, lower);
     fill.setColorAt(1.0, bottom);
     painter->setPen(QPen(border, 1));
     painter->setBrush(fill);
     painter->drawRoundedRect(box, radius, radius);
     if (enabled && state != kPressed) {
-        // A glassy line just inside the upper edge.
-        painter->setPen(QPen(QColor(255, 255, 255, 90), 1));
+        // A bright line just inside the edge.
+        painter->setPen(QPen(QColor(255, 255, 255, 110), 1));
         painter->setBrush(Qt::NoBrush);
         painter->drawRoundedRect(box.adjusted(1, 1, -1, -1), radius - 1, radius - 1);
     }

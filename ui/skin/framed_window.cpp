@@ -29,8 +29,12 @@ QSize buttonSize(CaptionButton button) {
 }  // namespace
 
 FramedWindow::FramedWindow(QWidget* window, const FrameLook& look, QObject* parent)
-    : QObject(parent), m_window(window), m_look(look), m_dragger(window) {
-    const Qt::WindowFlags flags = window->windowFlags();
+    : QObject(parent),
+      m_window(window),
+      m_ownFlags(window->windowFlags()),
+      m_look(look),
+      m_dragger(window) {
+    const Qt::WindowFlags flags = m_ownFlags;
     if (!flags.testFlag(Qt::FramelessWindowHint)) {
         const bool visible = window->isVisible();
         window->setWindowFlags(flags | Qt::FramelessWindowHint);  // keeps the window's type
@@ -57,7 +61,7 @@ void FramedWindow::applyOptions(const AttachOptions& options) {
     if (!window) {
         return;
     }
-    const Qt::WindowFlags flags = window->windowFlags();
+    const Qt::WindowFlags flags = m_ownFlags;
     const bool minimize =
         options.minimizeButton.value_or(flags.testFlag(Qt::WindowMinimizeButtonHint));
     const bool maximize =

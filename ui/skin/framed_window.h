@@ -96,6 +96,7 @@ private:
     void onDoubleClick(QMouseEvent* event);
 
     QPointer<QWidget> m_window;
+    Qt::WindowFlags m_ownFlags;  // the window's flags before it was framed
     const FrameLook& m_look;
     WindowDragger m_dragger;
     QList<Element> m_elements;
