@@ -12,17 +12,15 @@
 
 #include "client/account/login_window.h"
 #include "client/core/form_checks.h"
+#include "client/core/texts.h"
 #include "client/display/qt_text.h"
-#include "platform/gbk.h"
 #include "tests/gui/account/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "ui/skin/skin_frame.h"
 
 namespace lanzhou::test {
 
-inline std::string gbk(std::string_view utf8) {
-    return platform::gbkFromUtf8(utf8);
-}
+using core::gbk;
 
 // What the login window asked of the session, in order.
 struct RecordedActions {

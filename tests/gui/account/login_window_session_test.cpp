@@ -122,6 +122,9 @@ TEST_F(LoginWindowSession, FrameWithTheLinesStatusTextAndItsButtons) {
         EXPECT_EQ(frame.statusText(window.get()), QString::fromUtf8(c.status));
         EXPECT_TRUE(frame.captionButtonRect(window.get(), skin::CaptionButton::Minimize));
         EXPECT_FALSE(frame.captionButtonRect(window.get(), skin::CaptionButton::Maximize));
+        EXPECT_EQ(window->property("Vuziz_BannerHeight").toInt(), 279);
+        EXPECT_EQ(window->property("Vuziz_StatusHeight").toInt(), 26);  // the default bar
+        EXPECT_EQ(window->property("Vuziz_bSizeBox").toInt(), 0);
         EXPECT_EQ(window->size(), QSize(452, 428));
     }
 
