@@ -46,10 +46,20 @@ bool isPartOfAnotherControl(const QWidget* edit) {
 
 ControlSkinner::ControlSkinner(QStyle* style, QObject* parent) : QObject(parent), m_style(style) {}
 
+ControlSkinner::~ControlSkinner() {
+    for (const QPointer<QWidget>& control : std::as_const(m_controls)) {
+        if (control && control->style() == m_style) {
+            control->removeEventFilter(this);
+            control->setStyle(nullptr);
+        }
+    }
+}
+
 void ControlSkinner::restyle(QWidget* root) {
     if (!root) {
         return;
     }
+    m_controls.removeIf([](const QPointer<QWidget>& gone) { return gone.isNull(); });
     // Every descendant: group boxes and pages are walked through, not restyled.
     const QList<QWidget*> children = root->findChildren<QWidget*>();
     for (QWidget* child : children) {
@@ -85,6 +95,7 @@ void ControlSkinner::restyleOne(QWidget* control) {
         control->installEventFilter(this);
     }
     control->setStyle(m_style);
+    m_controls.append(control);
 }
 
 bool ControlSkinner::eventFilter(QObject* watched, QEvent* event) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 class QStyle;
-class QWidget;
 
 namespace lanzhou::skin {
 
@@ -19,6 +21,8 @@ class ControlSkinner final : public QObject {
 
 public:
     ControlSkinner(QStyle* style, QObject* parent);
+    // Restyled controls that are still alive return to the application style.
+    ~ControlSkinner() override;
 
     void restyle(QWidget* root);
 
@@ -29,6 +33,7 @@ private:
     void restyleOne(QWidget* control);
 
     QStyle* m_style;
+    QList<QPointer<QWidget>> m_controls;
 };
 
 }  // namespace lanzhou::skin

@@ -66,6 +66,16 @@ public:
         m_skinner->restyle(root);
     }
 
+    bool applyPicture(std::optional<QImage> picture) {
+        if (!picture) {
+            return false;
+        }
+        m_look.colour = meanColour(*picture);
+        m_look.picture = std::move(*picture);
+        changed();
+        return true;
+    }
+
     void changed() {
         ++m_look.generation;
         for (FramedWindow* framed : m_windows) {
@@ -90,28 +100,17 @@ SkinFrame::~SkinFrame() {
         delete framed;
     }
     m_impl->m_windows.clear();
+    // The restyled controls give the shared style back before it goes.
+    delete m_impl->m_skinner;
+    m_impl->m_skinner = nullptr;
 }
 
 bool SkinFrame::SetPicture(const QString& path) {
-    std::optional<QImage> picture = readPictureFile(path);
-    if (!picture) {
-        return false;
-    }
-    m_impl->m_look.colour = averageColour(*picture);
-    m_impl->m_look.picture = std::move(*picture);
-    m_impl->changed();
-    return true;
+    return m_impl->applyPicture(readPictureFile(path));
 }
 
 bool SkinFrame::setPictureBytes(const QByteArray& bytes) {
-    std::optional<QImage> picture = readPicture(bytes);
-    if (!picture) {
-        return false;
-    }
-    m_impl->m_look.colour = averageColour(*picture);
-    m_impl->m_look.picture = std::move(*picture);
-    m_impl->changed();
-    return true;
+    return m_impl->applyPicture(readPicture(bytes));
 }
 
 void SkinFrame::SetColour(const QColor& colour) {

@@ -147,5 +147,20 @@ TEST(ControlRestyle, RestyledControlsPaintInTheFrameColour) {
     EXPECT_GT(border.blue(), border.red()) << "the edit's border is in the frame colour";
 }
 
+TEST(ControlRestyle, ControlsOutliveTheFrame) {
+    Dialog dialog;
+    {
+        SkinFrame frame;
+        frame.Attach(&dialog.window);
+        frame.RestyleChildren();
+        ASSERT_NE(dialog.button->style(), dialog.window.style());
+    }
+    EXPECT_EQ(dialog.button->style(), dialog.window.style());
+    dialog.window.show();
+    EXPECT_FALSE(dialog.window.grab().isNull());
+    QTest::mouseClick(dialog.check, Qt::LeftButton);
+    EXPECT_TRUE(dialog.check->isChecked());
+}
+
 }  // namespace
 }  // namespace lanzhou::skin

@@ -1,6 +1,7 @@
 #include "ui/skin/skin_frame.h"
 
-#include <QBuffer>
+#include "tests/gui/skin/image_bytes.h"
+
 #include <QLabel>
 #include <QWidget>
 
@@ -58,15 +59,8 @@ TEST(FramePainting, NewColourRepaintsAttachedWindows) {
 
 TEST(FramePainting, PictureIsDrawnOverTheFrame) {
     SkinFrame frame;
-    QImage picture(40, 20, QImage::Format_RGB32);
-    picture.fill(QColor(0, 200, 0));
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "PNG");
-    }
-    ASSERT_TRUE(frame.setPictureBytes(bytes));
+    ASSERT_TRUE(
+        frame.setPictureBytes(test::pngBytes(test::filledImage({40, 20}, QColor(0, 200, 0)))));
     QWidget window;
     window.resize(200, 150);
     frame.Attach(&window);

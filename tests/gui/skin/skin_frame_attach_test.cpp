@@ -1,8 +1,8 @@
 #include "ui/skin/skin_frame.h"
 
+#include "tests/gui/skin/image_bytes.h"
 #include "tests/gui/skin/mouse_input.h"
 
-#include <QBuffer>
 #include <QDialog>
 #include <QImage>
 #include <QSignalSpy>
@@ -19,14 +19,6 @@ namespace mouse = lanzhou::test::mouse;
 
 int prop(const QWidget& window, const char* name) {
     return window.property(name).toInt();
-}
-
-QByteArray pngBytes(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 TEST(SkinFrameAttach, BannerAndStatusHeights) {
@@ -177,7 +169,7 @@ TEST(SkinFrameLook, PictureGivesItsAverageColourAndColourDropsThePicture) {
             picture.setPixelColor(x, y, QColor(0, 0, 255));
         }
     }
-    ASSERT_TRUE(frame.setPictureBytes(pngBytes(picture)));
+    ASSERT_TRUE(frame.setPictureBytes(test::pngBytes(picture)));
     EXPECT_TRUE(frame.hasPicture());
     EXPECT_EQ(frame.colour(), QColor(128, 0, 128));
     EXPECT_EQ(SkinFrame::averageColour(picture), QColor(128, 0, 128));

@@ -1,9 +1,8 @@
 #include "ui/skin/skin_frame.h"
 
+#include "tests/gui/skin/image_bytes.h"
 #include "tests/gui/skin/mouse_input.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
@@ -15,13 +14,7 @@ namespace {
 namespace mouse = lanzhou::test::mouse;
 
 QByteArray iconBytes() {
-    QImage icon(32, 32, QImage::Format_ARGB32);
-    icon.fill(QColor(20, 160, 60));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    icon.save(&buffer, "PNG");
-    return bytes;
+    return test::pngBytes(test::filledImage({32, 32}, QColor(20, 160, 60)));
 }
 
 class SkinFrameTabs : public ::testing::Test {
