@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 
@@ -33,7 +32,7 @@ void drawCoveringPicture(QPainter& painter, const QRect& target, const QImage& p
     painter.restore();
 }
 
-void paintBanner(QPainter& painter, const FrameScene& scene, const FramePalette& palette) {
+void paintBanner(QPainter& painter, const FrameScene& scene) {
     const int width = scene.size.width();
     const int banner = std::min(scene.bannerHeight, scene.size.height());
     // A glassy highlight over the upper part, fading into the frame colour.
@@ -52,7 +51,6 @@ void paintBanner(QPainter& painter, const FrameScene& scene, const FramePalette&
     }
     // A fine bright line under the top edge.
     painter.fillRect(QRect(1, 1, width - 2, 1), QColor(255, 255, 255, 70));
-    Q_UNUSED(palette);
 }
 
 void paintContent(QPainter& painter, const FrameScene& scene, const FramePalette& palette) {
@@ -69,7 +67,7 @@ void paintContent(QPainter& painter, const FrameScene& scene, const FramePalette
     painter.fillRect(QRect(content.left(), content.top(), content.width(), 1), palette.dark);
 }
 
-void paintStatusBar(QPainter& painter, const FrameScene& scene, const FramePalette& palette) {
+void paintStatusBar(QPainter& painter, const FrameScene& scene) {
     const QRect bar = statusBarRect(scene.size, scene.statusHeight);
     if (bar.isEmpty()) {
         return;
@@ -79,7 +77,6 @@ void paintStatusBar(QPainter& painter, const FrameScene& scene, const FramePalet
     fill.setColorAt(1.0, QColor(255, 255, 255, 12));
     painter.fillRect(bar, fill);
     painter.fillRect(QRect(bar.left(), bar.top(), bar.width(), 1), QColor(255, 255, 255, 90));
-    Q_UNUSED(palette);
 }
 
 void paintBorder(QPainter& painter, const FrameScene& scene, const FramePalette& palette) {
@@ -139,9 +136,9 @@ void paintFrameBackground(QPainter& painter, const FrameScene& scene, const Fram
     if (!look.picture.isNull()) {
         drawCoveringPicture(painter, whole, look.picture);
     }
-    paintBanner(painter, scene, palette);
+    paintBanner(painter, scene);
     paintContent(painter, scene, palette);
-    paintStatusBar(painter, scene, palette);
+    paintStatusBar(painter, scene);
     paintBorder(painter, scene, palette);
     if (scene.sizeGrip && !scene.maximized) {
         paintSizeGrip(painter, scene, palette);

@@ -1,13 +1,8 @@
 #include "ui/skin/framed_window.h"
 
 #include "ui/skin/frame_geometry.h"
-#include "ui/skin/frame_look.h"
-#include "ui/skin/frame_painter.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QMouseEvent>
-#include <QPainter>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QVariant>
 
@@ -20,6 +15,11 @@ using namespace geometry;
 
 int intProperty(const QWidget* window, const char* name) {
     return window ? window->property(name).toInt() : 0;
+}
+
+bool windowManagerMaximizes() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
 }
 
 QSize buttonSize(CaptionButton button) {
@@ -355,8 +355,11 @@ void FramedWindow::toggleMaximized() {
         }
     } else {
         m_normalGeometry = window->geometry();
-        // The work area, so that the task bar stays visible.
-        if (QScreen* screen = window->screen()) {
+        // The work area, so that the task bar stays visible. X11 and Wayland
+        // window managers do that themselves, and restore the geometry they
+        // saw before maximizing, which must stay the normal one.
+        QScreen* screen = window->screen();
+        if (screen && !windowManagerMaximizes()) {
             window->setGeometry(screen->availableGeometry());
         }
         window->setWindowState(window->windowState() | Qt::WindowMaximized);

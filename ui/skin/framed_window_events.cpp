@@ -1,12 +1,12 @@
 // The event side of FramedWindow: painting the frame behind the window's
 // children, and the mouse on elements, banner, status bar and border.
 
+#include "ui/skin/framed_window.h"
+
 #include "ui/skin/frame_geometry.h"
 #include "ui/skin/frame_look.h"
 #include "ui/skin/frame_painter.h"
-#include "ui/skin/framed_window.h"
 
-#include <QApplication>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>

@@ -71,6 +71,12 @@ public:
             return false;
         }
         m_look.colour = meanColour(*picture);
+        // Frames are window-sized: a smaller copy keeps redrawing quick.
+        constexpr int kLargest = 2048;
+        if (picture->width() > kLargest || picture->height() > kLargest) {
+            *picture =
+                picture->scaled(kLargest, kLargest, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
         m_look.picture = std::move(*picture);
         changed();
         return true;

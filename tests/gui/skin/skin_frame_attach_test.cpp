@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <memory>
@@ -178,6 +179,20 @@ TEST(SkinFrameLook, PictureGivesItsAverageColourAndColourDropsThePicture) {
     EXPECT_FALSE(frame.hasPicture());
     EXPECT_EQ(frame.colour(), QColor(10, 120, 60));
     EXPECT_EQ(changed.count(), 2);
+}
+
+TEST(SkinFrameLook, PictureFromAFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("皮肤.jpg"));
+    ASSERT_TRUE(test::filledImage({64, 48}, QColor(200, 120, 40)).save(path, "JPG", 100));
+    SkinFrame frame;
+    ASSERT_TRUE(frame.SetPicture(path));
+    EXPECT_TRUE(frame.hasPicture());
+    const QColor colour = frame.colour();
+    EXPECT_NEAR(colour.red(), 200, 3);
+    EXPECT_NEAR(colour.green(), 120, 3);
+    EXPECT_NEAR(colour.blue(), 40, 3);
 }
 
 TEST(SkinFrameLook, UnreadablePicturesChangeNothing) {
