@@ -34,10 +34,13 @@ FramedWindow::FramedWindow(QWidget* window, const FrameLook& look, QObject* pare
       m_ownFlags(window->windowFlags()),
       m_look(look),
       m_dragger(window) {
-    const Qt::WindowFlags flags = m_ownFlags;
-    if (!flags.testFlag(Qt::FramelessWindowHint)) {
+    // Frameless, keeping the window's type; the system menu and minimize
+    // hints let the task bar still minimize and close it.
+    const Qt::WindowFlags flags = m_ownFlags | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                                  Qt::WindowMinimizeButtonHint;
+    if (flags != m_ownFlags) {
         const bool visible = window->isVisible();
-        window->setWindowFlags(flags | Qt::FramelessWindowHint);  // keeps the window's type
+        window->setWindowFlags(flags);
         if (visible) {
             window->show();
         }
@@ -347,7 +350,8 @@ void FramedWindow::toggleMaximized() {
     if (!window) {
         return;
     }
-    // Geometry first: setting it on a maximized window would end the maximized state.
+    // Setting the geometry of a maximized window ends that state: restoring
+    // sets the state first, maximizing the geometry first.
     if (window->isMaximized()) {
         window->setWindowState(window->windowState() & ~Qt::WindowMaximized);
         if (m_normalGeometry.isValid()) {
