@@ -92,8 +92,8 @@ void ControlSkinner::restyleOne(QWidget* control) {
     control->setProperty(kMarker, true);
     if (button) {
         control->setProperty("Vuziz_DrawState", 0);
-        control->installEventFilter(this);
     }
+    control->installEventFilter(this);
     control->setStyle(m_style);
     m_controls.append(control);
 }
@@ -101,6 +101,13 @@ void ControlSkinner::restyleOne(QWidget* control) {
 bool ControlSkinner::eventFilter(QObject* watched, QEvent* event) {
     auto* control = qobject_cast<QWidget*>(watched);
     if (!control) {
+        return false;
+    }
+    if (!control->property("Vuziz_WindowType").isValid()) {
+        // An edit: its border shows the focus, which a text edit does not repaint for.
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+            control->update();
+        }
         return false;
     }
     switch (event->type()) {

@@ -1,6 +1,7 @@
 #include "ui/skin/skin_frame.h"
 
 #include "tests/gui/skin/image_bytes.h"
+#include "tests/gui/skin/mouse_input.h"
 
 #include <QLabel>
 #include <QWidget>
@@ -68,6 +69,25 @@ TEST(FramePainting, PictureIsDrawnOverTheFrame) {
     const QColor banner = window.grab().toImage().pixelColor(100, 60);
     EXPECT_GT(banner.green(), banner.red() + 60);
     EXPECT_GT(banner.green(), banner.blue() + 60);
+}
+
+TEST(FramePainting, CloseButtonTurnsRedUnderThePointer) {
+    SkinFrame frame;
+    frame.SetColour(QColor(0, 90, 180));
+    QWidget window;
+    window.resize(300, 200);
+    frame.Attach(&window);
+    window.show();
+    const QRect close = *frame.captionButtonRect(&window, CaptionButton::Close);
+    const QPoint probe(close.left() + 4, close.center().y());
+    EXPECT_TRUE(bluish(window.grab().toImage().pixelColor(probe)));
+
+    test::mouse::hover(&window, close.center());
+    const QColor hovered = window.grab().toImage().pixelColor(probe);
+    EXPECT_GT(hovered.red(), hovered.blue() + 60);
+
+    test::mouse::hover(&window, QPoint(150, 100));
+    EXPECT_TRUE(bluish(window.grab().toImage().pixelColor(probe)));
 }
 
 TEST(FramePainting, TransparentChildrenShowTheFrame) {

@@ -57,6 +57,16 @@ TEST(SkinFrameAttach, FramelessKeepingTheWindowType) {
     EXPECT_TRUE(frame.isAttached(&dialog));
 }
 
+TEST(SkinFrameAttach, ShownWindowStaysShown) {
+    SkinFrame frame;
+    QWidget window;
+    window.resize(200, 120);
+    window.show();
+    frame.Attach(&window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
 TEST(SkinFrameAttach, PropertiesFromOptions) {
     SkinFrame frame;
     QWidget window;
