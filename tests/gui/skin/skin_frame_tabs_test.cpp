@@ -86,6 +86,18 @@ TEST_F(SkinFrameTabs, PagesFollowTheWindowSize) {
     EXPECT_EQ(m_web->geometry(), m_frame.contentRect(&m_window));
 }
 
+TEST_F(SkinFrameTabs, TabIconsAreDrawnAndBadIconBytesLeaveATabWithoutIcon) {
+    m_frame.AddTab(&m_window, QByteArray("\0\0\1\0 not an icon", 18), QStringLiteral("坏"),
+                   new QWidget);
+    EXPECT_EQ(m_frame.tabTitles(&m_window).size(), 3);
+    const QImage image = m_window.grab().toImage();
+    const QRect withIcon = *m_frame.tabRect(&m_window, QStringLiteral("股票预警"));
+    const QColor icon = image.pixelColor(withIcon.center().x(), withIcon.top() + 19);
+    EXPECT_EQ(icon, QColor(20, 160, 60));
+    const QRect without = *m_frame.tabRect(&m_window, QStringLiteral("坏"));
+    EXPECT_NE(image.pixelColor(without.center().x(), without.top() + 19), QColor(20, 160, 60));
+}
+
 TEST_F(SkinFrameTabs, StatusText) {
     m_frame.SetStatusText(&m_window, QStringLiteral("账号：demo  用户类型：付费用户"));
     EXPECT_EQ(m_frame.statusText(&m_window), QStringLiteral("账号：demo  用户类型：付费用户"));
