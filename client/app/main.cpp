@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/account/login_window.h"
 #include "client/app/desktop_client.h"
 #include "client/app/font_setup.h"
 #include "client/app/startup_probe.h"

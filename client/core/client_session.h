@@ -43,11 +43,11 @@ inline constexpr std::int32_t kMaxIndent = 1000;
 void mergeSessionConfig(SessionSettings& settings, const protocol::SessionConfig& message);
 
 // What the next popup shows. Slot 1 (index 0) is the kind: "10" for an alert,
-// "0" to "5" for a notice of that channel. For an alert, slots 2 to 7 hold the
+// "0" to "5" for a notice of that channel. For an alert, texts 2 to 7 hold the
 // time text, code, name, operation, buy and sell price; for a notice slot 2
 // holds its popup flag.
 struct PopupRecord {
-    std::array<std::string, 7> slots{};
+    std::array<std::string, 7> texts{};
 };
 
 inline constexpr std::string_view kAlertPopupKind = "10";

@@ -137,14 +137,14 @@ std::string alertTextBlock(const PopupRecord& record) {
     std::string block;
     for (std::size_t i = 0; i < std::size(kLabels); ++i) {
         block += gbk(kLabels[i]);
-        block += record.slots[i + 1];
+        block += record.texts[i + 1];
         block += "<BR>";
     }
     return block;
 }
 
 std::string popupFragment(const ClientSession& session) {
-    const std::string& kind = session.popupRecord.slots[0];
+    const std::string& kind = session.popupRecord.texts[0];
     if (kind == kAlertPopupKind) {
         return alertTextBlock(session.popupRecord);
     }

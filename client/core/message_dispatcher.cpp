@@ -329,14 +329,14 @@ bool Handlers::fillAlertPopup(const protocol::AlertRecord& record) {
     if (!alertPopupWanted(record.popup, c.session.popupHint)) {
         return false;
     }
-    auto& slots = c.session.popupRecord.slots;
-    slots[0] = kAlertPopupKind;
-    slots[1] = formatAlertTime(protocol::parseDateTime(record.time));
-    slots[2] = record.code;
-    slots[3] = record.name;
-    slots[4] = record.operation;
-    slots[5] = record.buy;
-    slots[6] = record.sell;
+    auto& texts = c.session.popupRecord.texts;
+    texts[0] = kAlertPopupKind;
+    texts[1] = formatAlertTime(protocol::parseDateTime(record.time));
+    texts[2] = record.code;
+    texts[3] = record.name;
+    texts[4] = record.operation;
+    texts[5] = record.buy;
+    texts[6] = record.sell;
     return true;
 }
 
@@ -351,8 +351,8 @@ void Handlers::notice(const protocol::NoticeRecord& record, SessionAction action
     const bool readable =
         noticeReadable(session.userType, session.channels[static_cast<std::size_t>(channel)]);
     session.popupNoticeHtml = noticeFragment(record, session.settings, readable);
-    session.popupRecord.slots[0] = record.channel;
-    session.popupRecord.slots[1] = record.popup;
+    session.popupRecord.texts[0] = record.channel;
+    session.popupRecord.texts[1] = record.popup;
     c.actions.arm(action);
 }
 

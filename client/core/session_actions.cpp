@@ -92,16 +92,16 @@ void SessionActions::run(SessionAction action) {
             break;
         case SessionAction::NoticeArrived: {
             const auto& record = m_session.popupRecord;
-            const int channel = channelIndex(record.slots[0]);
+            const int channel = channelIndex(record.texts[0]);
             const bool disabled =
                 channel >= 0 && m_session.channels[static_cast<std::size_t>(channel)].disabled;
-            if (noticeArrivedPopupWanted(disabled, record.slots[1], m_session.popupHint)) {
+            if (noticeArrivedPopupWanted(disabled, record.texts[1], m_session.popupHint)) {
                 m_view.openPopup();
             }
             break;
         }
         case SessionAction::NoticeEdited:
-            if (noticeEditedPopupWanted(m_session.popupRecord.slots[1], m_session.popupHint)) {
+            if (noticeEditedPopupWanted(m_session.popupRecord.texts[1], m_session.popupHint)) {
                 m_view.openPopup();
             }
             break;

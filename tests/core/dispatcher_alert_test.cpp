@@ -111,7 +111,7 @@ TEST_F(DispatcherAlerts, PopupRecordHoldsTheAlertWithItsTimeNormalised) {
     deliver(added(alert("A1", "2024-3-9 9:05:03")));
     const auto popups = view.popupRecords();
     ASSERT_EQ(popups.size(), 1u);
-    EXPECT_EQ(popups[0].slots,
+    EXPECT_EQ(popups[0].texts,
               (std::array<std::string, 7>{"10", "2024-03-09 09:05:03", "600001", G("浦发银行"),
                                           G("买入"), "10.50", "11.20"}));
 }
@@ -127,7 +127,7 @@ TEST_F(DispatcherAlerts, ChangedAlertRewritesItsRowAndMayPopUp) {
     EXPECT_EQ(alerts.list(AlertListId::Today).row(0)[0], "a1");
     EXPECT_EQ(alerts.list(AlertListId::Today).row(0)[6], "12.00");
     ASSERT_EQ(view.popupRecords().size(), 1u);
-    EXPECT_EQ(view.popupRecords()[0].slots[6], "12.00");
+    EXPECT_EQ(view.popupRecords()[0].texts[6], "12.00");
 
     // An id no row holds changes nothing, yet the popup rule still applies.
     deliver(changed(alert("A9", "2024-03-10 09:30:00")));

@@ -112,7 +112,7 @@ TEST(NoPermissionFragment, IsTheFixedTable) {
 
 PopupRecord alertRecord() {
     PopupRecord record;
-    record.slots = {"10",  "2013-11-24 09:05:03", "600000", G("浦发银行"), G("买入"), "10.5",
+    record.texts = {"10",  "2013-11-24 09:05:03", "600000", G("浦发银行"), G("买入"), "10.5",
                     "11.2"};
     return record;
 }
@@ -130,11 +130,11 @@ TEST(PopupFragment, FollowsTheKind) {
     EXPECT_EQ(popupFragment(session), alertTextBlock(alertRecord()));
 
     for (const char* kind : {"0", "3", "5"}) {
-        session.popupRecord.slots[0] = kind;
+        session.popupRecord.texts[0] = kind;
         EXPECT_EQ(popupFragment(session), session.popupNoticeHtml) << kind;
     }
     for (const char* kind : {"6", "", "05", "1 ", "11"}) {
-        session.popupRecord.slots[0] = kind;
+        session.popupRecord.texts[0] = kind;
         EXPECT_EQ(popupFragment(session), "") << '"' << kind << '"';
     }
 }

@@ -20,8 +20,8 @@ protected:
     SessionActionsTest() {
         session.promptText = "prompt";
         session.loginBulletin = "<i>b</i>";
-        session.popupRecord.slots[0] = "4";
-        session.popupRecord.slots[1] = "1";
+        session.popupRecord.texts[0] = "4";
+        session.popupRecord.texts[1] = "1";
     }
 };
 
@@ -108,9 +108,9 @@ TEST_F(SessionActionsTest, NoticeArrivedSkipsDisabledChannelsOnly) {
 }
 
 TEST_F(SessionActionsTest, PopupActionsReadTheRecordWhenTheyRun) {
-    session.popupRecord.slots[1] = "0";
+    session.popupRecord.texts[1] = "0";
     actions.arm(SessionAction::NoticeArrived);
-    session.popupRecord.slots[1] = "1";  // a later notice wrote the record
+    session.popupRecord.texts[1] = "1";  // a later notice wrote the record
     scheduler.runAll();
     EXPECT_EQ(view.count("openPopup"), 1u);
 
