@@ -176,20 +176,17 @@ QStringList FramedWindow::tabTitles() const {
 
 std::optional<QRect> FramedWindow::captionButtonRect(CaptionButton button) const {
     // From the current width: a hidden window gets no resize events.
-    QList<QSize> sizes;
-    qsizetype wanted = -1;
+    const QList<QRect> rects = buttonRects();
+    qsizetype next = 0;
     for (const Element& element : m_elements) {
         if (element.kind == Element::Kind::Button && element.visible) {
             if (element.button == button) {
-                wanted = sizes.size();
+                return rects[next];
             }
-            sizes << buttonSize(element.button);
+            ++next;
         }
     }
-    if (wanted < 0 || !m_window) {
-        return std::nullopt;
-    }
-    return captionButtonLayout(m_window->width(), sizes)[wanted];
+    return std::nullopt;
 }
 
 std::optional<QRect> FramedWindow::tabRect(const QString& title) const {
@@ -236,17 +233,18 @@ QSize FramedWindow::minimumSize() const {
         .expandedTo(m_window ? m_window->minimumSize() : QSize());
 }
 
-void FramedWindow::layoutButtons() {
-    if (!m_window) {
-        return;
-    }
+QList<QRect> FramedWindow::buttonRects() const {
     QList<QSize> sizes;
     for (const Element& element : m_elements) {
         if (element.kind == Element::Kind::Button && element.visible) {
             sizes << buttonSize(element.button);
         }
     }
-    const QList<QRect> rects = captionButtonLayout(m_window->width(), sizes);
+    return captionButtonLayout(m_window ? m_window->width() : 0, sizes);
+}
+
+void FramedWindow::layoutButtons() {
+    const QList<QRect> rects = buttonRects();
     qsizetype next = 0;
     for (Element& element : m_elements) {
         if (element.kind == Element::Kind::Button && element.visible) {

@@ -76,6 +76,7 @@ private:
     QSize minimumSize() const;
     bool hasMaximizeBox() const;
 
+    QList<QRect> buttonRects() const;  // the visible caption buttons, in order
     void layoutButtons();
     void fitPage();
     void updateMask();
