@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "client/account/login_window.h"
+#include "client/app/app_icon.h"
 #include "client/app/desktop_client.h"
 #include "client/app/font_setup.h"
 #include "client/app/startup_probe.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
     // Every file the client uses is addressed from the run directory.
     QDir::setCurrent(display::fromGbk(*runDirectory.directory));
     app::setUpSongFace();
+    QApplication::setWindowIcon(app::applicationIcon());
 
     app::DesktopClient::Options options;
     options.runDirectory = *runDirectory.directory;

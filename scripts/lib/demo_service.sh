@@ -35,7 +35,7 @@ current = 0
 
 [client]
 product_title = "澜舟智投 演示"
-label_colour = "#1F4E79"
+label_colour = "#FFFFFF"
 title_colour = "#C00000"
 time_colour = "#7F7F7F"
 star_colour = "#FF9900"

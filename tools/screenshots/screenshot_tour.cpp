@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "client/account/login_window.h"
+#include "client/app/app_icon.h"
 #include "client/app/desktop_client.h"
 #include "client/app/font_setup.h"
 #include "client/core/run_directory_choice.h"
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     QDir::setCurrent(display::fromGbk(*runDirectory.directory));
     app::setUpSongFace();
+    QApplication::setWindowIcon(app::applicationIcon());
 
     app::DesktopClient::Options options;
     options.runDirectory = *runDirectory.directory;
