@@ -11,6 +11,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,21 @@ TEST_F(DesktopStart, UnreachableServerPromptsOnceAndEnds) {
     ASSERT_EQ(m_prompts.prompts.size(), 1u);
     EXPECT_EQ(m_prompts.prompts.front(), core::gbk(core::text::kConnectFailed));
     EXPECT_EQ(m_exitCode, 0);
+}
+
+TEST_F(DesktopStart, EndProgramFromAnotherThreadEndsOnTheGuiThreadOnce) {
+    start(demoScript());
+    ASSERT_TRUE(m_started);
+    std::thread worker([&] {
+        m_client->endProgram(0);
+        m_client->endProgram(0);
+    });
+    worker.join();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_exitCode.has_value(); }, kWait));
+    EXPECT_EQ(m_exitCode, 0);
+    EXPECT_FALSE(login()->isVisible());
+    // The connection is closed: the server sees it go.
+    EXPECT_TRUE(m_service->server().waitForConnectionCount(0, std::chrono::milliseconds(kWait)));
 }
 
 // The real prompt window and the real end of the event loop.
