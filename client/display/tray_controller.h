@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class QSystemTrayIcon;
+class QWidget;
+
+namespace lanzhou::display {
+
+// MinimizeToTray and RestoreFromTray for the main window: when the window is
+// minimized it hides (leaving the task bar) and the tray icon appears with
+// the product title as its tooltip; any activation of the icon (or
+// restore()) shows the window again in the normal state, centred on its
+// screen, and removes the icon. Without a system tray the window minimizes
+// as usual.
+class TrayController final : public QObject {
+    Q_OBJECT
+
+public:
+    // `trayAvailable` defaults to QSystemTrayIcon::isSystemTrayAvailable().
+    TrayController(QWidget& window, QIcon icon, QString tooltip, QObject* parent = nullptr);
+    TrayController(QWidget& window, QIcon icon, QString tooltip, bool trayAvailable,
+                   QObject* parent = nullptr);
+    ~TrayController() override;
+
+    bool inTray() const;                      // hidden in the notification area
+    const QSystemTrayIcon* trayIcon() const;  // nullptr while not in the tray
+    void restore();                           // RestoreFromTray
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace lanzhou::display
