@@ -9,9 +9,13 @@
 
 #include "client/account/login_window.h"
 #include "client/app/placeholder_window.h"
+#include "client/core/expiry.h"
+#include "client/core/html_templates.h"
 #include "client/core/status_text.h"
 #include "client/core/texts.h"
+#include "client/display/alert_sound.h"
 #include "client/display/main_window.h"
+#include "client/display/message_window.h"
 #include "client/display/qt_text.h"
 #include "client/display/sound_player.h"
 #include "client/display/window_prompt_presenter.h"
@@ -37,6 +41,7 @@ DesktopClient::DesktopClient(Options options) : m_options(std::move(options)) {
 DesktopClient::~DesktopClient() {
     // The connection first, so that nothing reaches the windows while they go.
     m_core.reset();
+    delete m_popup.data();
     m_main.reset();
     m_login.reset();
 }
@@ -173,14 +178,26 @@ void DesktopClient::enterMain() {
         return;
     }
     const core::ClientSession& session = m_core->session();
-    display::MainWindow::Actions actions;
-    actions.openSettings = [this] { openPlaceholder(QStringLiteral("软件设置")); };
-    actions.openAccountService = [this] { openPlaceholder(QStringLiteral("账号服务")); };
-    m_main = std::make_unique<display::MainWindow>(
-        m_frame, *m_prompts, fromGbk(session.settings.productTitle),
-        fromGbk(core::mainStatusText(session.accountName, session.userType, session.expiryTime)),
-        std::move(actions));
+    display::MainWindow::Setup setup;
+    setup.title = fromGbk(session.settings.productTitle);
+    setup.status =
+        fromGbk(core::mainStatusText(session.accountName, session.userType, session.expiryTime));
+    setup.userType = session.userType;
+    setup.alerts = &m_core->alerts();
+    setup.webPages = session.webPages;
+    setup.currentUserType = [this] { return m_core->session().userType; };
+    setup.runDirectory = m_options.runDirectory;
+    setup.membershipExpired = [this] {
+        const core::ClientSession& now = m_core->session();
+        return core::membershipExpired(now.expiryTime, now.serverTime.now());
+    };
+    setup.expiryCheckPeriod = m_options.expiryCheckPeriod;
+    setup.trayAvailable = m_options.trayAvailable;
+    setup.openSettings = [this] { openPlaceholder(QStringLiteral("软件设置")); };
+    setup.openAccountService = [this] { openPlaceholder(QStringLiteral("账号服务")); };
+    m_main = std::make_unique<display::MainWindow>(m_frame, *m_prompts, std::move(setup));
     connect(m_main.get(), &display::MainWindow::closedByMember, this, [this] { endProgram(0); });
+    connect(m_main.get(), &display::MainWindow::membershipEnded, this, [this] { endProgram(0); });
     m_login->hide();
     m_main->show();
     // The alert page asks for the whole list when it is made.
@@ -196,7 +213,38 @@ void DesktopClient::offerUpdate() {
 }
 
 void DesktopClient::openPopup() {
-    // The popup message window arrives with the alert lists.
+    if (m_ended) {
+        return;
+    }
+    // There is never more than one popup: a newer one replaces it.
+    delete m_popup.data();
+
+    const core::ClientSession& session = m_core->session();
+    display::MessageWindow::Content content;
+    content.caption = fromGbk(session.settings.productTitle) + QStringLiteral("-消息窗口");
+    content.fragment = core::popupFragment(session);
+    content.closeTicks = session.settings.popupCloseTicks;
+    m_popup = new display::MessageWindow(m_frame, std::move(content));
+    if (session.soundHint) {
+        display::playAlertSound(*m_sound, session.soundFile);
+    }
+    const std::string kind = session.popupRecord.texts[0];
+    connect(m_popup.data(), &display::MessageWindow::detailsRequested, this,
+            [this, kind] { showPopupDetails(kind); });
+    m_popup->show();
+}
+
+void DesktopClient::showPopupDetails(const std::string& kind) {
+    if (!m_main) {
+        return;  // a popup from before the login: the button only closes it
+    }
+    m_main->restoreFromTray();
+    if (kind == core::kAlertPopupKind) {
+        m_main->showLatestAlert();
+    } else if (kind.size() == 1 && kind[0] >= '0' && kind[0] <= '5') {
+        const auto& channel = m_core->session().channels[static_cast<std::size_t>(kind[0] - '0')];
+        m_main->selectTab(fromGbk(channel.name));
+    }
 }
 
 void DesktopClient::connectionClosed(const std::string& text) {

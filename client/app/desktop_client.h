@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,6 +19,7 @@ class LoginWindow;
 }
 namespace lanzhou::display {
 class MainWindow;
+class MessageWindow;
 class PromptPresenter;
 class SoundPlayer;
 class WindowPromptPresenter;
@@ -40,6 +42,10 @@ public:
         std::function<void(int)> endProgram;
         // The prompts to use instead of the prompt windows (tests).
         display::PromptPresenter* prompts = nullptr;
+        // The main window's expiry check period and tray (tests shorten and
+        // force them).
+        std::chrono::milliseconds expiryCheckPeriod{10'000};
+        std::optional<bool> trayAvailable;
     };
 
     explicit DesktopClient(Options options);
@@ -58,6 +64,7 @@ public:
     core::SessionCore& core() { return *m_core; }
     account::LoginWindow* loginWindow() const;
     display::MainWindow* mainWindow() const;
+    display::MessageWindow* popup() const;
 
 private:
     // ---- core::SessionView
@@ -79,6 +86,9 @@ private:
     void createLoginWindow();
     void applySkin();
     void openPlaceholder(const QString& title);
+    // The popup's details button, for the popup of this kind ("10" an
+    // alert, "0" to "5" a notice of that channel).
+    void showPopupDetails(const std::string& kind);
 
     Options m_options;
     skin::SkinFrame m_frame;
@@ -88,6 +98,7 @@ private:
     QtScheduler m_scheduler{*this};
     std::unique_ptr<account::LoginWindow> m_login;
     std::unique_ptr<display::MainWindow> m_main;
+    QPointer<display::MessageWindow> m_popup;  // deletes itself when it closes
     std::unique_ptr<core::SessionCore> m_core;
     bool m_ended = false;
 };

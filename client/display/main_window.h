@@ -1,43 +1,92 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 
+#include "protocol/message_catalogue.h"
+
+namespace lanzhou::core {
+class AlertListModel;
+}
 namespace lanzhou::skin {
 class SkinFrame;
 }
 
 namespace lanzhou::display {
 
+class AlertPage;
 class PromptPresenter;
+class TrayController;
+class WebLinkPage;
 
 // The window a member works with after logging in: the frame with its tab
-// strip and status text. Closing it asks for confirmation; a confirmed close
-// ends the program.
+// strip (the alert tab "股票预警" and the web-link pages), the status text,
+// the expiry check for paying members, minimizing into the notification
+// area. Closing it asks for confirmation; a confirmed close ends the
+// program. Design size 951 x 612 (also its minimum).
 class MainWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    struct Actions {
+    struct Setup {
+        QString title;   // ProductTitle
+        QString status;  // the account line of the status bar
+        int userType = 0;
+        core::AlertListModel* alerts = nullptr;
+        protocol::WebPageTable webPages{};
+        std::function<int()> currentUserType;  // for the pages' permission test
+        std::string runDirectory;              // GBK path text: ico/ lives there
+        // The expiry check's question, asked every ten seconds for paying
+        // members: has the membership run out?
+        std::function<bool()> membershipExpired;
+        std::chrono::milliseconds expiryCheckPeriod{10'000};
+        // Whether minimizing goes to the notification area; unset: whether
+        // the desktop has one.
+        std::optional<bool> trayAvailable;
         std::function<void()> openSettings;        // the frame's main-menu button
         std::function<void()> openAccountService;  // the frame's help button
     };
 
-    // Design size 951 x 612. `title` is ProductTitle, `status` the account
-    // line of the status bar.
-    MainWindow(skin::SkinFrame& frame, PromptPresenter& prompts, const QString& title,
-               const QString& status, Actions actions, QWidget* parent = nullptr);
+    static constexpr const char* kAlertTabTitle = "股票预警";
+
+    MainWindow(skin::SkinFrame& frame, PromptPresenter& prompts, Setup setup,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // ShowLatestAlert: the alert tab selected, the newest today row shown.
+    void showLatestAlert();
+    // Selects the tab with this title; none such: no change.
+    void selectTab(const QString& title);
+    // RestoreFromTray when the window waits in the notification area.
+    void restoreFromTray();
+    bool inTray() const;
+
+    AlertPage& alertPage();
+    QList<WebLinkPage*> webLinkPages() const;
+    TrayController& tray();
 
 signals:
     // The member confirmed the close.
     void closedByMember();
+    // The membership ran out: the countdown prompt was shown; the program ends.
+    void membershipEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    PromptPresenter& m_prompts;
+    void addTabs(const Setup& setup);
+    void checkExpiry();
+
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 }  // namespace lanzhou::display
