@@ -19,6 +19,8 @@ namespace lanzhou::display {
 // its fragment in the large template, closes itself after `closeTicks`
 // seconds (a test for equality: 0 or less never closes by itself), and
 // offers "点击查看详细信息" and "关闭". It deletes itself when it closes.
+// Components: "内容_浏览器" (HtmlView), "详细_按钮", "关闭_按钮" and the close
+// timer "关闭_时钟".
 class MessageWindow final : public QWidget {
     Q_OBJECT
 
@@ -42,6 +44,10 @@ public:
 signals:
     // "点击查看详细信息" was pressed; the window closes right after.
     void detailsRequested();
+
+protected:
+    // The first show opens the window: the seconds counter starts at 0.
+    void showEvent(QShowEvent* event) override;
 
 private:
     class Impl;

@@ -1,0 +1,34 @@
+#include "client/display/alert_sound.h"
+
+#include <QByteArray>
+
+#include <cstddef>
+#include <optional>
+
+#include "client/display/sound_player.h"
+#include "platform/file_io.h"
+#include "platform/paths.h"
+
+namespace lanzhou::display {
+namespace {
+
+// Alert sounds are short files; a larger one is not read, let alone played.
+constexpr std::size_t kMaxSoundFileBytes = std::size_t{32} << 20;
+
+}  // namespace
+
+bool playAlertSound(SoundPlayer& player, const std::string& soundFileGbk) {
+    if (soundFileGbk.empty()) {
+        return false;
+    }
+    // One byte past the limit tells a file that is too large from one that
+    // just fits.
+    const std::optional<std::string> bytes =
+        platform::readFile(platform::pathFromGbk(soundFileGbk), kMaxSoundFileBytes + 1);
+    if (!bytes || bytes->empty() || bytes->size() > kMaxSoundFileBytes) {
+        return false;
+    }
+    return player.play(QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size())));
+}
+
+}  // namespace lanzhou::display
