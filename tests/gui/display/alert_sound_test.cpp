@@ -9,13 +9,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdint>
 #include <memory>
-#include <numbers>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -23,81 +19,17 @@
 #include "client/display/alert_sound.h"
 #include "client/display/sound_player.h"
 #include "platform/paths.h"
+#include "tests/gui/display/alert_sound_test_sounds.h"
 #include "tests/support/gbk_literal.h"
 
 namespace lanzhou::display {
 namespace {
 
 using test::G;
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv final {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (m_had) {
-            qputenv(m_name, m_old);
-        } else {
-            qunsetenv(m_name);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
-
-void appendLe(QByteArray& bytes, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) {
-        bytes.append(static_cast<char>((value >> (8 * i)) & 0xff));
-    }
-}
-
-// A RIFF WAVE header for 16-bit mono PCM at 22050 Hz with `dataBytes` of
-// samples to follow.
-QByteArray waveHeader(std::uint32_t dataBytes) {
-    QByteArray bytes("RIFF");
-    appendLe(bytes, 36 + dataBytes, 4);
-    bytes.append("WAVEfmt ");
-    appendLe(bytes, 16, 4);
-    appendLe(bytes, 1, 2);          // PCM
-    appendLe(bytes, 1, 2);          // mono
-    appendLe(bytes, 22050, 4);      // samples per second
-    appendLe(bytes, 22050 * 2, 4);  // bytes per second
-    appendLe(bytes, 2, 2);          // block align
-    appendLe(bytes, 16, 2);         // bits per sample
-    bytes.append("data");
-    appendLe(bytes, dataBytes, 4);
-    return bytes;
-}
-
-// A quarter second of a 660 Hz tone.
-QByteArray toneWave() {
-    constexpr int kSamples = 22050 / 4;
-    QByteArray bytes = waveHeader(kSamples * 2);
-    for (int i = 0; i < kSamples; ++i) {
-        const double phase = 2 * std::numbers::pi * 660 * i / 22050.0;
-        appendLe(bytes,
-                 static_cast<std::uint16_t>(static_cast<std::int16_t>(12000 * std::sin(phase))), 2);
-    }
-    return bytes;
-}
-
-// One track: middle C for a quarter note.
-QByteArray tinyMidi() {
-    static const unsigned char bytes[] = {
-        'M',  'T',  'h',  'd',  0,    0,    0,    6,    0,    0,    0,    1,
-        0,    0x60,                                    // format 0, one track
-        'M',  'T',  'r',  'k',  0,    0,    0,    12,  // the track
-        0x00, 0x90, 0x3c, 0x40, 0x60, 0x80, 0x3c, 0x40, 0x00, 0xff, 0x2f, 0x00};
-    return QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes);
-}
+using test::ScopedEnv;
+using test::tinyMidi;
+using test::toneWave;
+using test::waveHeader;
 
 // A run directory with sound files in its folder "音乐"; paths are handed
 // over as the client keeps them: GBK text with "\" between folders.
