@@ -1,0 +1,159 @@
+// AlertTableModel and AlertListBridge: the core's list edits, told after the
+// fact, reach Qt views through a correct begin/end protocol.
+
+#include <QAbstractItemModelTester>
+#include <QItemSelectionModel>
+#include <QPersistentModelIndex>
+#include <QTableView>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "client/core/alert_list_model.h"
+#include "client/display/alert_list_bridge.h"
+#include "client/display/alert_table_model.h"
+#include "tests/gui/display/alert_page_fixture.h"
+
+namespace lanzhou::display {
+namespace {
+
+using test::alertRecord;
+using test::alertServerTime;
+using test::columnTexts;
+using test::G;
+
+// Collects what QAbstractItemModelTester reports (category qt.modeltest).
+class ModelTesterLog final {
+public:
+    ModelTesterLog() {
+        s_messages.clear();
+        m_previous = qInstallMessageHandler(&ModelTesterLog::handle);
+    }
+    ~ModelTesterLog() { qInstallMessageHandler(m_previous); }
+    ModelTesterLog(const ModelTesterLog&) = delete;
+    ModelTesterLog& operator=(const ModelTesterLog&) = delete;
+
+    static QStringList messages() { return s_messages; }
+
+private:
+    static void handle(QtMsgType, const QMessageLogContext& context, const QString& message) {
+        if (context.category != nullptr &&
+            QByteArray(context.category).startsWith("qt.modeltest")) {
+            s_messages << message;
+        }
+    }
+
+    static inline QStringList s_messages;
+    QtMessageHandler m_previous = nullptr;
+};
+
+class AlertTableModelTest : public ::testing::Test {
+protected:
+    AlertTableModelTest() { m_alerts.setObserver(&m_bridge); }
+    ~AlertTableModelTest() override { m_alerts.setObserver(nullptr); }
+
+    void place(const std::string& id, const std::string& time) {
+        m_alerts.place(alertRecord(id, time), alertServerTime());
+    }
+
+    core::AlertListModel m_alerts;
+    AlertTableModel m_today{m_alerts.list(core::AlertListId::Today)};
+    AlertTableModel m_history{m_alerts.list(core::AlertListId::History)};
+    AlertListBridge m_bridge{m_today, m_history};
+};
+
+TEST_F(AlertTableModelTest, ModelTesterFindsNoFaultThroughEveryKindOfEdit) {
+    ModelTesterLog log;
+    QAbstractItemModelTester todayTester(&m_today,
+                                         QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester historyTester(&m_history,
+                                           QAbstractItemModelTester::FailureReportingMode::Warning);
+
+    // Inserts on top of rows that are already there, in both lists.
+    for (const char* id : {"a1", "a2", "a3", "a4"}) {
+        place(id, "2013-11-24 09:00:00");
+    }
+    place("h1", "2013-11-20 09:00:00");
+    place("h2", "2013-11-21 09:00:00");
+    // A change, removals at the top, in the middle and at the bottom.
+    ASSERT_TRUE(
+        m_alerts.update(alertRecord("A3", "2013-11-24 10:00:00", "工商银行"), alertServerTime()));
+    const std::vector<std::string> ids = {"a4", "a2", "a1", "h2"};
+    m_alerts.remove(ids);
+    // Resets: the "#59" answer and a clear.
+    std::vector<protocol::AlertRecord> records;
+    for (int i = 0; i < 5; ++i) {
+        records.push_back(alertRecord("r" + std::to_string(i),
+                                      i % 2 ? "2013-11-24 08:00:00" : "2013-11-23 08:00:00"));
+    }
+    m_alerts.replaceAll(records, alertServerTime());
+    EXPECT_EQ(m_today.rowCount(), 2);
+    EXPECT_EQ(m_history.rowCount(), 3);
+    m_alerts.clear();
+    EXPECT_EQ(m_today.rowCount(), 0);
+
+    EXPECT_TRUE(ModelTesterLog::messages().isEmpty())
+        << ModelTesterLog::messages().join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(AlertTableModelTest, SelectionFollowsItsRowThroughInsertsAndRemovals) {
+    for (const char* id : {"a1", "a2", "a3"}) {
+        place(id, "2013-11-24 09:00:00");
+    }
+    QTableView view;
+    view.setModel(&m_today);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.selectRow(1);  // a2
+    const QPersistentModelIndex held(m_today.index(1, 3));
+
+    place("a4", "2013-11-24 09:30:00");  // on top
+    const std::vector<std::string> ids = {"a3"};
+    m_alerts.remove(ids);  // above the selected row
+
+    ASSERT_TRUE(held.isValid());
+    EXPECT_EQ(m_today.index(held.row(), 0).data().toString(), QStringLiteral("a2"));
+    const QModelIndexList selected = view.selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.front().data().toString(), QStringLiteral("a2"));
+    EXPECT_EQ(columnTexts(m_today, 0), (QStringList{"a4", "a2", "a1"}));
+
+    const std::vector<std::string> selectedId = {"A2"};
+    m_alerts.remove(selectedId);
+    EXPECT_FALSE(held.isValid());
+    EXPECT_TRUE(view.selectionModel()->selectedRows().isEmpty());
+}
+
+TEST_F(AlertTableModelTest, CellsAreTheCoreTextsFromGbkAndHeadersAreTheColumnTitles) {
+    place("a1", "2013-11-24 9:5:3");
+    place("a2", "2013-11-24 10:00:00");
+    ASSERT_EQ(m_today.rowCount(), 2);
+    ASSERT_EQ(m_today.columnCount(), 8);
+    const QStringList row1 = {"a1",    "2013-11-24 09:05:03", "600000", "浦发银行", "买入", "9.85",
+                              "10.20", "<b>注意</b>风险"};
+    for (int column = 0; column < 8; ++column) {
+        EXPECT_EQ(m_today.index(1, column).data().toString(), row1[column]) << column;
+    }
+    // Asked again (from the cache) and after the row changed underneath.
+    EXPECT_EQ(m_today.index(1, 3).data().toString(), QStringLiteral("浦发银行"));
+    ASSERT_TRUE(
+        m_alerts.update(alertRecord("a1", "2013-11-24 11:00:00", "工商银行"), alertServerTime()));
+    EXPECT_EQ(m_today.index(1, 3).data().toString(), QStringLiteral("工商银行"));
+    EXPECT_EQ(m_today.index(1, 1).data().toString(), QStringLiteral("2013-11-24 11:00:00"));
+
+    const QStringList headers = {"",         "发布时间", "股票代码", "股票名称",
+                                 "操作方式", "买入价格", "卖出价格", "备注"};
+    for (int column = 0; column < 8; ++column) {
+        EXPECT_EQ(m_today.headerData(column, Qt::Horizontal).toString(), headers[column]);
+    }
+    EXPECT_FALSE(m_today.index(0, 1).flags().testFlag(Qt::ItemIsEditable));
+    EXPECT_FALSE(m_today.data(m_today.index(0, 1), Qt::EditRole).isValid());
+    EXPECT_EQ(m_today.alertRow(2), nullptr);
+    EXPECT_EQ(m_today.alertRow(-1), nullptr);
+    ASSERT_NE(m_today.alertRow(0), nullptr);
+    EXPECT_EQ((*m_today.alertRow(0))[3], G("浦发银行"));
+}
+
+}  // namespace
+}  // namespace lanzhou::display
