@@ -54,6 +54,10 @@ display::MainWindow* DesktopClient::mainWindow() const {
     return m_main.get();
 }
 
+display::MessageWindow* DesktopClient::popup() const {
+    return m_popup.data();
+}
+
 bool DesktopClient::start() {
     core::SessionCore::Options coreOptions;
     coreOptions.runDirectory = m_options.runDirectory;
@@ -216,8 +220,12 @@ void DesktopClient::openPopup() {
     if (m_ended) {
         return;
     }
-    // There is never more than one popup: a newer one replaces it.
-    delete m_popup.data();
+    // There is never more than one popup: a newer one replaces it (deleted
+    // once control is back in the event loop, in case it is handling an event).
+    if (m_popup) {
+        m_popup->hide();
+        m_popup->deleteLater();
+    }
 
     const core::ClientSession& session = m_core->session();
     display::MessageWindow::Content content;

@@ -1,0 +1,253 @@
+// The main window in the running client: lists filled from the server,
+// popups, the details button, the expiry check and the web-link tabs.
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "client/account/login_window.h"
+#include "client/app/desktop_client.h"
+#include "client/core/texts.h"
+#include "client/display/alert_page.h"
+#include "client/display/html_view.h"
+#include "client/display/main_window.h"
+#include "client/display/message_window.h"
+#include "client/display/qt_text.h"
+#include "client/display/web_link_page.h"
+#include "platform/paths.h"
+#include "protocol/date_time.h"
+#include "protocol/message_catalogue.h"
+#include "tests/gui/app/recording_prompts.h"
+#include "tests/gui/support/widget_lookup.h"
+#include "tests/support/fake_service.h"
+#include "tests/support/gbk_literal.h"
+
+namespace lanzhou::test {
+namespace {
+
+using namespace std::chrono_literals;
+using display::fromGbk;
+
+constexpr int kWait = 15'000;
+
+QString pageText(display::HtmlView& view) {
+    QString text;
+    bool done = false;
+    view.page()->toPlainText([&](const QString& result) {
+        text = result;
+        done = true;
+    });
+    static_cast<void>(QTest::qWaitFor([&] { return done; }, kWait));
+    return text;
+}
+
+class MainWindowFlow : public ::testing::Test {
+protected:
+    void start(FakeServiceScript script, std::optional<bool> tray = std::nullopt,
+               std::chrono::milliseconds expiryPeriod = 10'000ms) {
+        m_service = std::make_unique<FakeService>(std::move(script));
+        app::DesktopClient::Options options;
+        options.runDirectory = platform::gbkFromPath(m_runDirectory.path().toStdString());
+        options.server = core::Endpoint{"127.0.0.1", m_service->port()};
+        options.prompts = &m_prompts;
+        options.endProgram = [this](int code) { m_exitCode = code; };
+        options.trayAvailable = tray;
+        options.expiryCheckPeriod = expiryPeriod;
+        m_client = std::make_unique<app::DesktopClient>(std::move(options));
+        ASSERT_TRUE(m_client->start());
+    }
+
+    // Logs in once the handshake has brought the web pages (a login before
+    // that is answered with whatever the session holds then).
+    void logIn(const QString& account, const QString& password) {
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return m_client->core().session().webPages == m_service->script().pages; },
+            kWait));
+        auto* login = m_client->loginWindow();
+        child<QLineEdit>(login, "登陆_ad1")->setText(account);
+        child<QLineEdit>(login, "登陆_ad2")->setText(password);
+        child<QPushButton>(login, "按钮3")->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_client->mainWindow() != nullptr; }, kWait));
+    }
+
+    display::MainWindow& main() { return *m_client->mainWindow(); }
+
+    // A popup alert of now for the audience (the member's user type).
+    protocol::AlertRecord liveAlert(const std::string& id, const std::string& code,
+                                    const std::string& audience = "1") {
+        protocol::AlertRecord alert;
+        alert.id = id;
+        alert.time = protocol::formatDateTime(m_service->script().now);
+        alert.code = code;
+        alert.name = G("测试股票");
+        alert.operation = G("买入");
+        alert.buy = "9.90";
+        alert.sell = "10.80";
+        alert.remark = G("备注");
+        alert.audience = audience;
+        alert.popup = "1";
+        return alert;
+    }
+
+    QTemporaryDir m_runDirectory;
+    RecordingPrompts m_prompts;
+    std::unique_ptr<FakeService> m_service;
+    std::unique_ptr<app::DesktopClient> m_client;
+    std::optional<int> m_exitCode;
+};
+
+TEST_F(MainWindowFlow, TheAlertListAnswerFillsBothListsNewestOnTop) {
+    start(demoScript());
+    logIn("demo", "demo");
+    auto& page = main().alertPage();
+    const auto& alerts = m_client->core().alerts();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return alerts.list(core::AlertListId::Today).rowCount() > 0; }, kWait));
+    QTest::qWait(50);
+
+    for (auto [view, id] : {std::pair{&page.todayList(), core::AlertListId::Today},
+                            std::pair{&page.historyList(), core::AlertListId::History}}) {
+        const auto& list = alerts.list(id);
+        ASSERT_EQ(view->model()->rowCount(), list.rowCount());
+        ASSERT_GT(list.rowCount(), 0);
+        // Row 0 of the view is the core's top row: the last record placed.
+        EXPECT_EQ(view->model()->index(0, 2).data().toString(), fromGbk(list.row(0)[2]));
+    }
+}
+
+TEST_F(MainWindowFlow, TwoLiveAlertsLeaveOnePopupShowingTheSecond) {
+    FakeServiceScript script = demoScript();
+    script.config.popupCloseTicks = 0;  // stays until replaced
+    start(std::move(script));
+    logIn("demo", "demo");
+    m_service->publish(
+        protocol::answer::alert(protocol::ServerCode::AlertAdded, liveAlert("9001", "600111")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_client->popup() != nullptr; }, kWait));
+    QPointer<display::MessageWindow> first = m_client->popup();
+    m_service->publish(
+        protocol::answer::alert(protocol::ServerCode::AlertAdded, liveAlert("9002", "600222")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.isNull() && m_client->popup(); }, kWait));
+
+    int shown = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        shown += window->objectName() == "MessageWindow" && window->isVisible() ? 1 : 0;
+    }
+    EXPECT_EQ(shown, 1);
+    display::MessageWindow* popup = m_client->popup();
+    EXPECT_EQ(popup->pos(), display::MessageWindow::popupPosition(
+                                QGuiApplication::primaryScreen()->geometry().size()));
+    EXPECT_EQ(popup->windowTitle(), "澜舟演示-消息窗口");
+    QPointer<display::HtmlView> content = popup->findChild<display::HtmlView*>();
+    ASSERT_FALSE(content.isNull());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return content && pageText(*content).contains("600222"); }, kWait));
+}
+
+TEST_F(MainWindowFlow, DetailsButtonBringsTheMainWindowBackFromTheTrayOnTheNewestAlert) {
+    start(demoScript(), /*tray=*/true);
+    logIn("demo", "demo");
+    main().showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main().inTray(); }, kWait));
+    EXPECT_FALSE(main().isVisible());
+
+    m_service->publish(
+        protocol::answer::alert(protocol::ServerCode::AlertAdded, liveAlert("9003", "600333")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_client->popup() != nullptr; }, kWait));
+    QPointer<display::MessageWindow> popup = m_client->popup();
+    auto* details = child<QPushButton>(popup.data(), "详细_按钮");
+    ASSERT_NE(details, nullptr);
+    details->click();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, kWait));
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_FALSE(main().inTray());
+    EXPECT_EQ(m_client->frame().selectedTab(&main()), "股票预警");
+    auto& today = main().alertPage().todayList();
+    ASSERT_TRUE(today.currentIndex().isValid());
+    EXPECT_EQ(today.currentIndex().row(), 0);
+    EXPECT_EQ(today.model()->index(0, 2).data().toString(), "600333");
+}
+
+TEST_F(MainWindowFlow, DetailsButtonOfANoticeSelectsTheTabNamedAfterItsChannel) {
+    FakeServiceScript script = demoScript();
+    script.pages[1].name = script.channels[2].name;  // a web page titled like channel 2
+    start(std::move(script));
+    logIn("demo", "demo");
+    ASSERT_EQ(m_client->frame().selectedTab(&main()), "股票预警");
+
+    const protocol::NoticeRecord notice{
+        "n1", protocol::formatDateTime(m_service->script().now), G("午间提示"), "3", G("内容"), "2",
+        "1"};
+    m_service->publish(protocol::answer::notice(protocol::ServerCode::NoticeAdded, notice));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_client->popup() != nullptr; }, kWait));
+    child<QPushButton>(m_client->popup(), "详细_按钮")->click();
+
+    EXPECT_EQ(m_client->frame().selectedTab(&main()),
+              fromGbk(m_service->script().channels[2].name));
+}
+
+TEST_F(MainWindowFlow, APopupBeforeLoginOnlyClosesOnDetails) {
+    start(demoScript());
+    m_service->publish(protocol::answer::alert(protocol::ServerCode::AlertAdded,
+                                               liveAlert("9004", "600444", "0")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_client->popup() != nullptr; }, kWait));
+    QPointer<display::MessageWindow> popup = m_client->popup();
+    child<QPushButton>(popup.data(), "详细_按钮")->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, kWait));
+    EXPECT_EQ(m_client->mainWindow(), nullptr);
+    EXPECT_TRUE(m_client->loginWindow()->isVisible());
+}
+
+TEST_F(MainWindowFlow, ExpiredMembershipShowsTheCountdownAndEndsTheProgram) {
+    FakeServiceScript script = demoScript();
+    // Let in (at most one second late), then found expired by the first check.
+    script.accounts.push_back(
+        {"late", "late", protocol::formatDateTime(script.now.plusSeconds(-1)), 1, "0"});
+    start(std::move(script), std::nullopt, 50ms);
+    logIn("late", "late");
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_exitCode.has_value(); }, kWait));
+    EXPECT_EQ(m_exitCode, 0);
+    ASSERT_EQ(m_prompts.countdowns.size(), 1u);
+    EXPECT_EQ(m_prompts.countdowns.front(), core::gbk(core::text::kMembershipExpired));
+}
+
+TEST_F(MainWindowFlow, FreeMembersGetNoExpiryCheck) {
+    start(demoScript(), std::nullopt, 20ms);
+    logIn("free", "free");
+    QTest::qWait(200);
+    EXPECT_FALSE(m_exitCode);
+    EXPECT_TRUE(m_prompts.countdowns.empty());
+}
+
+TEST_F(MainWindowFlow, HiddenWebPagesGetNoTabAndTheOthersKeepTheirIcons) {
+    FakeServiceScript script = demoScript();
+    for (std::size_t i = 0; i < script.pages.size(); ++i) {
+        script.pages[i] = {G("页面") + std::to_string(i), "about:blank", true, i == 2};
+    }
+    start(std::move(script));
+    logIn("demo", "demo");
+
+    const QStringList titles = m_client->frame().tabTitles(&main());
+    EXPECT_EQ(titles, (QStringList{"股票预警", "页面0", "页面1", "页面3", "页面4", "页面5"}));
+    const auto pages = main().webLinkPages();
+    ASSERT_EQ(pages.size(), 5);
+    EXPECT_EQ(pages[2]->index(), 3);
+    EXPECT_EQ(display::WebLinkPage::iconFile(pages[2]->index()), "ico/11.ico");
+}
+
+}  // namespace
+}  // namespace lanzhou::test
