@@ -39,11 +39,15 @@ DesktopClient::DesktopClient(Options options) : m_options(std::move(options)) {
 }
 
 DesktopClient::~DesktopClient() {
-    // The connection first, so that nothing reaches the windows while they go.
-    m_core.reset();
+    // The connection first, so that nothing reaches the windows while they
+    // go; the core itself last, because the alert page observes its lists.
+    if (m_core) {
+        m_core->close();
+    }
     delete m_popup.data();
     m_main.reset();
     m_login.reset();
+    m_core.reset();
 }
 
 account::LoginWindow* DesktopClient::loginWindow() const {

@@ -41,7 +41,8 @@ QByteArray iconBytes(const std::string& runDirectory, const QString& relativePat
 
 class MainWindow::Impl {
 public:
-    Impl(skin::SkinFrame& frame, PromptPresenter& prompts) : frame(frame), prompts(prompts) {}
+    Impl(skin::SkinFrame& skinFrame, PromptPresenter& promptPresenter)
+        : frame(skinFrame), prompts(promptPresenter) {}
 
     skin::SkinFrame& frame;
     PromptPresenter& prompts;
