@@ -24,6 +24,7 @@ class AlertPage final : public QWidget {
     Q_OBJECT
 
 public:
+    // `alerts` must outlive the page.
     explicit AlertPage(core::AlertListModel& alerts, QWidget* parent = nullptr);
     ~AlertPage() override;  // stops observing the core's lists
 

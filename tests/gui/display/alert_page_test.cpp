@@ -194,12 +194,13 @@ TEST_F(AlertPageTest, SelectionFillsTheDetailPanelAndTheLastSelectionStays) {
     EXPECT_EQ(label("股票名称_标签"), QStringLiteral("股票名称：平安银行"));
     ASSERT_TRUE(remarkShows(remark, QStringLiteral("止损")));
 
-    // No selection in either list: the panel keeps the last alert shown.
+    // Selections cleared, and the selected row removed: the panel keeps the
+    // last alert shown.
     QSignalSpy loads(&remark, &QWebEngineView::loadStarted);
-    m_history.clearSelection();
     m_today.clearSelection();
     const std::vector<std::string> ids = {"h1"};
     m_alerts.remove(ids);
+    EXPECT_TRUE(m_history.selectionModel()->selectedRows().isEmpty());
     EXPECT_EQ(label("股票名称_标签"), QStringLiteral("股票名称：平安银行"));
     EXPECT_TRUE(loads.isEmpty());
     EXPECT_TRUE(plainText(remark).contains(QStringLiteral("止损")));
