@@ -23,7 +23,9 @@
 #include "client/core/session_core.h"
 #include "client/core/status_text.h"
 #include "client/core/texts.h"
+#include "platform/command_line.h"
 #include "platform/paths.h"
+#include "platform/run_directory.h"
 
 namespace {
 
@@ -41,7 +43,8 @@ constexpr std::size_t kMaxCommandLine = 64 * 1024;
 std::optional<std::string> runDirectoryText(const cli::CliArguments& arguments) {
     std::filesystem::path directory;
     if (arguments.runDirectory) {
-        directory = std::filesystem::path(*arguments.runDirectory);
+        const std::string& utf8 = *arguments.runDirectory;
+        directory = std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
         std::error_code error;
         if (!std::filesystem::is_directory(directory, error)) {
             std::cerr << "lanzhou-cli: not a directory: " << *arguments.runDirectory << '\n';
@@ -53,7 +56,9 @@ std::optional<std::string> runDirectoryText(const cli::CliArguments& arguments) 
             return std::nullopt;
         }
     } else {
-        directory = platform::executableDirectory();
+        // The program's own folder for a portable copy; a per-user folder
+        // seeded from the package's data for an installed one.
+        directory = platform::runDirectory();
     }
     std::string text = platform::gbkFromPath(directory.lexically_normal());
     while (text.size() > 1 && (text.back() == '/' || text.back() == '\\')) {
@@ -111,7 +116,8 @@ int runSession(const cli::CliArguments& arguments, const std::string& runDirecto
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string_view> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::vector<std::string> arguments = platform::utf8Arguments(argc, argv);
+    const std::vector<std::string_view> words(arguments.begin(), arguments.end());
     const auto parsed = cli::parseArguments(words);
     if (!parsed.arguments) {
         std::cerr << "lanzhou-cli: " << parsed.error << "\n(lanzhou-cli --help for usage)\n";

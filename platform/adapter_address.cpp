@@ -8,9 +8,11 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <iphlpapi.h>
-#include <windows.h>
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+// clang-format on
 #else
 #include <ifaddrs.h>
 #include <net/if.h>

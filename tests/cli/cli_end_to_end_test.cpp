@@ -15,7 +15,9 @@
 #include "client/core/config_file.h"
 #include "client/core/stored_text_cipher.h"
 #include "client/core/texts.h"
+#include "platform/file_io.h"
 #include "platform/gbk.h"
+#include "platform/process_list.h"
 #include "protocol/message_catalogue.h"
 #include "tests/cli/cli_process.h"
 #include "tests/support/fake_service.h"
@@ -39,9 +41,9 @@ class TempDirectory final {
 public:
     TempDirectory() {
         static std::atomic<int> counter{0};
-        m_path =
-            std::filesystem::temp_directory_path() /
-            ("lanzhou-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        m_path = std::filesystem::temp_directory_path() /
+                 ("lanzhou-cli-test-" + std::to_string(platform::currentProcessId()) + "-" +
+                  std::to_string(counter++));
         std::filesystem::create_directories(m_path);
     }
     ~TempDirectory() {
@@ -127,12 +129,7 @@ protected:
 };
 
 TEST_F(CliWithNewerServerVersion, OffersTheUpdateWithBothVersions) {
-    {
-        std::FILE* version = std::fopen((m_runDirectory.path() / "ver.txt").c_str(), "wb");
-        ASSERT_NE(version, nullptr);
-        std::fputs("6", version);
-        std::fclose(version);
-    }
+    ASSERT_TRUE(platform::writeFileAtomically(m_runDirectory.path() / "ver.txt", "6"));
     auto& cli = start();
     const auto offer = cli.waitForEvent("update_offer");
     ASSERT_TRUE(offer);

@@ -1,73 +1,32 @@
 #include "tests/cli/cli_process.h"
 
-#include <csignal>
-#include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
-#include <fcntl.h>
-#include <sys/types.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "platform/paths.h"
 
 namespace lanzhou::test {
 
-namespace {
-
-void closeQuietly(int& fd) {
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
-    }
-}
-
-}  // namespace
-
 CliProcess::CliProcess(const std::vector<std::string>& arguments) {
-    // A child that has already exited must not kill the test with SIGPIPE.
-    std::signal(SIGPIPE, SIG_IGN);
-
-    int input[2], output[2], errors[2];
-    if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0 ||
-        ::pipe2(errors, O_CLOEXEC) != 0) {
-        throw std::runtime_error("pipe failed");
+#ifdef LANZHOU_CLI_RELATIVE_PATH
+    // Found from this test program's folder, so that the path holds on
+    // Windows (under Wine) as well as here.
+    const auto program = platform::executableDirectory() / LANZHOU_CLI_RELATIVE_PATH;
+#else
+    const std::filesystem::path program = LANZHOU_CLI_PATH;
+#endif
+    m_child = platform::ChildProcess::start(program.lexically_normal(), arguments);
+    if (!m_child) {
+        throw std::runtime_error("cannot start " + program.string());
     }
-    std::vector<std::string> words{LANZHOU_CLI_PATH};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-
-    m_pid = ::fork();
-    if (m_pid == 0) {
-        ::dup2(input[0], 0);
-        ::dup2(output[1], 1);
-        ::dup2(errors[1], 2);
-        // Sockets of the test (the fake server's) must not live on in the
-        // child, or closing them in the test would not end the connection.
-        ::close_range(3, ~0U, 0);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(input[0]);
-    ::close(output[1]);
-    ::close(errors[1]);
-    if (m_pid < 0) {
-        ::close(input[1]);
-        ::close(output[0]);
-        ::close(errors[0]);
-        throw std::runtime_error("fork failed");
-    }
-    m_input = input[1];
-    m_outputReader = std::thread([this, fd = output[0]] { readOutput(fd); });
-    m_errorReader = std::thread([this, fd = errors[0]] { readErrors(fd); });
+    m_outputReader = std::thread([this] { readOutput(); });
+    m_errorReader = std::thread([this] { readErrors(); });
 }
 
 CliProcess::~CliProcess() {
     closeInput();
-    if (!waitForExit(Duration(2'000)) && !m_reaped) {
-        ::kill(m_pid, SIGKILL);
+    if (!waitForExit(Duration(2'000))) {
+        m_child->kill();
         waitForExit();
     }
     if (m_outputReader.joinable()) {
@@ -81,33 +40,26 @@ CliProcess::~CliProcess() {
 void CliProcess::send(std::string_view line) {
     std::string bytes(line);
     bytes += '\n';
-    std::size_t written = 0;
-    while (m_input >= 0 && written < bytes.size()) {
-        const ssize_t result = ::write(m_input, bytes.data() + written, bytes.size() - written);
-        if (result <= 0) {
-            return;  // the child is gone; the test's expectations will say so
-        }
-        written += static_cast<std::size_t>(result);
-    }
+    // A child that is gone: the test's expectations will say so.
+    m_child->writeInput(bytes);
 }
 
 void CliProcess::closeInput() {
-    closeQuietly(m_input);
+    m_child->closeInput();
 }
 
-void CliProcess::readOutput(int fd) {
+void CliProcess::readOutput() {
     std::string pending;
     char buffer[4096];
-    for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count <= 0) {
-            break;
-        }
-        pending.append(buffer, static_cast<std::size_t>(count));
+    for (std::size_t count; (count = m_child->readOutput(buffer, sizeof buffer)) > 0;) {
+        pending.append(buffer, count);
         std::size_t end;
         while ((end = pending.find('\n')) != std::string::npos) {
-            const std::string line = pending.substr(0, end);
+            std::string line = pending.substr(0, end);
             pending.erase(0, end + 1);
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();  // a text-mode standard output (Windows)
+            }
             auto parsed = nlohmann::json::parse(line, nullptr, false);
             std::lock_guard lock(m_mutex);
             if (parsed.is_object() && parsed.contains("event")) {
@@ -118,7 +70,6 @@ void CliProcess::readOutput(int fd) {
             m_changed.notify_all();
         }
     }
-    ::close(fd);
     std::lock_guard lock(m_mutex);
     if (!pending.empty()) {
         m_stray.push_back(pending);  // a last line without "\n"
@@ -127,17 +78,12 @@ void CliProcess::readOutput(int fd) {
     m_changed.notify_all();
 }
 
-void CliProcess::readErrors(int fd) {
+void CliProcess::readErrors() {
     char buffer[4096];
-    for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count <= 0) {
-            break;
-        }
+    for (std::size_t count; (count = m_child->readErrors(buffer, sizeof buffer)) > 0;) {
         std::lock_guard lock(m_mutex);
-        m_errors.append(buffer, static_cast<std::size_t>(count));
+        m_errors.append(buffer, count);
     }
-    ::close(fd);
     std::lock_guard lock(m_mutex);
     m_errorsClosed = true;
     m_changed.notify_all();
@@ -193,18 +139,9 @@ std::optional<int> CliProcess::waitForExit(Duration timeout) {
             return std::nullopt;
         }
     }
-    // Both outputs are closed: the child is ending (or has handed them to
-    // nobody, which lanzhou-cli never does); reap it.
-    if (!m_reaped) {
-        int status = 0;
-        if (::waitpid(m_pid, &status, 0) == m_pid) {
-            m_reaped = true;
-            if (WIFEXITED(status)) {
-                m_exitStatus = WEXITSTATUS(status);
-            }
-        }
-    }
-    return m_exitStatus;
+    // Both outputs are closed: the child is ending (lanzhou-cli never hands
+    // them to another process).
+    return m_child->waitForExit(timeout);
 }
 
 }  // namespace lanzhou::test

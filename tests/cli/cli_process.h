@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -11,9 +12,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/child_process.h"
+
 namespace lanzhou::test {
 
-// The real lanzhou-cli as a child process (POSIX: fork and exec with pipes).
+// The real lanzhou-cli as a child process with pipes (platform::ChildProcess).
 // Standard output is read on a thread and kept as parsed JSON lines; standard
 // error is kept as text. The destructor kills a child that is still running.
 class CliProcess final {
@@ -41,16 +44,16 @@ public:
     std::vector<std::string> strayLines() const;
     std::string errorOutput() const;
 
-    // The exit status once the child has ended (stdout closed and reaped),
-    // nullopt when it is still running after `timeout` or died by a signal.
+    // The exit status once the child has ended (stdout closed and reaped; a
+    // child ended by a signal gives 128 + its number), nullopt when it is
+    // still running after `timeout`.
     std::optional<int> waitForExit(Duration timeout = kTimeout);
 
 private:
-    void readOutput(int fd);
-    void readErrors(int fd);
+    void readOutput();
+    void readErrors();
 
-    int m_pid = -1;
-    int m_input = -1;
+    std::unique_ptr<platform::ChildProcess> m_child;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<nlohmann::json> m_events;
@@ -58,8 +61,6 @@ private:
     std::string m_errors;
     bool m_outputClosed = false;
     bool m_errorsClosed = false;
-    std::optional<int> m_exitStatus;
-    bool m_reaped = false;
     std::thread m_outputReader;
     std::thread m_errorReader;
 };
