@@ -17,7 +17,10 @@ class HtmlView;
 // bar with "后退", "前进" and "刷新". A permitted page (open to free users, or
 // any page for a paying member) loads its address; any other shows the
 // refusal fragment. Permission is tested at the first content and again on
-// every refresh. Design size 948 x 502.
+// every refresh. Back and forward move in the browser's history while the
+// address is shown and do nothing on the refusal. Pages that ask for a new
+// window (target "_blank", window.open) load in this same browser. Design
+// size 948 x 502; objectName "WebLinkPage", dynamic property "pageIndex".
 class WebLinkPage final : public QWidget {
     Q_OBJECT
 
@@ -40,7 +43,9 @@ public:
     void forward();
     void refresh();
 
-    // The main window's layout rule for its new outer size.
+    // The main window's layout rule for its new outer size: the browser and
+    // the bar follow it, never below their design sizes. The page widget's
+    // own size is left to its container.
     void fitToWindowSize(QSize windowSize);
 
     HtmlView& browser();
