@@ -2,7 +2,6 @@
 // when the server could not be reached, after the prompt), 1 for bad usage.
 
 #include <QApplication>
-#include <QDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -10,13 +9,11 @@
 #include <vector>
 
 #include "client/account/login_window.h"
-#include "client/app/app_icon.h"
+#include "client/app/application_setup.h"
 #include "client/app/desktop_client.h"
-#include "client/app/font_setup.h"
 #include "client/app/startup_probe.h"
 #include "client/core/run_directory_choice.h"
 #include "client/core/session_arguments.h"
-#include "client/display/qt_text.h"
 
 namespace {
 
@@ -55,11 +52,7 @@ int main(int argc, char** argv) {
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    // Every file the client uses is addressed from the run directory.
-    QDir::setCurrent(display::fromGbk(*runDirectory.directory));
-    app::setUpSongFace();
-    QApplication::setWindowIcon(app::applicationIcon());
+    app::setUpApplication(*runDirectory.directory);
 
     app::DesktopClient::Options options;
     options.runDirectory = *runDirectory.directory;

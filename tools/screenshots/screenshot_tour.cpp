@@ -19,13 +19,11 @@
 #include <vector>
 
 #include "client/account/login_window.h"
-#include "client/app/app_icon.h"
+#include "client/app/application_setup.h"
 #include "client/app/desktop_client.h"
-#include "client/app/font_setup.h"
 #include "client/core/run_directory_choice.h"
 #include "client/core/session_arguments.h"
 #include "client/display/main_window.h"
-#include "client/display/qt_text.h"
 
 namespace {
 
@@ -87,10 +85,7 @@ int main(int argc, char** argv) {
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    QDir::setCurrent(display::fromGbk(*runDirectory.directory));
-    app::setUpSongFace();
-    QApplication::setWindowIcon(app::applicationIcon());
+    app::setUpApplication(*runDirectory.directory);
 
     app::DesktopClient::Options options;
     options.runDirectory = *runDirectory.directory;

@@ -13,32 +13,13 @@
 #include <gtest/gtest.h>
 
 #include "client/display/sound_player.h"
+#include "tests/gui/display/alert_sound_test_sounds.h"
 
 namespace lanzhou::display {
 namespace {
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv final {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (m_had) {
-            qputenv(m_name, m_old);
-        } else {
-            qunsetenv(m_name);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
+using test::ScopedEnv;
+using test::tinyMidi;
 
 TEST(SoundPlayer, PlaysWaveBytesAndRefusesWhatIsNoSound) {
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
@@ -50,16 +31,6 @@ TEST(SoundPlayer, PlaysWaveBytesAndRefusesWhatIsNoSound) {
     EXPECT_FALSE(player.play(QByteArray(4096, '\x5a')));
     player.playPromptChime();
     EXPECT_TRUE(player.play(promptChimeWav())) << "still plays after refused bytes";
-}
-
-// One track: middle C for a quarter note.
-QByteArray tinyMidi() {
-    static const unsigned char bytes[] = {
-        'M',  'T',  'h',  'd',  0,    0,    0,    6,    0,    0,    0,    1,
-        0,    0x60,                                    // format 0, one track
-        'M',  'T',  'r',  'k',  0,    0,    0,    12,  // the track
-        0x00, 0x90, 0x3c, 0x40, 0x60, 0x80, 0x3c, 0x40, 0x00, 0xff, 0x2f, 0x00};
-    return QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 TEST(SoundPlayer, PlaysMidiBytes) {

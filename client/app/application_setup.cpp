@@ -1,0 +1,20 @@
+#include "client/app/application_setup.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include "client/app/app_icon.h"
+#include "client/app/font_setup.h"
+#include "client/display/qt_text.h"
+
+namespace lanzhou::app {
+
+void setUpApplication(const std::string& runDirectoryGbk) {
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Every file the client uses is addressed from the run directory.
+    QDir::setCurrent(display::fromGbk(runDirectoryGbk));
+    setUpSongFace();
+    QApplication::setWindowIcon(applicationIcon());
+}
+
+}  // namespace lanzhou::app
