@@ -3,7 +3,11 @@
 // it under a real X server such as Xvfb so that the embedded browser draws)
 // and saved as a PNG. Used by scripts/screenshots.
 //
-//   lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR
+//   lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR [--free]
+//
+// The member's tour (demo/demo): the login window, a prompt, the main window
+// with the newest alert shown, then the popup of the next alert the server
+// publishes. With --free (free/free): the main window on a refused web page.
 
 #include <QApplication>
 #include <QDir>
@@ -24,6 +28,9 @@
 #include "client/core/run_directory_choice.h"
 #include "client/core/session_arguments.h"
 #include "client/display/main_window.h"
+#include "client/display/message_window.h"
+#include "client/display/web_link_page.h"
+#include "ui/skin/skin_frame.h"
 
 namespace {
 
@@ -45,6 +52,7 @@ bool save(QWidget* window, const QString& directory, const QString& name) {
         return false;
     }
     std::printf("%s\n", qPrintable(path));
+    std::fflush(stdout);
     return true;
 }
 
@@ -67,11 +75,15 @@ void when(std::function<bool()> ready, std::function<void()> work, int attempts 
 int main(int argc, char** argv) {
     std::vector<std::string_view> words;
     QString out = QStringLiteral(".");
+    bool free = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--out" && i + 1 < argc) {
+        const std::string_view word(argv[i]);
+        if (word == "--out" && i + 1 < argc) {
             out = QString::fromLocal8Bit(argv[++i]);
+        } else if (word == "--free") {
+            free = true;
         } else {
-            words.emplace_back(argv[i]);
+            words.push_back(word);
         }
     }
     const auto parsed = core::parseSessionArguments(words);
@@ -79,7 +91,8 @@ int main(int argc, char** argv) {
         core::chooseRunDirectory(parsed.arguments ? parsed.arguments->runDirectory : std::nullopt);
     if (!parsed.arguments || !runDirectory.directory) {
         std::fprintf(stderr,
-                     "usage: lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR\n");
+                     "usage: lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR "
+                     "[--free]\n");
         return 1;
     }
 
@@ -103,6 +116,33 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "screenshot-tour: the login window lacks its components\n");
         return 1;
     }
+    const auto mainShown = [&] { return client.mainWindow() && client.mainWindow()->isVisible(); };
+    const auto logIn = [&](const QString& name) {
+        account->setText(name);
+        password->setText(name);
+        button->click();
+    };
+
+    if (free) {
+        // The main window of a free member, on the first page refused to them.
+        QTimer::singleShot(kSettle, [&] {
+            logIn(QStringLiteral("free"));
+            when(mainShown, [&] {
+                display::MainWindow* main = client.mainWindow();
+                for (display::WebLinkPage* page : main->webLinkPages()) {
+                    if (!page->permitted()) {
+                        main->selectTab(page->title());
+                        break;
+                    }
+                }
+                QTimer::singleShot(kSettle, [&] {
+                    QCoreApplication::exit(
+                        save(client.mainWindow(), out, QStringLiteral("web-page-refused")) ? 0 : 1);
+                });
+            });
+        });
+        return QApplication::exec();
+    }
 
     // 1. The login window with its bulletin.
     QTimer::singleShot(kSettle, [&] {
@@ -120,18 +160,31 @@ int main(int argc, char** argv) {
                      } else {
                          prompt->close();
                      }
-                     // 3. The main window after a valid login.
-                     account->setText(QStringLiteral("demo"));
-                     password->setText(QStringLiteral("demo"));
-                     button->click();
-                     when([&] { return client.mainWindow() && client.mainWindow()->isVisible(); },
-                          [&] {
-                              QTimer::singleShot(kSettle, [&] {
-                                  const bool saved =
-                                      save(client.mainWindow(), out, QStringLiteral("main-window"));
-                                  QCoreApplication::exit(saved ? 0 : 1);
-                              });
-                          });
+                     // 3. The main window with the newest alert in the detail panel.
+                     logIn(QStringLiteral("demo"));
+                     when(mainShown, [&] {
+                         QTimer::singleShot(kSettle, [&] {
+                             client.mainWindow()->showLatestAlert();
+                             QTimer::singleShot(kSettle, [&] {
+                                 if (!save(client.mainWindow(), out,
+                                           QStringLiteral("main-window"))) {
+                                     QCoreApplication::exit(1);
+                                     return;
+                                 }
+                                 // 4. The popup of the next alert (scripts/screenshots
+                                 // publishes one when it sees the main window saved).
+                                 when([&] { return client.popup() != nullptr; },
+                                      [&] {
+                                          QTimer::singleShot(kSettle, [&] {
+                                              QCoreApplication::exit(
+                                                  save(client.popup(), out, QStringLiteral("popup"))
+                                                      ? 0
+                                                      : 1);
+                                          });
+                                      });
+                             });
+                         });
+                     });
                  });
              });
         button->click();
