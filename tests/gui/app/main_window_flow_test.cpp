@@ -31,6 +31,7 @@
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
 #include "tests/gui/app/recording_prompts.h"
+#include "tests/gui/support/page_reading.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/fake_service.h"
 #include "tests/support/gbk_literal.h"
@@ -42,17 +43,6 @@ using namespace std::chrono_literals;
 using display::fromGbk;
 
 constexpr int kWait = 15'000;
-
-QString pageText(display::HtmlView& view) {
-    QString text;
-    bool done = false;
-    view.page()->toPlainText([&](const QString& result) {
-        text = result;
-        done = true;
-    });
-    static_cast<void>(QTest::qWaitFor([&] { return done; }, kWait));
-    return text;
-}
 
 class MainWindowFlow : public ::testing::Test {
 protected:
@@ -153,7 +143,7 @@ TEST_F(MainWindowFlow, TwoLiveAlertsLeaveOnePopupShowingTheSecond) {
     QPointer<display::HtmlView> content = popup->findChild<display::HtmlView*>();
     ASSERT_FALSE(content.isNull());
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return content && pageText(*content).contains("600222"); }, kWait));
+        QTest::qWaitFor([&] { return content && plainText(*content).contains("600222"); }, kWait));
 }
 
 TEST_F(MainWindowFlow, DetailsButtonBringsTheMainWindowBackFromTheTrayOnTheNewestAlert) {

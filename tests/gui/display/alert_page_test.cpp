@@ -20,30 +20,23 @@
 #include "client/display/alert_page.h"
 #include "client/display/html_view.h"
 #include "tests/gui/display/alert_page_fixture.h"
+#include "tests/gui/support/page_reading.h"
 #include "tests/gui/support/widget_lookup.h"
 
 namespace lanzhou::display {
 namespace {
+
+using test::plainText;
 
 using test::alertRecord;
 using test::alertServerTime;
 using test::child;
 using test::columnTexts;
 
-constexpr int kLoadWait = 30000;  // the first page starts the engine
+constexpr int kLoadWait = test::kPageWait;
 
 const QStringList kFieldLabels = {"发布时间_标签", "股票代码_标签", "股票名称_标签",
                                   "操作方式_标签", "买入价格_标签", "卖出价格_标签"};
-
-QString plainText(HtmlView& view) {
-    std::optional<QString> text;
-    view.page()->toPlainText([&text](const QString& value) { text = value; });
-    if (!QTest::qWaitFor([&text] { return text.has_value(); }, kLoadWait)) {
-        ADD_FAILURE() << "no text from the page";
-        return {};
-    }
-    return *text;
-}
 
 // Waits until the remark browser shows a page containing `text`.
 bool remarkShows(HtmlView& view, const QString& text) {

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/gui/support/page_reading.h"
+
 #include "client/core/html_templates.h"
 #include "client/display/html_view.h"
 #include "tests/support/gbk_literal.h"
@@ -19,30 +21,12 @@
 namespace lanzhou::display {
 namespace {
 
+using test::evaluate;
+using test::plainText;
+
 using test::G;
 
-constexpr int kLoadWait = 30000;  // the first page starts the engine
-
-// Runs a script in the page and waits for its value.
-QVariant evaluate(HtmlView& view, const QString& script) {
-    std::optional<QVariant> result;
-    view.page()->runJavaScript(script, [&result](const QVariant& value) { result = value; });
-    if (!QTest::qWaitFor([&result] { return result.has_value(); }, kLoadWait)) {
-        ADD_FAILURE() << "no answer to " << script.toStdString();
-        return {};
-    }
-    return *result;
-}
-
-QString plainText(HtmlView& view) {
-    std::optional<QString> text;
-    view.page()->toPlainText([&text](const QString& value) { text = value; });
-    if (!QTest::qWaitFor([&text] { return text.has_value(); }, kLoadWait)) {
-        ADD_FAILURE() << "no text from the page";
-        return {};
-    }
-    return *text;
-}
+constexpr int kLoadWait = test::kPageWait;
 
 bool rendered(QSignalSpy& loads) {
     if (!QTest::qWaitFor([&loads] { return !loads.isEmpty(); }, kLoadWait)) {

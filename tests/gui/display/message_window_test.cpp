@@ -22,6 +22,7 @@
 #include "client/core/html_templates.h"
 #include "client/display/html_view.h"
 #include "client/display/message_window.h"
+#include "tests/gui/support/page_reading.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/gbk_literal.h"
 #include "ui/skin/skin_frame.h"
@@ -29,19 +30,14 @@
 namespace lanzhou::display {
 namespace {
 
+using test::plainText;
+
 using namespace std::chrono_literals;
 using test::child;
 using test::G;
 
-constexpr int kLoadWait = 30000;  // the first page starts the engine
+constexpr int kLoadWait = test::kPageWait;
 constexpr int kCloseWait = 5000;
-
-// The page's text, or an empty one when the engine does not answer.
-QString plainText(HtmlView& view) {
-    std::optional<QString> text;
-    view.page()->toPlainText([&text](const QString& value) { text = value; });
-    return QTest::qWaitFor([&text] { return text.has_value(); }, kLoadWait) ? *text : QString();
-}
 
 MessageWindow::Content content(int closeTicks, std::string fragment = {}) {
     return {QStringLiteral("澜舟智投-消息窗口"), std::move(fragment), closeTicks};

@@ -23,16 +23,20 @@
 
 #include "client/display/html_view.h"
 #include "client/display/web_link_page.h"
+#include "tests/gui/support/page_reading.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/gbk_literal.h"
 
 namespace lanzhou::display {
 namespace {
 
+using test::evaluate;
+using test::plainText;
+
 using test::child;
 using test::G;
 
-constexpr int kLoadWait = 30000;  // the first page starts the engine
+constexpr int kLoadWait = test::kPageWait;
 
 const QString kRefusal = QStringLiteral("您无权访问当前页面，为了享受更多的服务，请尽快充值！");
 const QString kMembersTitle = QStringLiteral("会员页面");
@@ -109,28 +113,6 @@ private:
     QTcpServer m_server;
     QHash<QByteArray, int> m_requests;
 };
-
-QString plainText(HtmlView& view) {
-    std::optional<QString> text;
-    view.page()->toPlainText([&text](const QString& value) { text = value; });
-    if (!QTest::qWaitFor([&text] { return text.has_value(); }, kLoadWait)) {
-        ADD_FAILURE() << "no text from the page";
-        return {};
-    }
-    return *text;
-}
-
-// Runs a script in the page and waits for its answer; the round trip through
-// the page's renderer also lets anything asked of the browser before it begin.
-QVariant evaluate(HtmlView& view, const QString& script) {
-    std::optional<QVariant> result;
-    view.page()->runJavaScript(script, [&result](const QVariant& value) { result = value; });
-    if (!QTest::qWaitFor([&result] { return result.has_value(); }, kLoadWait)) {
-        ADD_FAILURE() << "no answer to " << script.toStdString();
-        return {};
-    }
-    return *result;
-}
 
 class WebLinkPageTest : public ::testing::Test {
 protected:
