@@ -59,6 +59,9 @@ LANZHOU_WINDOWS_SKIPPED_TESTS=(
   PlatformPaths.ExecutableDirectoryHoldsTheRunningProgram
   # Wine finishes an overlapped send of 16 MiB at once, so nothing stalls
   ErpcClientSend.StalledMessageIsAbandonedAndTheNextOneGoesOut
+  # the test compares the handler's result before the handler has stored it
+  # (a race in the test, seen under Wine and ThreadSanitizer)
+  ErpcClientClose.CloseFromTheHandlerStopsDelivery
 )
 
 # The skipped tests as one ctest -E pattern.
