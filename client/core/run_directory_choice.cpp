@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/paths.h"
+#include "platform/run_directory.h"
 
 namespace lanzhou::core {
 
@@ -11,7 +12,9 @@ RunDirectoryChoice chooseRunDirectory(const std::optional<std::string>& given) {
     RunDirectoryChoice choice;
     std::filesystem::path directory;
     if (given) {
-        directory = std::filesystem::path(*given);
+        // The arguments are UTF-8 text (the command line is read as such on
+        // every platform).
+        directory = std::filesystem::path(std::u8string(given->begin(), given->end()));
         std::error_code error;
         if (!std::filesystem::is_directory(directory, error)) {
             choice.error = "not a directory: " + *given;
@@ -23,7 +26,7 @@ RunDirectoryChoice chooseRunDirectory(const std::optional<std::string>& given) {
             return choice;
         }
     } else {
-        directory = platform::executableDirectory();
+        directory = platform::runDirectory();
     }
     std::string text = platform::gbkFromPath(directory.lexically_normal());
     while (text.size() > 1 && (text.back() == '/' || text.back() == '\\')) {

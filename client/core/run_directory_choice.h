@@ -10,8 +10,10 @@ struct RunDirectoryChoice {
     std::string error;                     // why not (UTF-8), when there is none
 };
 
-// The run directory of a client: --run-dir as given (it must exist; made
-// absolute), else the directory of the executable.
+// The run directory of a client: --run-dir as given (UTF-8; it must exist; made
+// absolute), else the platform's choice (the executable's directory for a
+// portable copy, a per-user folder seeded from the package for an installed
+// one).
 RunDirectoryChoice chooseRunDirectory(const std::optional<std::string>& given);
 
 }  // namespace lanzhou::core
