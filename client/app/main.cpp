@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "client/app/startup_probe.h"
 #include "client/core/run_directory_choice.h"
 #include "client/core/session_arguments.h"
+#include "platform/command_line.h"
 
 namespace {
 
@@ -34,7 +36,8 @@ The desktop client of the alert service.
 int main(int argc, char** argv) {
     using namespace lanzhou;
 
-    std::vector<std::string_view> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::vector<std::string> arguments = platform::utf8Arguments(argc, argv);
+    const std::vector<std::string_view> words(arguments.begin(), arguments.end());
     const auto parsed = core::parseSessionArguments(words);
     if (!parsed.arguments) {
         std::fprintf(stderr, "lanzhou: %s\n(lanzhou --help for usage)\n", parsed.error.c_str());
