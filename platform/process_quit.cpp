@@ -10,6 +10,9 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// clang-format off
+#include <tlhelp32.h>
+// clang-format on
 #else
 #include <sys/types.h>
 #include <unistd.h>
@@ -90,7 +93,28 @@ bool askProcessToQuit(ProcessId id) {
     WindowSearch search;
     search.processId = id;
     EnumWindows(findTopLevelWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr && PostMessageW(search.found, WM_QUIT, 0, 0) != FALSE;
+    if (search.found != nullptr && PostMessageW(search.found, WM_QUIT, 0, 0) != FALSE) {
+        return true;
+    }
+    // No top-level window to be found (none yet, or one on another desktop):
+    // the quit message goes to the threads of the process that have a
+    // message queue.
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool posted = false;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more != FALSE;
+         more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == id &&
+            PostThreadMessageW(entry.th32ThreadID, WM_QUIT, 0, 0) != FALSE) {
+            posted = true;
+        }
+    }
+    CloseHandle(snapshot);
+    return posted;
 #else
     return validProcessId(id) && ::kill(static_cast<pid_t>(id), SIGTERM) == 0;
 #endif

@@ -28,6 +28,10 @@ QuitRequestListener::QuitRequestListener() : m_state(std::make_unique<State>()) 
     // enumeration does not list).
     m_state->window = CreateWindowExW(0, L"STATIC", L"lanzhou quit listener", WS_OVERLAPPED, 0, 0,
                                       0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    // The thread's message queue exists from here on even without a window,
+    // so a quit message posted to the thread is kept.
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
 }
 
 QuitRequestListener::~QuitRequestListener() {
