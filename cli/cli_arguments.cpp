@@ -12,7 +12,8 @@ standard output, one JSON object per line (UTF-8) each.
 
   --server HOST:PORT  connect here instead of the configured line
   --run-dir DIR       directory of k_config.ini and ver.txt (must exist);
-                      default: the directory of this program
+                      default: the directory of this program, or for an
+                      installed copy a per-user folder (~/.local/share/lanzhou)
   --help              this text
 
 Commands (one per line):

@@ -4,11 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -20,12 +18,11 @@
 #include "cli/line_reader.h"
 #include "cli/loop_gate.h"
 #include "client/core/event_loop.h"
+#include "client/core/run_directory_choice.h"
 #include "client/core/session_core.h"
 #include "client/core/status_text.h"
 #include "client/core/texts.h"
 #include "platform/command_line.h"
-#include "platform/paths.h"
-#include "platform/run_directory.h"
 
 namespace {
 
@@ -37,35 +34,6 @@ constexpr int kExitNoConnection = 2;
 
 // Longest command line accepted; commands are a few short fields.
 constexpr std::size_t kMaxCommandLine = 64 * 1024;
-
-// The run directory as the core wants it (GBK path text), or nothing with a
-// diagnostic when a given directory does not exist.
-std::optional<std::string> runDirectoryText(const cli::CliArguments& arguments) {
-    std::filesystem::path directory;
-    if (arguments.runDirectory) {
-        const std::string& utf8 = *arguments.runDirectory;
-        directory = std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-        std::error_code error;
-        if (!std::filesystem::is_directory(directory, error)) {
-            std::cerr << "lanzhou-cli: not a directory: " << *arguments.runDirectory << '\n';
-            return std::nullopt;
-        }
-        directory = std::filesystem::absolute(directory, error);
-        if (error) {
-            std::cerr << "lanzhou-cli: " << error.message() << '\n';
-            return std::nullopt;
-        }
-    } else {
-        // The program's own folder for a portable copy; a per-user folder
-        // seeded from the package's data for an installed one.
-        directory = platform::runDirectory();
-    }
-    std::string text = platform::gbkFromPath(directory.lexically_normal());
-    while (text.size() > 1 && (text.back() == '/' || text.back() == '\\')) {
-        text.pop_back();
-    }
-    return text;
-}
 
 int runSession(const cli::CliArguments& arguments, const std::string& runDirectory) {
     core::EventLoop loop;
@@ -127,9 +95,10 @@ int main(int argc, char** argv) {
         std::cout << cli::usageText();
         return kExitDone;
     }
-    const auto runDirectory = runDirectoryText(*parsed.arguments);
-    if (!runDirectory) {
+    const auto runDirectory = core::chooseRunDirectory(parsed.arguments->runDirectory);
+    if (!runDirectory.directory) {
+        std::cerr << "lanzhou-cli: " << runDirectory.error << '\n';
         return kExitUsage;
     }
-    return runSession(*parsed.arguments, *runDirectory);
+    return runSession(*parsed.arguments, *runDirectory.directory);
 }

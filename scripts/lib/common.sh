@@ -3,9 +3,13 @@
 
 LANZHOU_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
+# ccache (used by the build when installed): paths inside the checkout are
+# hashed relative to it, so that a fresh clone elsewhere hits the same cache.
+export CCACHE_BASEDIR="$LANZHOU_ROOT" CCACHE_NOHASHDIR=1
+
 # Debian packages the build and the tests need.
 LANZHOU_PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   zlib1g-dev libasio-dev nlohmann-json3-dev libtomlplusplus-dev libsqlite3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-qpa-plugins libgl-dev

@@ -55,13 +55,8 @@ lanzhou_wine_stop() {
 # Tests that do not hold under Wine, each with its reason; left out of the
 # Windows run until their files are changed.
 LANZHOU_WINDOWS_SKIPPED_TESTS=(
-  # expects the program's file name without the ".exe" it has on Windows
-  PlatformPaths.ExecutableDirectoryHoldsTheRunningProgram
   # Wine finishes an overlapped send of 16 MiB at once, so nothing stalls
   ErpcClientSend.StalledMessageIsAbandonedAndTheNextOneGoesOut
-  # the test compares the handler's result before the handler has stored it
-  # (a race in the test, seen under Wine and ThreadSanitizer)
-  ErpcClientClose.CloseFromTheHandlerStopsDelivery
 )
 
 # The skipped tests as one ctest -E pattern.

@@ -133,7 +133,7 @@ TEST(PlatformPaths, ExecutableDirectoryHoldsTheRunningProgram) {
     const fs::path directory = executableDirectory();
     ASSERT_FALSE(directory.empty());
     const std::string name = executableFileName();
-    EXPECT_EQ(name, "protocol_tests");
+    EXPECT_EQ(name, LANZHOU_TEST_PROGRAM_NAME);
     EXPECT_TRUE(fs::exists(directory / name));
 }
 
