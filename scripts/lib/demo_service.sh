@@ -101,3 +101,10 @@ if [[ -z $port ]]; then
 fi
 
 }
+
+# lanzhou_seed_client DIR: a client run directory with the tab icons and the
+# alert sound of data/ (what an installed client gets from its package).
+lanzhou_seed_client() {
+  mkdir -p "$1"
+  cp -r "$LANZHOU_ROOT/data/ico" "$LANZHOU_ROOT/data/music" "$1/"
+}
