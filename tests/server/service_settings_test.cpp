@@ -22,7 +22,7 @@ void writeFile(const std::filesystem::path& file, const std::string& content) {
 
 TEST(ServiceSettings, TheExampleFileDescribesTheDefaults) {
     const std::filesystem::path example =
-        std::filesystem::path(__FILE__).parent_path() / "../../server/lanzhou-server.example.toml";
+        std::filesystem::path(LANZHOU_SOURCE_DIR) / "server" / "lanzhou-server.example.toml";
     const SettingsResult loaded = loadServiceSettings(example);
     ASSERT_TRUE(loaded.settings) << loaded.error;
     EXPECT_TRUE(*loaded.settings == defaultServiceSettings());
