@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     setDefault("QTWEBENGINE_DISABLE_SANDBOX", "1");
     setDefault("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --no-sandbox");
     setDefault("SDL_AUDIODRIVER", "dummy");
+    setDefault("QT_LOGGING_RULES", "qt.webenginecontext=false");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
