@@ -16,6 +16,7 @@
 #include "client/account/picture_button.h"
 #include "client/account/support_pictures.h"
 #include "client/core/status_text.h"
+#include "client/display/component_placement.h"
 #include "client/display/html_view.h"
 #include "client/display/prompt_presenter.h"
 #include "client/display/qt_text.h"
@@ -29,26 +30,13 @@ constexpr int kDesignHeight = 428;
 constexpr int kBannerHeight = 279;
 constexpr QRgb kSeparatorColour = 0xECECEC;
 
-// The frame's regular font; the application maps the family to a Song-style
-// face that is installed.
-QFont labelFont() {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    return font;
-}
-
-template <typename T>
-T* place(T* widget, const char* name, const QRect& geometry) {
-    widget->setObjectName(QString::fromUtf8(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
+using display::place;
 
 // Transparent on the skin: the frame paints the banner behind the label.
 template <typename T>
 T* label(T* widget, const char* name, const QRect& geometry) {
     widget->setAutoFillBackground(false);
-    widget->setFont(labelFont());
+    widget->setFont(display::songFont());
     return place(widget, name, geometry);
 }
 

@@ -9,6 +9,13 @@
 
 namespace lanzhou::app {
 
+void prepareQtEnvironment() {
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES")) {
+        qputenv("QT_LOGGING_RULES", "qt.webenginecontext=false");
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
 void setUpApplication(const std::string& runDirectoryGbk) {
     QApplication::setQuitOnLastWindowClosed(false);
     // Every file the client uses is addressed from the run directory.

@@ -4,6 +4,12 @@
 
 namespace lanzhou::app {
 
+// What every program that shows the client's windows does before it creates
+// its QApplication: the embedded browser's start-up report kept off standard
+// error (unless QT_LOGGING_RULES says otherwise) and the shared OpenGL
+// contexts the browser needs.
+void prepareQtEnvironment();
+
 // What every program that shows the client's windows does once its
 // QApplication exists: the windows stay until the client ends them, the run
 // directory (GBK path text) becomes the current directory, "宋体" maps to an

@@ -53,12 +53,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    // The embedded browser reports its start-up settings on standard error;
-    // nothing a member needs to read.
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES")) {
-        qputenv("QT_LOGGING_RULES", "qt.webenginecontext=false");
-    }
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    app::prepareQtEnvironment();
     QApplication application(argc, argv);
     app::setUpApplication(*runDirectory.directory);
 

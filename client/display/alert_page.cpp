@@ -14,6 +14,7 @@
 #include "client/core/html_templates.h"
 #include "client/display/alert_list_bridge.h"
 #include "client/display/alert_table_model.h"
+#include "client/display/component_placement.h"
 #include "client/display/html_view.h"
 #include "client/display/qt_text.h"
 
@@ -46,19 +47,6 @@ const std::array<FieldLabel, 6> kFieldLabels = {{
     {"买入价格_标签", "买入价格：", {5, 148, 430, 18}},
     {"卖出价格_标签", "卖出价格：", {5, 180, 430, 18}},
 }};
-
-QFont songFont() {
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    return font;
-}
-
-template <typename T>
-T* place(T* widget, const char* name, const QRect& geometry) {
-    widget->setObjectName(QString::fromUtf8(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
 
 QLabel* transparentLabel(QWidget* parent, const char* name, const char* text,
                          const QRect& geometry) {
