@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace lanzhou::updater {
+
+// Why an archive was not unpacked completely.
+struct UnpackResult {
+    bool complete = false;
+    std::string error;  // UTF-8, for the member (empty when complete)
+};
+
+struct UnpackLimits {
+    std::uint64_t maximumTotalBytes = std::uint64_t{4} << 30;  // all entries together
+    std::size_t maximumEntries = 100'000;
+};
+
+// Whether an archive entry's name may be written under the target: relative,
+// no drive or root, no ".." component, "\" counted as a separator like "/".
+bool safeEntryName(std::string_view name);
+
+// Unpacks the ZIP archive `archive` into `target` with minizip: folders are
+// created, existing files overwritten. Every entry name is checked before
+// anything is written, so an archive with one unsafe entry writes nothing.
+// Each file is checked against its CRC. `progress` (0 to 100) is called as
+// the work goes on. Names are taken as UTF-8 when the entry says so, else as
+// GBK.
+UnpackResult unpackArchive(const std::filesystem::path& archive,
+                           const std::filesystem::path& target,
+                           const std::function<void(int percent)>& progress = {},
+                           const UnpackLimits& limits = {});
+
+}  // namespace lanzhou::updater
