@@ -75,6 +75,24 @@ TEST(ProcessControl, StartedProgramIsFoundAskedToQuitAndEnds) {
     EXPECT_TRUE(waitForProcessExit(*child, 0ms));
 }
 
+TEST(ProcessControl, QuitHandlerTakesTheRequestInsteadOfDying) {
+    test::ScratchDirectory scratch;
+    const fs::path ready = scratch.path() / "ready.txt";
+    const fs::path done = scratch.path() / "done.txt";
+    const auto child =
+        startDetached(childProgram(), {"handle", ready.string(), done.string()}, scratch.path());
+    ASSERT_TRUE(child.has_value());
+    const auto state = waitForFile(ready);
+    ASSERT_TRUE(state) << "the child never became ready";
+    if (*state == "unsupported") {
+        EXPECT_TRUE(waitForProcessExit(*child, 10s));
+        GTEST_SKIP() << "the quit message reaches the event loop here; nothing to install";
+    }
+    ASSERT_TRUE(askProcessToQuit(*child));
+    EXPECT_EQ(waitForFile(done), "quit") << "the handler was not called";
+    EXPECT_TRUE(waitForProcessExit(*child, 10s));
+}
+
 TEST(ProcessControl, RefusesWhatItCannotDo) {
     test::ScratchDirectory scratch;
     EXPECT_EQ(startDetached(scratch.path() / "missing-program", {}), std::nullopt);

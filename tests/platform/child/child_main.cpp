@@ -6,16 +6,21 @@
 //   listen READY DONE    creates READY once a quit request can be received,
 //                        waits up to 30 s for one and writes "quit" (or
 //                        "timeout") into DONE
+//   handle READY DONE    the same through installQuitHandler (the way the
+//                        desktop client ends on request); writes
+//                        "unsupported" into READY where nothing is installed
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/command_line.h"
+#include "platform/quit_handler.h"
 #include "platform/quit_request.h"
 
 namespace {
@@ -52,6 +57,19 @@ int listen(const std::string& ready, const std::string& done) {
     return asked ? 0 : 3;
 }
 
+int handle(const std::string& ready, const std::string& done) {
+    std::promise<void> asked;
+    if (!lanzhou::platform::installQuitHandler([&asked] { asked.set_value(); })) {
+        writeFile(ready, "unsupported");
+        return 0;
+    }
+    writeFile(ready, "ready");
+    const bool quit =
+        asked.get_future().wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    writeFile(done, quit ? "quit" : "timeout");
+    return quit ? 0 : 3;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,6 +81,10 @@ int main(int argc, char** argv) {
     if (mode == "listen" && words.size() == 3) {
         return listen(words[1], words[2]);
     }
-    std::fprintf(stderr, "usage: lanzhou-platform-child echo STATUS WORD... | listen READY DONE\n");
+    if (mode == "handle" && words.size() == 3) {
+        return handle(words[1], words[2]);
+    }
+    std::fprintf(stderr,
+                 "usage: lanzhou-platform-child echo STATUS WORD... | listen|handle READY DONE\n");
     return 64;
 }
