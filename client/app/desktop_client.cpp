@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
 
 #include <cstdlib>
@@ -35,6 +36,9 @@ DesktopClient::DesktopClient(Options options) : m_options(std::move(options)) {
         m_windowPrompts = std::make_unique<display::WindowPromptPresenter>(
             m_frame, [this] { m_sound->playPromptChime(); });
         m_prompts = m_windowPrompts.get();
+    }
+    if (QCoreApplication* application = QCoreApplication::instance()) {
+        application->installEventFilter(this);
     }
 }
 
@@ -136,6 +140,14 @@ void DesktopClient::endProgram(int code) {
         window->hide();
     }
     m_options.endProgram(code);
+}
+
+bool DesktopClient::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance()) {
+        endProgram(0);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 // ---- core::SessionView

@@ -58,6 +58,8 @@ public:
     bool start();
 
     // Ends the program (status 0 unless given); callable from any thread.
+    // No window asks for confirmation: this is also how a request to quit
+    // from outside (the updater's) is taken.
     void endProgram(int code = 0);
 
     skin::SkinFrame& frame() { return m_frame; }
@@ -65,6 +67,12 @@ public:
     account::LoginWindow* loginWindow() const;
     display::MainWindow* mainWindow() const;
     display::MessageWindow* popup() const;
+
+protected:
+    // The application's quit event (the system asking the program to end,
+    // for example the quit message on Windows) ends the client at once,
+    // without the windows' close confirmation.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // ---- core::SessionView

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "client/core/run_directory_choice.h"
 #include "client/core/session_arguments.h"
 #include "platform/command_line.h"
+#include "platform/quit_handler.h"
 
 namespace {
 
@@ -61,9 +63,31 @@ int main(int argc, char** argv) {
     options.runDirectory = *runDirectory.directory;
     options.server = parsed.arguments->server;
     app::DesktopClient client(std::move(options));
+    // Asked to quit from outside (the updater does before it replaces our
+    // files): end at once, as the quit message does on Windows. The request
+    // comes on another thread, which must not reach a client being destroyed.
+    static std::mutex clientGuard;
+    static app::DesktopClient* running = nullptr;
+    {
+        const std::lock_guard lock(clientGuard);
+        running = &client;
+    }
+    platform::installQuitHandler([] {
+        const std::lock_guard lock(clientGuard);
+        if (running != nullptr) {
+            running->endProgram(0);
+        }
+    });
+    const auto forget = [] {
+        const std::lock_guard lock(clientGuard);
+        running = nullptr;
+    };
     if (!client.start()) {
+        forget();
         return 0;
     }
     app::reportStartupWhenShown(client.loginWindow());
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    forget();
+    return status;
 }

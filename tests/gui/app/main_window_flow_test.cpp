@@ -239,5 +239,17 @@ TEST_F(MainWindowFlow, HiddenWebPagesGetNoTabAndTheOthersKeepTheirIcons) {
     EXPECT_EQ(display::WebLinkPage::iconFile(pages[2]->index()), "ico/11.ico");
 }
 
+TEST_F(MainWindowFlow, AQuitRequestEndsTheClientWithoutAskingForConfirmation) {
+    start(demoScript());
+    logIn("demo", "demo");
+    // What the quit message becomes on Windows, and what the quit handler
+    // leads to elsewhere: the application's quit event.
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    EXPECT_EQ(m_exitCode, 0);
+    EXPECT_EQ(m_prompts.confirmations, 0);
+    EXPECT_FALSE(main().isVisible());
+}
+
 }  // namespace
 }  // namespace lanzhou::test

@@ -12,10 +12,14 @@ class RecordingPrompts final : public display::PromptPresenter {
 public:
     void showPrompt(const std::string& text) override { prompts.push_back(text); }
     void showCountdownPrompt(const std::string& text) override { countdowns.push_back(text); }
-    bool confirmClose() override { return true; }
+    bool confirmClose() override {
+        ++confirmations;
+        return true;
+    }
 
     std::vector<std::string> prompts;
     std::vector<std::string> countdowns;
+    int confirmations = 0;
 };
 
 }  // namespace lanzhou::test
