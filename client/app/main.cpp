@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -28,6 +29,8 @@ constexpr std::string_view kUsage = R"(usage: lanzhou [--server HOST:PORT] [--ru
 The desktop client of the alert service.
 
   --server HOST:PORT  connect here instead of the line chosen in k_config.ini
+                      (default: the environment variable LANZHOU_SERVER, which
+                      a client restarted by the updater inherits)
   --run-dir DIR       directory of k_config.ini, ver.txt, ico/ and music/
                       (must exist); default: the directory of this program
   --help              this text
@@ -49,6 +52,15 @@ int main(int argc, char** argv) {
         std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
         return 0;
     }
+    std::optional<core::Endpoint> server = parsed.arguments->server;
+    if (const char* fromEnvironment = std::getenv("LANZHOU_SERVER"); !server && fromEnvironment) {
+        server = core::parseEndpoint(fromEnvironment);
+        if (!server) {
+            std::fprintf(stderr, "lanzhou: LANZHOU_SERVER: expected HOST:PORT, got \"%s\"\n",
+                         fromEnvironment);
+            return kExitUsage;
+        }
+    }
     const auto runDirectory = core::chooseRunDirectory(parsed.arguments->runDirectory);
     if (!runDirectory.directory) {
         std::fprintf(stderr, "lanzhou: %s\n", runDirectory.error.c_str());
@@ -61,7 +73,7 @@ int main(int argc, char** argv) {
 
     app::DesktopClient::Options options;
     options.runDirectory = *runDirectory.directory;
-    options.server = parsed.arguments->server;
+    options.server = server;
     app::DesktopClient client(std::move(options));
     // Asked to quit from outside (the updater does before it replaces our
     // files): end at once, as the quit message does on Windows. The request
