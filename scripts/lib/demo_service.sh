@@ -10,6 +10,8 @@ op() { "$server" "$@" --db "$db" >/dev/null; }
 
 # lanzhou_start_demo_service BIN_DIR DEMO_DIR: fills the directory, starts
 # the server and sets server, db, server_pid and port (its listening port).
+# When update_source is set (lanzhou_serve_demo_update), the service offers
+# version 2 from there.
 lanzhou_start_demo_service() {
 server="$1/server/lanzhou-server"
 demo="$2"
@@ -25,13 +27,17 @@ HTML
 done
 
 # ---- settings
+offered_version=0
+[[ -n ${update_source:-} ]] && offered_version=2
 {
   cat <<TOML
 listen = "127.0.0.1:0"
 
-# The demo client has no ver.txt (version 0): offer no update.
+# With an update source (lanzhou_serve_demo_update), version 2 is offered to
+# the demo client, whose ver.txt says 1; without one, nothing is offered.
 [version]
-current = 0
+current = $offered_version
+update_source = "${update_source:-}"
 
 [client]
 product_title = "澜舟智投 演示"
@@ -107,4 +113,32 @@ fi
 lanzhou_seed_client() {
   mkdir -p "$1"
   cp -r "$LANZHOU_ROOT/data/ico" "$LANZHOU_ROOT/data/music" "$1/"
+}
+
+# lanzhou_serve_demo_update DIR: builds version 2 of the demo client as an
+# update archive (release notes and a folder), serves it over HTTP on
+# loopback and sets update_source (with the archive's SHA-256, which the
+# updater verifies) and update_server_pid.
+lanzhou_serve_demo_update() {
+  local dir="$1/updates"
+  mkdir -p "$dir/content/docs"
+  printf '澜舟智投演示版本 2\r\n\r\n本次更新为演示：更新程序下载、校验并解压了这个文件。\r\n' \
+    | iconv -f UTF-8 -t GBK >"$dir/content/docs/release-notes.txt"
+  (cd "$dir/content" && python3 -m zipfile -c ../lanzhou-2.zip docs)
+  python3 -u -m http.server --bind 127.0.0.1 --directory "$dir" 0 >"$dir/http.out" 2>&1 &
+  update_server_pid=$!
+  local http_port=""
+  for _ in $(seq 100); do
+    http_port=$(sed -n 's/.* port \([0-9][0-9]*\).*/\1/p' "$dir/http.out" | head -1)
+    [[ -n $http_port ]] && break
+    sleep 0.05
+  done
+  if [[ -z $http_port ]]; then
+    echo "The demo update server did not start:" >&2
+    cat "$dir/http.out" >&2
+    exit 1
+  fi
+  local digest
+  digest=$(sha256sum "$dir/lanzhou-2.zip" | cut -d' ' -f1)
+  update_source="http://127.0.0.1:$http_port/lanzhou-2.zip#sha256=$digest"
 }
