@@ -21,9 +21,12 @@ struct UpdateArguments {
     std::string clientFileName;  // the client's executable file name, no directory
 };
 
-// The three arguments after the program's path (`words` without it). nullopt
-// when fewer than three are given: the updater then ends without showing
-// anything.
+// The three arguments after the program's path (`words` without it); any
+// further words are ignored. nullopt when fewer than three are given, or
+// when the third is not a plain file name (empty, "." or "..", or holding
+// "/", "\" or ":"): blanks in the update argument shift the words, and the
+// updater must never start a program outside its own folder. The updater
+// then ends without showing anything.
 std::optional<UpdateArguments> parseUpdateArguments(const std::vector<std::string>& words);
 
 // Removes leading and trailing ASCII spaces and full-width spaces (GBK A1A1),
