@@ -27,9 +27,11 @@ bool safeEntryName(std::string_view name);
 // Unpacks the ZIP archive `archive` into `target` with minizip: folders are
 // created, existing files overwritten. Every entry name is checked before
 // anything is written, so an archive with one unsafe entry writes nothing.
-// Each file is checked against its CRC. `progress` (0 to 100) is called as
-// the work goes on. Names are taken as UTF-8 when the entry says so, else as
-// GBK.
+// Each file is checked against its CRC, written beside its target under a
+// temporary name and renamed over it, so a failed entry leaves the old file.
+// An archive without entries installs nothing and is not complete either.
+// `progress` (0 to 100) is called as the work goes on. Names are taken as
+// UTF-8 when the entry says so, else as GBK.
 UnpackResult unpackArchive(const std::filesystem::path& archive,
                            const std::filesystem::path& target,
                            const std::function<void(int percent)>& progress = {},

@@ -47,10 +47,13 @@ class Downloader final {
 public:
     Downloader(std::string address, std::filesystem::path target, DownloadObserver observer,
                DownloadSettings settings = {});
-    ~Downloader();  // cancels and joins
+    // Cancels and joins; no report comes after it. It may be destroyed from
+    // its own `finished` report (the thread then ends by itself).
+    ~Downloader();
     Downloader(const Downloader&) = delete;
     Downloader& operator=(const Downloader&) = delete;
 
+    // Starts the download thread (once; later calls do nothing).
     void start();
     // Asks the download to stop; `finished` then reports Cancelled (unless it
     // had already ended).
