@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+class QColor;
+
+namespace lanzhou::core {
+class ConfigFile;
+struct ClientSession;
+}  // namespace lanzhou::core
+
+namespace lanzhou::display {
+class PromptPresenter;
+}
+
+namespace lanzhou::skin {
+class SkinFrame;
+}
+
+namespace lanzhou::settings {
+
+// SettingsWindow ("软件设置"): the frame's colour or picture, the alert sound
+// file, the sound and popup switches and the server line. Every change
+// applies at once and is written at once to k_config.ini; a new line is
+// used from the next start, which the window says. Components: 颜色_标签,
+// 颜色_选择框, 图片_标签, 图片_按钮, 声音_标签, 声音_按钮, 声音_选择框,
+// 弹出_选择框, 线路_分组框 with 电信_单选框 and 网通_单选框.
+class SettingsWindow final : public QDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SettingsWindow)
+
+public:
+    struct Context {
+        core::ClientSession& session;    // lineIndex, soundHint, popupHint, soundFile
+        const core::ConfigFile& config;  // k_config.ini, one key at a time
+        std::string runDirectory;        // GBK, no trailing separator
+        std::function<bool()> mainWindowExists;
+        std::function<void()> refreshLoginLabels;
+        // The open-file dialog (tests replace it): the chosen full path, empty when cancelled.
+        // Default: QFileDialog::getOpenFileName.
+        std::function<QString(QWidget* parent, const QString& caption, const QString& folder,
+                              const QString& filter)>
+            chooseFile;
+    };
+
+    SettingsWindow(skin::SkinFrame& frame, display::PromptPresenter& prompts, Context context,
+                   QWidget* parent = nullptr);
+
+private:
+    void colourChosen(const QColor& colour);
+    void choosePicture();
+    void chooseSound();
+    void soundHintClicked(bool checked);
+    void popupHintClicked(bool checked);
+    void lineChosen(int lineIndex);
+    // The login window's labels copy the frame behind them: they follow a
+    // new skin while the member is still at the login window.
+    void refreshLoginLabelsAtLogin();
+    void write(std::string_view key, std::string_view value);
+
+    skin::SkinFrame& m_frame;
+    display::PromptPresenter& m_prompts;
+    Context m_context;
+    QString m_pictureFolder;
+    QString m_soundFolder;
+};
+
+}  // namespace lanzhou::settings
