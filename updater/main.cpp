@@ -1,0 +1,71 @@
+// update: the updater program. The client starts it from its run directory
+// (the folder of this program) with the new version, the update source and
+// the client's file name; it ends with status 0 however the update went.
+
+#include <QApplication>
+#include <QDir>
+#include <QMetaObject>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "client/display/component_placement.h"
+#include "client/display/sound_player.h"
+#include "platform/ansi_command_line.h"
+#include "platform/command_line.h"
+#include "platform/gbk.h"
+#include "platform/paths.h"
+#include "ui/skin/skin_frame.h"
+#include "updater/core/update_arguments.h"
+#include "updater/update_run.h"
+
+int main(int argc, char** argv) {
+    using namespace lanzhou;
+
+    // The arguments are GBK text, as the client wrote them: on Windows the
+    // command line as handed over, split the updater's way; elsewhere argv.
+    std::vector<std::string> arguments;
+    if (const std::optional<std::string> line = platform::ansiCommandLine()) {
+        arguments = updater::splitCommandLine(*line);
+        if (!arguments.empty()) {
+            arguments.erase(arguments.begin());  // the program's own path
+        }
+    } else {
+        for (const std::string& word : platform::utf8Arguments(argc, argv)) {
+            arguments.push_back(platform::gbkFromUtf8(word));
+        }
+    }
+    if (arguments.empty()) {
+        return 0;  // nothing to do, nothing shown
+    }
+    const std::filesystem::path runDirectory = platform::executableDirectory();
+
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const std::u8string directory = runDirectory.u8string();
+    QDir::setCurrent(QString::fromUtf8(reinterpret_cast<const char*>(directory.data()),
+                                       static_cast<qsizetype>(directory.size())));
+    QApplication::setFont(display::songFont());
+
+    skin::SkinFrame frame;
+    frame.SetBaseColour(Qt::white);
+    display::SoundPlayer sound;
+
+    updater::UpdateRun::Options options;
+    options.runDirectory = runDirectory;
+    options.arguments = std::move(arguments);
+    options.playChime = [&sound] { sound.playPromptChime(); };
+    options.endProgram = [](int) {
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    };
+    updater::UpdateRun run(frame, std::move(options));
+    if (!run.start()) {
+        return 0;
+    }
+    QApplication::exec();
+    return 0;
+}
