@@ -2,7 +2,8 @@
 // window tests. Every start appends "start MODE" to client-log.txt beside
 // the program, then:
 //   wait    "ready" once a quit request can be received, then "quit" when
-//           one came (or "timeout" after 30 s), and ends
+//           one came (or "timeout" after 30 s), and ends half a second
+//           later, as a client that tidies up before it goes
 //   ignore  "ready", then takes no request and ends by itself after 30 s
 //   (none)  ends at once: the client as the updater starts it again
 
@@ -48,5 +49,6 @@ int main(int argc, char** argv) {
     }
     const bool asked = listener.wait(std::chrono::seconds(30));
     record(asked ? "quit" : "timeout");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     return asked ? 0 : 3;
 }
