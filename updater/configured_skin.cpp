@@ -1,7 +1,5 @@
 #include "updater/configured_skin.h"
 
-#include <QString>
-
 #include <string>
 
 #include "client/core/config_file.h"
@@ -9,6 +7,7 @@
 #include "platform/paths.h"
 #include "protocol/lenient_int.h"
 #include "ui/skin/skin_frame.h"
+#include "updater/path_text.h"
 
 namespace lanzhou::updater {
 
@@ -26,9 +25,7 @@ void applyConfiguredSkin(skin::SkinFrame& frame, const std::filesystem::path& ru
         return;
     }
     const std::string gbkPath = core::resolveRunPath(platform::gbkFromPath(runDirectory), picture);
-    const std::u8string path = platform::pathFromGbk(gbkPath).u8string();
-    frame.SetPicture(QString::fromUtf8(reinterpret_cast<const char*>(path.data()),
-                                       static_cast<qsizetype>(path.size())));
+    frame.SetPicture(pathText(platform::pathFromGbk(gbkPath)));
 }
 
 }  // namespace lanzhou::updater

@@ -20,6 +20,7 @@
 #include "platform/paths.h"
 #include "ui/skin/skin_frame.h"
 #include "updater/core/update_arguments.h"
+#include "updater/path_text.h"
 #include "updater/update_run.h"
 
 int main(int argc, char** argv) {
@@ -45,9 +46,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    const std::u8string directory = runDirectory.u8string();
-    QDir::setCurrent(QString::fromUtf8(reinterpret_cast<const char*>(directory.data()),
-                                       static_cast<qsizetype>(directory.size())));
+    QDir::setCurrent(updater::pathText(runDirectory));
     QApplication::setFont(display::songFont());
 
     skin::SkinFrame frame;

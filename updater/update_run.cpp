@@ -15,6 +15,7 @@
 #include "updater/configured_skin.h"
 #include "updater/core/archive_unpacker.h"
 #include "updater/finish_window.h"
+#include "updater/path_text.h"
 #include "updater/updater_texts.h"
 #include "updater/updater_window.h"
 
@@ -30,12 +31,6 @@ QString fromUtf8(const std::string& text) {
 
 QString withReason(const QString& what, const std::string& reason) {
     return reason.empty() ? what : what + QStringLiteral("：") + fromUtf8(reason);
-}
-
-QString pathText(const std::filesystem::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return QString::fromUtf8(reinterpret_cast<const char*>(utf8.data()),
-                             static_cast<qsizetype>(utf8.size()));
 }
 
 // Whether the file's SHA-256 is `expected`; false also when it cannot be read.
