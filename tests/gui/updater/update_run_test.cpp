@@ -193,6 +193,23 @@ INSTANTIATE_TEST_SUITE_P(Servers, CompleteUpdate,
                                            LoopbackFileServer::Kind::Ftp),
                          serverName);
 
+TEST(UpdateRun, SourceThatAnnouncesNoSizeCompletesWithAFullBar) {
+    UpdateSandbox sandbox;
+    ASSERT_TRUE(test::writeZip(sandbox.served() / "update.zip", updateEntries()));
+    LoopbackFileServer server(LoopbackFileServer::Kind::Http, sandbox.served());
+    ASSERT_TRUE(server.running()) << server.error();
+    Ending ending;
+    skin::SkinFrame frame;
+    auto run = makeRun(frame, sandbox,
+                       {"28", server.url("unsized/update.zip"), sandbox.clientName()}, ending);
+    ASSERT_TRUE(run->start());
+    ASSERT_TRUE(settles(*run));
+    ASSERT_EQ(run->stage(), Stage::Finished) << run->window()->message().toStdString();
+    EXPECT_EQ(labelText(*run, "sizeLabel"), QString());
+    EXPECT_EQ(run->window()->progress(), 100);
+    EXPECT_EQ(UpdateSandbox::readText(sandbox.run() / "ver.txt"), "28");
+}
+
 // ---- failures: shown, nothing claimed, nothing half done, the client back
 
 TEST(UpdateRun, FailureIsShownVersionKeptAndClientStartedAgainOnClose) {
