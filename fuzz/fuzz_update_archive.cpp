@@ -40,16 +40,15 @@ struct Folders {
 const Folders& folders() {
     static const Folders made = [] {
         Folders f;
-        f.base = fs::temp_directory_path() /
+        // Memory-backed where there is such a folder: every run writes files.
+        std::error_code error;
+        const fs::path memory = "/dev/shm";
+        const fs::path temporary =
+            fs::is_directory(memory, error) ? memory : fs::temp_directory_path();
+        f.base = temporary /
                  ("lanzhou-fuzz-archive-" + std::to_string(lanzhou::platform::currentProcessId()));
-        fs::remove_all(f.base);
-        fs::create_directories(f.base / "a" / "b");
         f.archive = f.base / "a" / "b" / "temp.zip";
         f.target = f.base / "a" / "b" / "run";
-        std::atexit([] {
-            std::error_code ignored;
-            fs::remove_all(folders().base, ignored);
-        });
         return f;
     }();
     return made;
@@ -127,6 +126,9 @@ void checkNothingOutside(const Folders& f) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const Folders& f = folders();
+    std::error_code ignored;
+    fs::remove_all(f.base, ignored);
+    fs::create_directories(f.archive.parent_path(), ignored);
     FuzzedDataProvider provider(data, size);
     if (provider.ConsumeIntegral<std::uint8_t>() % 2 == 1) {
         writeBytes(f.archive, provider.ConsumeRemainingBytesAsString());
@@ -149,8 +151,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(!result.complete || lastPercent == 100);
     checkNothingOutside(f);
 
-    std::error_code ignored;
-    fs::remove_all(f.target, ignored);
-    fs::remove(f.archive, ignored);
+    fs::remove_all(f.base, ignored);
     return 0;
 }
