@@ -95,6 +95,7 @@ TEST_F(ArchiveUnpacker, CreatesFoldersAndOverwritesFiles) {
         {"empty/", ""},
         {"data\\sounds\\alert.wav", "wave", false, true},
         {G("说明.txt"), G("中文说明")},
+        {G("誠.txt"), "GBK D5 5C: its trail byte is no folder separator"},
         {"新版本/说明.txt", "utf-8 name", true},
         {"zero.txt", ""},
     });
@@ -121,6 +122,7 @@ TEST_F(ArchiveUnpacker, CreatesFoldersAndOverwritesFiles) {
                                                "zero.txt",
                                                "新版本",
                                                "新版本/说明.txt",
+                                               "誠.txt",
                                                "说明.txt"};
     EXPECT_EQ(listing(target()), expected) << "no temporary files left";
 
