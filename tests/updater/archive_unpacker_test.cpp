@@ -161,6 +161,17 @@ TEST_F(ArchiveUnpacker, NameWithAZeroByteIsRefused) {
     EXPECT_FALSE(fs::exists(target()));
 }
 
+TEST_F(ArchiveUnpacker, MalformedUtf8NameIsRefused) {
+    // An overlong "/" (C0 AF) after "..", and a lone surrogate.
+    for (const std::string name : {"..\xC0\xAF"
+                                   "evil",
+                                   "a\xED\xA0\x80.txt", "\xFF.txt"}) {
+        write({{"safe.txt", "safe"}, {name, "x", true}});
+        EXPECT_FALSE(unpack().complete) << name;
+        EXPECT_FALSE(fs::exists(target()));
+    }
+}
+
 TEST(SafeEntryName, AcceptsRelativeNamesOnly) {
     for (const char* name : {"a", "a/b", "a\\b", "./a", "a/./b", "a..b", "..a", "a..", "a//b",
                              "folder/", "...a", "新/文件.txt"}) {

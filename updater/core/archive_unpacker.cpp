@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/gbk.h"
+#include "updater/core/entry_name.h"
 #include "updater/core/zip_file_io.h"
 
 namespace lanzhou::updater {
@@ -48,80 +49,12 @@ struct Entry {
     unz64_file_pos position{};
 };
 
-bool isSeparator(char c) {
-    return c == '/' || c == '\\';
-}
-
-// The parts of a name between separators, without empty and "." parts.
-std::vector<std::string_view> componentsOf(std::string_view name) {
-    std::vector<std::string_view> components;
-    std::size_t begin = 0;
-    while (begin <= name.size()) {
-        std::size_t end = begin;
-        while (end < name.size() && !isSeparator(name[end])) {
-            ++end;
-        }
-        const std::string_view part = name.substr(begin, end - begin);
-        if (!part.empty() && part != ".") {
-            components.push_back(part);
-        }
-        begin = end + 1;
-    }
-    return components;
-}
-
-// "..", and names that some systems read as ".." or as the folder itself
-// once they drop trailing dots and blanks ("...", ". .", " ").
-bool onlyDotsAndBlanks(std::string_view component) {
-    return component.find_first_not_of(". ") == std::string_view::npos;
-}
-
 // An archive of nothing but its end record, which minizip does not open.
 bool emptyArchive(const fs::path& archive) {
     std::ifstream in(archive, std::ios::binary);
     char signature[4] = {};
     return in.read(signature, sizeof signature) &&
            std::string_view(signature, sizeof signature) == std::string_view("PK\x05\x06", 4);
-}
-
-bool validUtf8(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        std::size_t length = 0;
-        char32_t code = 0;
-        if (lead < 0x80) {
-            length = 1;
-            code = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            code = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            code = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            code = lead & 0x07;
-        } else {
-            return false;
-        }
-        if (at + length > text.size()) {
-            return false;
-        }
-        for (std::size_t i = 1; i < length; ++i) {
-            const auto next = static_cast<unsigned char>(text[at + i]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            code = (code << 6) | (next & 0x3F);
-        }
-        constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < kShortest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            return false;
-        }
-        at += length;
-    }
-    return true;
 }
 
 std::string utf8Of(const fs::path& path) {
@@ -182,12 +115,12 @@ std::optional<std::string> readEntry(unzFile zip, const fs::path& target, Entry&
     if ((info.flag & kEncryptedFlag) != 0) {
         return kEncrypted;
     }
-    entry.folder = isSeparator(entry.name.back());
+    entry.folder = entry.name.back() == '/' || entry.name.back() == '\\';
     if (!entry.folder && info.compression_method != kStored &&
         info.compression_method != kDeflated) {
         return kBroken;
     }
-    for (const std::string_view component : componentsOf(entry.name)) {
+    for (const std::string_view component : entryNameComponents(entry.name)) {
         entry.components.emplace_back(component);
     }
     if (passesThroughLink(target, entry)) {
@@ -345,23 +278,6 @@ private:
 };
 
 }  // namespace
-
-bool safeEntryName(std::string_view name) {
-    if (name.empty() || isSeparator(name.front()) ||
-        name.find_first_of(std::string_view(":\0", 2)) != std::string_view::npos) {
-        return false;  // no root, no drive letter or stream name, no zero byte
-    }
-    const std::vector<std::string_view> components = componentsOf(name);
-    if (components.empty()) {
-        return false;
-    }
-    for (const std::string_view component : components) {
-        if (onlyDotsAndBlanks(component)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 UnpackResult unpackArchive(const fs::path& archive, const fs::path& target,
                            const std::function<void(int percent)>& progress,

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "updater/core/entry_name.h"  // safeEntryName
+
 namespace lanzhou::updater {
 
 // Why an archive was not unpacked completely.
@@ -19,10 +21,6 @@ struct UnpackLimits {
     std::uint64_t maximumTotalBytes = std::uint64_t{4} << 30;  // all entries together
     std::size_t maximumEntries = 100'000;
 };
-
-// Whether an archive entry's name may be written under the target: relative,
-// no drive or root, no ".." component, "\" counted as a separator like "/".
-bool safeEntryName(std::string_view name);
 
 // Unpacks the ZIP archive `archive` into `target` with minizip: folders are
 // created, existing files overwritten. Every entry name is checked before
