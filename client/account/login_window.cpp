@@ -12,6 +12,7 @@
 #include <array>
 #include <utility>
 
+#include "client/account/form_refusal.h"
 #include "client/account/link_label.h"
 #include "client/account/picture_button.h"
 #include "client/account/support_pictures.h"
@@ -236,22 +237,8 @@ void LoginWindow::login() {
         return;
     }
     const core::Credentials typed = m_impl->credentials();
-    const std::optional<core::FormRefusal> refusal =
-        m_impl->m_actions.login(core::LoginFields{typed.account, typed.password});
-    if (!refusal) {
-        return;
-    }
-    // The prompt is modal: the session may end (and this window go) meanwhile.
-    QPointer<LoginWindow> self(this);
-    const QString focus =
-        QString::fromUtf8(refusal->focus.data(), static_cast<qsizetype>(refusal->focus.size()));
-    m_impl->m_prompts.showPrompt(refusal->text);
-    if (!self || focus.isEmpty()) {
-        return;
-    }
-    if (auto* target = findChild<QWidget*>(focus)) {
-        target->setFocus(Qt::OtherFocusReason);
-    }
+    showRefusal(m_impl->m_prompts, this,
+                m_impl->m_actions.login(core::LoginFields{typed.account, typed.password}));
 }
 
 void LoginWindow::closeEvent(QCloseEvent* event) {
