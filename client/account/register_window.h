@@ -10,7 +10,6 @@
 #include "client/core/session_view.h"
 
 class QLineEdit;
-class QPushButton;
 
 namespace lanzhou::skin {
 class SkinFrame;
