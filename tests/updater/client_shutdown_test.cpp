@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -58,6 +59,33 @@ TEST(ShutDownClient, RunningClientIsAskedAndEnds) {
 
     EXPECT_EQ(shutDownClient(name, 20s), ClientShutdown::Ended);
     EXPECT_EQ(waitForFile(done), "quit") << "it ended without taking the request";
+    EXPECT_EQ(shutDownClient(name, 0ms), ClientShutdown::NotRunning);
+}
+
+TEST(ShutDownClient, OfTwoClientsWithTheNameOneIsAskedAtATime) {
+    test::ScratchDirectory scratch;
+    const std::string name = uniqueName();
+    const fs::path client = scratch.path() / name;
+    fs::copy_file(LANZHOU_PLATFORM_CHILD, client);
+    std::unique_ptr<platform::ChildProcess> processes[2];
+    fs::path done[2];
+    for (int i = 0; i < 2; ++i) {
+        const fs::path ready = scratch.path() / ("ready" + std::to_string(i));
+        done[i] = scratch.path() / ("done" + std::to_string(i));
+        processes[i] =
+            platform::ChildProcess::start(client, {"listen", utf8Of(ready), utf8Of(done[i])});
+        ASSERT_NE(processes[i], nullptr);
+        ASSERT_TRUE(waitForFile(ready));
+    }
+
+    EXPECT_EQ(shutDownClient(name, 20s), ClientShutdown::Ended);
+    const int first = processes[0]->waitForExit(0ms) ? 0 : 1;
+    EXPECT_TRUE(processes[first]->waitForExit(0ms).has_value());
+    EXPECT_FALSE(processes[1 - first]->waitForExit(0ms).has_value()) << "only one was asked";
+    EXPECT_FALSE(fs::exists(done[1 - first]));
+
+    EXPECT_EQ(shutDownClient(name, 20s), ClientShutdown::Ended);
+    EXPECT_EQ(waitForFile(done[1 - first]), "quit");
     EXPECT_EQ(shutDownClient(name, 0ms), ClientShutdown::NotRunning);
 }
 
