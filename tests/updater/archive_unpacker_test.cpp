@@ -264,6 +264,15 @@ TEST_F(ArchiveUnpacker, LimitsRefuseBeforeWriting) {
     EXPECT_TRUE(unpack(enough).complete);
 }
 
+TEST_F(ArchiveUnpacker, FolderInTheWayOfAFileStays) {
+    prepareTarget({{"skin/back.bmp", "the member's picture"}});
+    write({{"skin", "a file where a folder is"}});
+    EXPECT_FALSE(unpack().complete);
+    EXPECT_EQ(contentOf(target() / "skin" / "back.bmp"), "the member's picture");
+    const std::vector<std::string> unchanged = {"skin", "skin/back.bmp"};
+    EXPECT_EQ(listing(target()), unchanged);
+}
+
 TEST_F(ArchiveUnpacker, FileInTheWayOfAFolderFails) {
     prepareTarget({{"data", "a file where a folder should be"}});
     write({{"data/skin.bmp", "x"}});

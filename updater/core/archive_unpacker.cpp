@@ -146,6 +146,9 @@ bool replaceFile(const fs::path& fresh, const fs::path& file) {
     if (!error) {
         return true;
     }
+    if (!fs::is_regular_file(fs::symlink_status(file, error))) {
+        return false;  // a folder in the way stays where it is
+    }
     fs::path old = file;
     old += ".old";
     std::error_code ignored;
