@@ -12,12 +12,13 @@
 #include <utility>
 #include <vector>
 
-#include "client/display/component_placement.h"
 #include "client/display/sound_player.h"
 #include "platform/ansi_command_line.h"
 #include "platform/command_line.h"
 #include "platform/gbk.h"
 #include "platform/paths.h"
+#include "ui/look/app_icon.h"
+#include "ui/look/song_face.h"
 #include "ui/skin/skin_frame.h"
 #include "updater/core/update_arguments.h"
 #include "updater/path_text.h"
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QDir::setCurrent(updater::pathText(runDirectory));
-    QApplication::setFont(display::songFont());
+    look::mapSongFace();
+    QApplication::setWindowIcon(look::applicationIcon());
 
     skin::SkinFrame frame;
     frame.SetBaseColour(Qt::white);

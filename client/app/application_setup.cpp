@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QDir>
 
-#include "client/app/app_icon.h"
 #include "client/app/font_setup.h"
 #include "client/display/qt_text.h"
+#include "ui/look/app_icon.h"
 
 namespace lanzhou::app {
 
@@ -21,7 +21,7 @@ void setUpApplication(const std::string& runDirectoryGbk) {
     // Every file the client uses is addressed from the run directory.
     QDir::setCurrent(display::fromGbk(runDirectoryGbk));
     setUpSongFace();
-    QApplication::setWindowIcon(applicationIcon());
+    QApplication::setWindowIcon(look::applicationIcon());
 }
 
 }  // namespace lanzhou::app

@@ -3,13 +3,18 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QThread>
 
 #include <cstdlib>
 #include <utility>
 
+#include "client/account/account_service_window.h"
 #include "client/account/login_window.h"
-#include "client/app/placeholder_window.h"
+#include "client/account/recharge_window.h"
+#include "client/account/register_window.h"
+#include "client/account/support_link.h"
+#include "client/core/contact_links.h"
 #include "client/core/expiry.h"
 #include "client/core/html_templates.h"
 #include "client/core/status_text.h"
@@ -20,6 +25,9 @@
 #include "client/display/qt_text.h"
 #include "client/display/sound_player.h"
 #include "client/display/window_prompt_presenter.h"
+#include "client/settings/settings_window.h"
+#include "client/update/embedded_updater.h"
+#include "client/update/update_notice_window.h"
 
 namespace lanzhou::app {
 
@@ -93,10 +101,12 @@ void DesktopClient::createLoginWindow() {
     actions.rememberClicked = [this](bool ticked, const core::Credentials& form) {
         m_core->rememberBoxClicked(ticked, form);
     };
-    actions.openRegister = [this] { openPlaceholder(QStringLiteral("注册账号")); };
-    actions.openRecharge = [this] { openPlaceholder(QStringLiteral("账号充值")); };
-    actions.openSettings = [this] { openPlaceholder(QStringLiteral("软件设置")); };
-    actions.openAccountService = [this] { openPlaceholder(QStringLiteral("账号服务")); };
+    actions.openRegister = [this] { openRegisterWindow(); };
+    actions.openRecharge = [this] { openRechargeWindow(); };
+    actions.openSettings = [this] { openSettingsWindow(); };
+    actions.openAccountService = [this] { openAccountServiceWindow(); };
+    actions.openSupportQq = [this] { openSupportLink(false); };
+    actions.openSupportShopChat = [this] { openSupportLink(true); };
     m_login = std::make_unique<account::LoginWindow>(m_frame, *m_prompts, std::move(actions));
     connect(m_login.get(), &account::LoginWindow::closedByMember, this, [this] { endProgram(0); });
     if (m_windowPrompts) {
@@ -113,9 +123,55 @@ void DesktopClient::applySkin() {
     }
 }
 
-void DesktopClient::openPlaceholder(const QString& title) {
-    PlaceholderWindow window(m_frame, title, m_login.get());
+void DesktopClient::openRegisterWindow() {
+    account::RegisterWindow::Actions actions;
+    actions.submit = [this](const core::RegistrationFields& fields) {
+        return m_core->registerAccount(fields);
+    };
+    account::RegisterWindow window(m_frame, *m_prompts, m_core->session().settings.productTitle,
+                                   std::move(actions), m_login.get());
+    m_register = &window;
     window.exec();
+}
+
+void DesktopClient::openRechargeWindow() {
+    account::RechargeWindow::Actions actions;
+    actions.submit = [this](const core::RechargeFields& fields) {
+        return m_core->recharge(fields);
+    };
+    account::RechargeWindow window(m_frame, *m_prompts, std::move(actions), m_login.get());
+    window.exec();
+}
+
+void DesktopClient::openAccountServiceWindow() {
+    account::AccountServiceWindow::Actions actions;
+    actions.change = [this](const core::ChangePasswordFields& fields) {
+        return m_core->changePassword(fields);
+    };
+    actions.retrieve = [this](const core::RetrievePasswordFields& fields) {
+        return m_core->retrievePassword(fields);
+    };
+    // Opened from the login or the main window's help button, owned by
+    // neither.
+    account::AccountServiceWindow window(m_frame, *m_prompts, std::move(actions));
+    m_accountService = &window;
+    window.exec();
+}
+
+void DesktopClient::openSettingsWindow() {
+    settings::SettingsWindow::Context context{
+        m_core->session(), m_core->config(), m_options.runDirectory, {}, {}, {}};
+    context.mainWindowExists = [this] { return m_main != nullptr; };
+    // The labels show the frame through them: a repaint brings the new skin.
+    context.refreshLoginLabels = [this] { m_login->update(); };
+    settings::SettingsWindow window(m_frame, *m_prompts, std::move(context));
+    window.exec();
+}
+
+void DesktopClient::openSupportLink(bool shopChat) {
+    const core::SessionSettings& settings = m_core->session().settings;
+    account::openSupportLink(shopChat ? core::supportShopChatLink(settings.supportShopChat)
+                                      : core::supportQqLink(settings.supportQq));
 }
 
 void DesktopClient::endProgram(int code) {
@@ -168,17 +224,28 @@ void DesktopClient::showBulletin(const std::string& pageHtml) {
     m_login->showBulletin(pageHtml);
 }
 
-void DesktopClient::setRetrievedPassword(const std::string&) {
-    // The account service window holds the retrieved password; this build
-    // has none open.
+void DesktopClient::setRetrievedPassword(const std::string& password) {
+    if (m_accountService) {
+        m_accountService->setRetrievedPassword(password);
+    }
 }
 
 std::optional<core::Credentials> DesktopClient::takeRegisterWindowCredentials() {
-    return std::nullopt;
+    if (!m_register) {
+        return std::nullopt;
+    }
+    const core::Credentials credentials = m_register->credentials();
+    m_register->done(QDialog::Accepted);
+    return credentials;
 }
 
 std::optional<core::Credentials> DesktopClient::takeAccountServiceCredentials() {
-    return std::nullopt;
+    if (!m_accountService) {
+        return std::nullopt;
+    }
+    const core::Credentials credentials = m_accountService->changeCredentials();
+    m_accountService->done(QDialog::Accepted);
+    return credentials;
 }
 
 void DesktopClient::showPrompt(const std::string& text) {
@@ -213,8 +280,8 @@ void DesktopClient::enterMain() {
     };
     setup.expiryCheckPeriod = m_options.expiryCheckPeriod;
     setup.trayAvailable = m_options.trayAvailable;
-    setup.openSettings = [this] { openPlaceholder(QStringLiteral("软件设置")); };
-    setup.openAccountService = [this] { openPlaceholder(QStringLiteral("账号服务")); };
+    setup.openSettings = [this] { openSettingsWindow(); };
+    setup.openAccountService = [this] { openAccountServiceWindow(); };
     m_main = std::make_unique<display::MainWindow>(m_frame, *m_prompts, std::move(setup));
     connect(m_main.get(), &display::MainWindow::closedByMember, this, [this] { endProgram(0); });
     connect(m_main.get(), &display::MainWindow::membershipEnded, this, [this] { endProgram(0); });
@@ -229,7 +296,26 @@ void DesktopClient::closeMainOrLogin() {
 }
 
 void DesktopClient::offerUpdate() {
-    // The update notice window arrives with the updater.
+    if (m_ended) {
+        return;
+    }
+    const core::ClientSession& session = m_core->session();
+    update::UpdateNoticeWindow notice(
+        m_frame, [this] { m_sound->playPromptChime(); }, fromGbk(session.promptText),
+        m_login.get());
+    if (notice.exec() != QDialog::Accepted || m_ended) {
+        return;  // the member goes on with this version; the next "#56" asks again
+    }
+    update::HandOff handOff;
+    handOff.runDirectory = m_options.runDirectory;
+    handOff.serverVersion = session.serverVersion;
+    handOff.updateArgument = session.updateArgument;
+    handOff.clientFileName =
+        display::toGbk(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    update::handOffToUpdater(handOff, update::embeddedUpdater(), m_options.startUpdater);
+    // The updater replaces our files: end at once, without the close
+    // confirmation.
+    endProgram(0);
 }
 
 void DesktopClient::openPopup() {

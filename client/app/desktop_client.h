@@ -12,11 +12,14 @@
 #include "client/app/qt_scheduler.h"
 #include "client/core/session_core.h"
 #include "client/core/session_view.h"
+#include "client/update/updater_handoff.h"
 #include "ui/skin/skin_frame.h"
 
 namespace lanzhou::account {
+class AccountServiceWindow;
 class LoginWindow;
-}
+class RegisterWindow;
+}  // namespace lanzhou::account
 namespace lanzhou::display {
 class MainWindow;
 class MessageWindow;
@@ -46,6 +49,9 @@ public:
         // force them).
         std::chrono::milliseconds expiryCheckPeriod{10'000};
         std::optional<bool> trayAvailable;
+        // Starts the updater the member accepted (tests record instead);
+        // default: a detached process.
+        std::function<void(const update::UpdaterLaunch&)> startUpdater;
     };
 
     explicit DesktopClient(Options options);
@@ -93,7 +99,13 @@ private:
 
     void createLoginWindow();
     void applySkin();
-    void openPlaceholder(const QString& title);
+    // The account and settings windows, modal; each returns when it closes.
+    void openRegisterWindow();
+    void openRechargeWindow();
+    void openAccountServiceWindow();
+    void openSettingsWindow();
+    // The support picture buttons: the messenger link to the desktop.
+    void openSupportLink(bool shopChat);
     // The popup's details button, for the popup of this kind ("10" an
     // alert, "0" to "5" a notice of that channel).
     void showPopupDetails(const std::string& kind);
@@ -106,6 +118,10 @@ private:
     QtScheduler m_scheduler{*this};
     std::unique_ptr<account::LoginWindow> m_login;
     std::unique_ptr<display::MainWindow> m_main;
+    // Open while their exec() runs; the adopt-account path takes their input
+    // and closes them.
+    QPointer<account::RegisterWindow> m_register;
+    QPointer<account::AccountServiceWindow> m_accountService;
     QPointer<display::MessageWindow> m_popup;  // deletes itself when it closes
     std::unique_ptr<core::SessionCore> m_core;
     bool m_ended = false;

@@ -1,60 +1,21 @@
 #include "client/app/font_setup.h"
 
-#include <QApplication>
-#include <QFont>
-#include <QFontDatabase>
-#include <QStringList>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
+#include "ui/look/song_face.h"
+
 namespace lanzhou::app {
 
-namespace {
-
-const QString kSongName = QStringLiteral("宋体");
-
-// In order of preference: the face itself under its Latin name, then Song
-// (Ming) style faces, then any CJK face at all.
-const QStringList kCandidates = {
-    QStringLiteral("SimSun"),
-    QStringLiteral("NSimSun"),
-    QStringLiteral("Noto Serif CJK SC"),
-    QStringLiteral("Source Han Serif SC"),
-    QStringLiteral("AR PL UMing CN"),
-    QStringLiteral("Noto Sans CJK SC"),
-    QStringLiteral("WenQuanYi Zen Hei"),
-    QStringLiteral("Droid Sans Fallback"),
-};
-
-}  // namespace
-
 QString setUpSongFace() {
-    const QStringList installed = QFontDatabase::families();
-    QString face = kSongName;
-    if (!installed.contains(kSongName)) {
-        face.clear();
-        for (const QString& candidate : kCandidates) {
-            if (installed.contains(candidate)) {
-                face = candidate;
-                break;
-            }
-        }
-        if (!face.isEmpty()) {
-            QFont::insertSubstitution(kSongName, face);
-        }
-    }
-
-    QFont font(kSongName);
-    font.setPixelSize(12);
-    QApplication::setFont(font);
-
+    const QString face = look::mapSongFace();
     if (!face.isEmpty()) {
         QWebEngineSettings* settings = QWebEngineProfile::defaultProfile()->settings();
         settings->setFontFamily(QWebEngineSettings::StandardFont, face);
         settings->setFontFamily(QWebEngineSettings::SerifFont, face);
         settings->setDefaultTextEncoding(QStringLiteral("GBK"));
     }
-    return face.isEmpty() ? kSongName : face;
+    return face.isEmpty() ? QStringLiteral("宋体") : face;
 }
 
 }  // namespace lanzhou::app

@@ -1,11 +1,11 @@
-#include "client/app/app_icon.h"
+#include "ui/look/app_icon.h"
 
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace lanzhou::app {
+namespace lanzhou::look {
 
 namespace {
 
@@ -66,4 +66,4 @@ QIcon applicationIcon() {
     return icon;
 }
 
-}  // namespace lanzhou::app
+}  // namespace lanzhou::look
