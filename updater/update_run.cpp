@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -31,6 +33,12 @@ QString fromUtf8(const std::string& text) {
 
 QString withReason(const QString& what, const std::string& reason) {
     return reason.empty() ? what : what + QStringLiteral("：") + fromUtf8(reason);
+}
+
+// `text` without `lead` in front (the downloader's reasons come with their
+// own heading, the window puts its own).
+std::string withoutLead(const std::string& text, std::string_view lead) {
+    return text.starts_with(lead) ? text.substr(lead.size()) : text;
 }
 
 // Whether the file's SHA-256 is `expected`; false also when it cannot be read.
@@ -217,7 +225,7 @@ void UpdateRun::onDownloadFinished(const DownloadResult& result) {
             continueAfterDownload();
             return;
         case DownloadResult::Status::Failed:
-            fail(withReason(texts::downloadFailed(), result.error));
+            fail(withReason(texts::downloadFailed(), withoutLead(result.error, "下载失败：")));
             return;
         case DownloadResult::Status::Cancelled:
             return;
