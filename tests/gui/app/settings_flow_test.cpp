@@ -1,0 +1,153 @@
+// The settings window in the running client: what it changes takes effect
+// at once (sound and popups for the next alert, the frame's colour) and the
+// line choice asks for a restart only when it changes the line.
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QRadioButton>
+
+#include <algorithm>
+
+#include "client/core/texts.h"
+#include "client/display/main_window.h"
+#include "client/settings/colour_box.h"
+#include "client/settings/settings_window.h"
+#include "protocol/date_time.h"
+#include "protocol/message_catalogue.h"
+#include "tests/gui/app/client_fixture.h"
+#include "tests/gui/display/alert_sound_test_sounds.h"
+#include "tests/support/gbk_literal.h"
+
+namespace lanzhou::test {
+namespace {
+
+class SettingsFlow : public RunningClient {
+protected:
+    void SetUp() override {
+        QDir(m_run.path()).mkpath(QStringLiteral("music"));
+        QFile wave(m_run.filePath(QStringLiteral("music/tone.wav")));
+        ASSERT_TRUE(wave.open(QIODevice::WriteOnly));
+        wave.write(toneWave());
+        wave.close();
+        QFile file(m_run.filePath(QStringLiteral("k_config.ini")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            "[config]\r\nxl=0\r\nbx=0\r\nbcolour=178\r\npmusic=\\music\\tone.wav\r\n"
+            "hint1=1\r\nhint2=1\r\n");
+    }
+
+    // Opens the settings window with the frame's main-menu button of
+    // `window` and runs `work` in it.
+    void inSettings(QWidget* window, std::function<void(QWidget*)> work) {
+        bool ran = false;
+        whenModalOpens([&](QWidget* settings) {
+            EXPECT_NE(qobject_cast<settings::SettingsWindow*>(settings), nullptr);
+            work(settings);
+            ran = true;
+            settings->close();
+        });
+        const auto button =
+            m_client->frame().captionButtonRect(window, skin::CaptionButton::MainMenu);
+        ASSERT_TRUE(button.has_value());
+        QTest::mouseClick(window, Qt::LeftButton, {}, button->center());
+        EXPECT_TRUE(ran);
+    }
+
+    void publishAlert(const char* id) {
+        protocol::AlertRecord alert;
+        alert.id = id;
+        alert.time = protocol::formatDateTime(m_service->script().now);
+        alert.code = "600777";
+        alert.name = G("设置测试");
+        alert.audience = "0";  // before login the member counts as free
+        alert.popup = "1";
+        m_service->publish(protocol::answer::alert(protocol::ServerCode::AlertAdded, alert));
+    }
+
+    bool audible() const {
+        QFile raw(m_output);
+        if (!raw.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        const QByteArray bytes = raw.readAll();
+        return std::any_of(bytes.cbegin(), bytes.cend(), [](char byte) { return byte != 0; });
+    }
+
+    QString m_output = m_run.filePath(QStringLiteral("out.raw"));
+    ScopedEnv m_driver{"SDL_AUDIODRIVER", "disk"};
+    ScopedEnv m_file{"SDL_DISKAUDIOFILE", QFile::encodeName(m_output)};
+};
+
+TEST_F(SettingsFlow, UntickingTheSoundLeavesTheNextPopupSilent) {
+    start();
+    inSettings(&login(), [](QWidget* settings) {
+        auto* sound = child<QCheckBox>(settings, "声音_选择框");
+        ASSERT_TRUE(sound->isChecked());
+        sound->click();
+    });
+    EXPECT_EQ(config().read("hint1"), "0");
+    EXPECT_FALSE(m_client->core().session().soundHint);
+
+    publishAlert("8001");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_client->popup() != nullptr; }, kWait));
+    QTest::qWait(500);  // long enough for a sound to start
+    EXPECT_FALSE(audible());
+}
+
+TEST_F(SettingsFlow, UntickingPopupsShowsNoPopupForTheNextAlert) {
+    start();
+    inSettings(&login(),
+               [](QWidget* settings) { child<QCheckBox>(settings, "弹出_选择框")->click(); });
+    EXPECT_EQ(config().read("hint2"), "0");
+
+    publishAlert("8002");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return m_client->core().alerts().list(core::AlertListId::Today).rowCount() > 0; },
+        kWait));
+    QTest::qWait(200);
+    EXPECT_EQ(m_client->popup(), nullptr);
+    EXPECT_FALSE(audible());
+}
+
+TEST_F(SettingsFlow, AColourRecoloursTheFrameOfTheOpenWindows) {
+    start();
+    const QColor before = m_client->frame().colour();
+    QColor chosen;
+    inSettings(&login(), [&](QWidget* settings) {
+        auto* box = child<settings::ColourBox>(settings, "颜色_选择框");
+        // The last standard entry other than the current colour.
+        for (int i = box->count() - 1; i >= 0 && !chosen.isValid(); --i) {
+            const QColor colour = box->itemData(i).value<QColor>();
+            if (colour.isValid() && colour != before) {
+                box->setCurrentIndex(i);
+                emit box->activated(i);
+                chosen = colour;
+            }
+        }
+    });
+    ASSERT_TRUE(chosen.isValid());
+    EXPECT_EQ(m_client->frame().colour(), chosen);
+    EXPECT_EQ(config().read("bx"), "0");
+    EXPECT_EQ(config().read("bcolour"), std::to_string(skin::toColorRef(chosen)));
+}
+
+TEST_F(SettingsFlow, TheLinePromptComesOnceAndNotForTheLineInUse) {
+    start();
+    const auto lineChanged = core::gbk(core::text::kLineChanged);
+    const auto count = [&] {
+        return std::count(m_prompts.prompts.begin(), m_prompts.prompts.end(), lineChanged);
+    };
+    inSettings(&login(), [&](QWidget* settings) {
+        child<QRadioButton>(settings, "电信_单选框")->click();  // the line in use
+        EXPECT_EQ(count(), 0);
+        child<QRadioButton>(settings, "网通_单选框")->click();
+        child<QRadioButton>(settings, "网通_单选框")->click();
+        EXPECT_EQ(count(), 1);
+    });
+    EXPECT_EQ(config().read("xl"), "1");
+    EXPECT_EQ(m_client->core().session().lineIndex, 1);
+}
+
+}  // namespace
+}  // namespace lanzhou::test
