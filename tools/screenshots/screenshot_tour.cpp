@@ -3,15 +3,20 @@
 // it under a real X server such as Xvfb so that the embedded browser draws)
 // and saved as a PNG. Used by scripts/screenshots.
 //
-//   lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR [--free]
+//   lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR [--free|--windows]
 //
 // The member's tour (demo/demo): the login window, a prompt, the main window
 // with the newest alert shown, then the popup of the next alert the server
 // publishes. With --free (free/free): the main window on a refused web page.
+// With --windows: the update offer (declined; the service must offer a newer
+// version than the run directory's ver.txt), then the registration,
+// recharge, account service and settings windows over the login window.
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -70,18 +75,66 @@ void when(std::function<bool()> ready, std::function<void()> work, int attempts 
     });
 }
 
+// A left click at `point` of `widget`, as the mouse makes it.
+void click(QWidget* widget, QPoint point) {
+    const QPointF local(point);
+    const QPointF global(widget->mapToGlobal(point));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+// One window of the --windows tour: how it is opened (it returns when the
+// window has closed; nothing for a window that opens by itself) and the name
+// of its picture.
+struct WindowStep {
+    QString name;
+    std::function<void()> open;
+};
+
+// Opens each window in turn, saves it once it has settled and closes it.
+void tourWindows(const std::vector<WindowStep>& steps, std::size_t index, const QString& out) {
+    if (index == steps.size()) {
+        QCoreApplication::exit(0);
+        return;
+    }
+    when([] { return QApplication::activeModalWidget() != nullptr; },
+         [&steps, index, out] {
+             QTimer::singleShot(800, [&steps, index, out] {
+                 QWidget* window = QApplication::activeModalWidget();
+                 if (!save(window, out, steps[index].name)) {
+                     QCoreApplication::exit(1);
+                     return;
+                 }
+                 window->close();
+                 // The next window once this one's modal loop has returned.
+                 QTimer::singleShot(300,
+                                    [&steps, index, out] { tourWindows(steps, index + 1, out); });
+             });
+         });
+    if (steps[index].open) {
+        steps[index].open();
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string_view> words;
     QString out = QStringLiteral(".");
     bool free = false;
+    bool windows = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view word(argv[i]);
         if (word == "--out" && i + 1 < argc) {
             out = QString::fromLocal8Bit(argv[++i]);
         } else if (word == "--free") {
             free = true;
+        } else if (word == "--windows") {
+            windows = true;
         } else {
             words.push_back(word);
         }
@@ -92,7 +145,7 @@ int main(int argc, char** argv) {
     if (!parsed.arguments || !runDirectory.directory) {
         std::fprintf(stderr,
                      "usage: lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR "
-                     "[--free]\n");
+                     "[--free|--windows]\n");
         return 1;
     }
 
@@ -122,6 +175,31 @@ int main(int argc, char** argv) {
         password->setText(name);
         button->click();
     };
+
+    if (windows) {
+        const auto captionButton = [&](skin::CaptionButton which) {
+            const auto area = client.frame().captionButtonRect(login, which);
+            if (area) {
+                click(login, area->center());
+            }
+        };
+        const auto label = [&](const char* name) {
+            if (auto* link = login->findChild<QLabel*>(QString::fromUtf8(name))) {
+                click(link, {5, 5});
+            }
+        };
+        const std::vector<WindowStep> steps = {
+            {QStringLiteral("update-offer"), {}},
+            {QStringLiteral("register-window"), [&] { label("注册_标签"); }},
+            {QStringLiteral("recharge-window"), [&] { label("充值_标签"); }},
+            {QStringLiteral("account-service-window"),
+             [&] { captionButton(skin::CaptionButton::Help); }},
+            {QStringLiteral("settings-window"),
+             [&] { captionButton(skin::CaptionButton::MainMenu); }},
+        };
+        QTimer::singleShot(kSettle, [&] { tourWindows(steps, 0, out); });
+        return QApplication::exec();
+    }
 
     if (free) {
         // The main window of a free member, on the first page refused to them.
