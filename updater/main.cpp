@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
 
     skin::SkinFrame frame;
     frame.SetBaseColour(Qt::white);
+    frame.RestyleChildren();  // the buttons in the frame's look, as in the client
     display::SoundPlayer sound;
 
     updater::UpdateRun::Options options;
