@@ -29,12 +29,7 @@ FinishWindow::FinishWindow(skin::SkinFrame& frame, const std::function<void()>& 
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    skin::AttachOptions options;
-    options.bannerHeight = 24;
-    options.statusHeight = 0;
-    options.minimizeButton = false;
-    options.maximizeButton = false;
-    frame.Attach(this, options);
+    frame.Attach(this, skin::dialogAttachOptions());
 }
 
 QString FinishWindow::prompt() const {

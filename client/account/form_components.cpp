@@ -43,10 +43,7 @@ void setTextColour(QWidget* widget, const QColor& colour) {
 }
 
 void attachDialogFrame(skin::SkinFrame& frame, QWidget* dialog) {
-    frame.Attach(dialog, {.bannerHeight = 24,  // the frame raises it to its smallest, 26
-                          .statusHeight = 0,
-                          .minimizeButton = false,
-                          .maximizeButton = false});
+    frame.Attach(dialog, skin::dialogAttachOptions());
 }
 
 }  // namespace lanzhou::account

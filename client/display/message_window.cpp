@@ -18,7 +18,6 @@ constexpr QSize kWindowSize(300, 195);
 constexpr QRect kContentBrowser(2, 24, 296, 133);
 constexpr QRect kDetailsButton(118, 163, 122, 24);
 constexpr QRect kCloseButton(249, 163, 46, 24);
-constexpr int kBannerHeight = 24;  // the frame raises it to its smallest, 26
 constexpr std::chrono::milliseconds kTick{1000};
 
 }  // namespace
@@ -78,12 +77,7 @@ MessageWindow::MessageWindow(skin::SkinFrame& frame, Content content, QWidget* p
     closeButton->setFocusPolicy(Qt::NoFocus);
 
     setWindowTitle(content.caption);
-    skin::AttachOptions options;
-    options.bannerHeight = kBannerHeight;
-    options.statusHeight = 0;
-    options.minimizeButton = false;
-    options.maximizeButton = false;
-    frame.Attach(this, options);
+    frame.Attach(this, skin::dialogAttachOptions());
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(popupPosition(screen->geometry().size()));

@@ -12,8 +12,6 @@
 namespace lanzhou::display {
 namespace {
 
-constexpr int kBannerHeight = 24;  // the frame raises it to its smallest, 26
-
 // The frame paints the content area in a near-white tint of its colour, so
 // the text is dark whatever the skin or the desktop's own palette.
 const QColor kTextColour(0x1f, 0x1f, 0x1f);
@@ -49,12 +47,7 @@ void PromptDialog::openWith(skin::SkinFrame& frame, const std::function<void()>&
     if (playChime) {
         playChime();
     }
-    skin::AttachOptions options;
-    options.bannerHeight = kBannerHeight;
-    options.statusHeight = 0;
-    options.minimizeButton = false;
-    options.maximizeButton = false;
-    frame.Attach(this, options);
+    frame.Attach(this, skin::dialogAttachOptions());
 
     fitWidth(textGbk.size());
     m_label->setText(fromGbk(textGbk));

@@ -29,7 +29,6 @@ namespace {
 
 using display::place;
 
-constexpr int kBannerHeight = 24;  // the frame raises it to its smallest, 26
 constexpr int kTelecom = 0;
 constexpr int kNetcom = 1;
 
@@ -96,12 +95,7 @@ SettingsWindow::SettingsWindow(skin::SkinFrame& frame, display::PromptPresenter&
                          "网通_单选框", {83, 20, 72, 16});
 
     // Opened: the frame, the two switches, the dialogs' folders, the line.
-    skin::AttachOptions options;
-    options.bannerHeight = kBannerHeight;
-    options.statusHeight = 0;
-    options.minimizeButton = false;
-    options.maximizeButton = false;
-    m_frame.Attach(this, options);
+    m_frame.Attach(this, skin::dialogAttachOptions());
 
     const core::ClientSession& session = m_context.session;
     soundHint->setChecked(session.soundHint);

@@ -35,45 +35,16 @@
 #include "client/display/main_window.h"
 #include "client/display/message_window.h"
 #include "client/display/web_link_page.h"
+#include "tools/screenshots/window_grab.h"
 #include "ui/skin/skin_frame.h"
 
 namespace {
 
 using namespace lanzhou;
+using tools::save;
+using tools::when;
 
 constexpr int kSettle = 2500;  // ms for pages and pictures to draw
-
-bool save(QWidget* window, const QString& directory, const QString& name) {
-    if (window == nullptr || !window->isVisible()) {
-        std::fprintf(stderr, "screenshot-tour: %s is not shown\n", qPrintable(name));
-        return false;
-    }
-    const QRect area = window->frameGeometry();
-    const QPixmap picture =
-        window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    const QString path = QDir(directory).filePath(name + QStringLiteral(".png"));
-    if (!picture.save(path)) {
-        std::fprintf(stderr, "screenshot-tour: cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    std::fflush(stdout);
-    return true;
-}
-
-// Runs `work` once `ready` holds, looking every 100 ms for up to 20 s.
-void when(std::function<bool()> ready, std::function<void()> work, int attempts = 200) {
-    QTimer::singleShot(100, [ready = std::move(ready), work = std::move(work), attempts]() mutable {
-        if (ready()) {
-            work();
-        } else if (attempts > 0) {
-            when(std::move(ready), std::move(work), attempts - 1);
-        } else {
-            std::fprintf(stderr, "screenshot-tour: gave up waiting\n");
-            QCoreApplication::exit(1);
-        }
-    });
-}
 
 // A left click at `point` of `widget`, as the mouse makes it.
 void click(QWidget* widget, QPoint point) {

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "tools/screenshots/window_grab.h"
 #include "ui/look/app_icon.h"
 #include "ui/look/song_face.h"
 #include "ui/skin/skin_frame.h"
@@ -26,43 +27,9 @@
 #include "updater/update_run.h"
 #include "updater/updater_window.h"
 
-namespace {
-
 using namespace lanzhou;
-
-bool save(QWidget* window, const QString& directory, const QString& name) {
-    if (window == nullptr || !window->isVisible()) {
-        std::fprintf(stderr, "updater-tour: %s is not shown\n", qPrintable(name));
-        return false;
-    }
-    const QRect area = window->frameGeometry();
-    const QPixmap picture =
-        window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    const QString path = QDir(directory).filePath(name + QStringLiteral(".png"));
-    if (!picture.save(path)) {
-        std::fprintf(stderr, "updater-tour: cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    std::fflush(stdout);
-    return true;
-}
-
-// Runs `work` once `ready` holds, looking every 50 ms for up to 60 s.
-void when(std::function<bool()> ready, std::function<void()> work, int attempts = 1200) {
-    QTimer::singleShot(50, [ready = std::move(ready), work = std::move(work), attempts]() mutable {
-        if (ready()) {
-            work();
-        } else if (attempts > 0) {
-            when(std::move(ready), std::move(work), attempts - 1);
-        } else {
-            std::fprintf(stderr, "updater-tour: gave up waiting\n");
-            QCoreApplication::exit(1);
-        }
-    });
-}
-
-}  // namespace
+using tools::save;
+using tools::when;
 
 int main(int argc, char** argv) {
     std::string source;

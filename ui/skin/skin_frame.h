@@ -34,6 +34,17 @@ struct AttachOptions {
     int minimumHeight = 0;
 };
 
+// The frame of every small window (dialogs, prompts, the popup): banner 24
+// (raised to the smallest, 26), no status bar, only the close button.
+inline AttachOptions dialogAttachOptions() {
+    AttachOptions options;
+    options.bannerHeight = 24;
+    options.statusHeight = 0;
+    options.minimizeButton = false;
+    options.maximizeButton = false;
+    return options;
+}
+
 // Caption buttons by their ids.
 enum class CaptionButton {
     Close = 1,
