@@ -153,35 +153,43 @@ std::optional<protocol::AlertRecord> SqliteContentStore::findAlert(std::string_v
     return alertFrom(*statement);
 }
 
-std::optional<protocol::AlertRecord> SqliteContentStore::publishAlert(
-    const protocol::AlertRecord& draft) {
-    const auto row = alertRow(draft);
-    if (!row) {
-        return std::nullopt;
-    }
+std::optional<std::int64_t> SqliteContentStore::writeRecorded(
+    std::string_view sql, const std::function<void(SqliteStatement&)>& bind,
+    std::optional<std::int64_t> existing, OperatorEvent::Kind kind) {
     SqliteTransaction transaction(m_statements);
     if (!transaction.begin()) {
         return std::nullopt;
     }
     std::int64_t id = 0;
     {
-        auto insert = m_statements.get(
-            "INSERT INTO alerts(time, code, name, operation, buy, sell, remark, audience, popup) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        if (!insert) {
+        auto statement = m_statements.get(sql);
+        if (!statement) {
             return std::nullopt;
         }
-        bindAlert(*insert, *row, 1);
-        if (!insert->run()) {
+        bind(*statement);
+        if (!statement->run() || (existing && sqlite3_changes(m_db) != 1)) {
             return std::nullopt;
         }
-        id = sqlite3_last_insert_rowid(m_db);
+        id = existing ? *existing : sqlite3_last_insert_rowid(m_db);
     }
-    if (!m_events.record(OperatorEvent::Kind::AlertPublished, {std::to_string(id)}) ||
-        !transaction.commit()) {
+    if (!m_events.record(kind, {std::to_string(id)}) || !transaction.commit()) {
         return std::nullopt;
     }
-    return findAlert(std::to_string(id));
+    return id;
+}
+
+std::optional<protocol::AlertRecord> SqliteContentStore::publishAlert(
+    const protocol::AlertRecord& draft) {
+    const auto row = alertRow(draft);
+    if (!row) {
+        return std::nullopt;
+    }
+    const auto id = writeRecorded(
+        "INSERT INTO alerts(time, code, name, operation, buy, sell, remark, audience, popup) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        [&](SqliteStatement& insert) { bindAlert(insert, *row, 1); }, std::nullopt,
+        OperatorEvent::Kind::AlertPublished);
+    return id ? findAlert(std::to_string(*id)) : std::nullopt;
 }
 
 bool SqliteContentStore::updateAlert(const protocol::AlertRecord& alert) {
@@ -190,25 +198,15 @@ bool SqliteContentStore::updateAlert(const protocol::AlertRecord& alert) {
     if (!rowId || !row) {
         return false;
     }
-    SqliteTransaction transaction(m_statements);
-    if (!transaction.begin()) {
-        return false;
-    }
-    {
-        auto update = m_statements.get(
-            "UPDATE alerts SET time = ?, code = ?, name = ?, operation = ?, buy = ?, sell = ?, "
-            "remark = ?, audience = ?, popup = ? WHERE id = ?");
-        if (!update) {
-            return false;
-        }
-        bindAlert(*update, *row, 1);
-        update->bind(10, *rowId);
-        if (!update->run() || sqlite3_changes(m_db) != 1) {
-            return false;
-        }
-    }
-    return m_events.record(OperatorEvent::Kind::AlertUpdated, {std::to_string(*rowId)}) &&
-           transaction.commit();
+    return writeRecorded(
+               "UPDATE alerts SET time = ?, code = ?, name = ?, operation = ?, buy = ?, sell = ?, "
+               "remark = ?, audience = ?, popup = ? WHERE id = ?",
+               [&](SqliteStatement& update) {
+                   bindAlert(update, *row, 1);
+                   update.bind(10, *rowId);
+               },
+               *rowId, OperatorEvent::Kind::AlertUpdated)
+        .has_value();
 }
 
 bool SqliteContentStore::removeAlerts(const std::vector<std::string>& ids) {
@@ -272,29 +270,11 @@ std::optional<protocol::NoticeRecord> SqliteContentStore::publishNotice(
     if (!row) {
         return std::nullopt;
     }
-    SqliteTransaction transaction(m_statements);
-    if (!transaction.begin()) {
-        return std::nullopt;
-    }
-    std::int64_t id = 0;
-    {
-        auto insert = m_statements.get(
-            "INSERT INTO notices(time, title, stars, body, channel, popup) "
-            "VALUES (?, ?, ?, ?, ?, ?)");
-        if (!insert) {
-            return std::nullopt;
-        }
-        bindNotice(*insert, *row, 1);
-        if (!insert->run()) {
-            return std::nullopt;
-        }
-        id = sqlite3_last_insert_rowid(m_db);
-    }
-    if (!m_events.record(OperatorEvent::Kind::NoticePublished, {std::to_string(id)}) ||
-        !transaction.commit()) {
-        return std::nullopt;
-    }
-    return findNotice(std::to_string(id));
+    const auto id = writeRecorded(
+        "INSERT INTO notices(time, title, stars, body, channel, popup) VALUES (?, ?, ?, ?, ?, ?)",
+        [&](SqliteStatement& insert) { bindNotice(insert, *row, 1); }, std::nullopt,
+        OperatorEvent::Kind::NoticePublished);
+    return id ? findNotice(std::to_string(*id)) : std::nullopt;
 }
 
 bool SqliteContentStore::updateNotice(const protocol::NoticeRecord& notice) {
@@ -303,25 +283,15 @@ bool SqliteContentStore::updateNotice(const protocol::NoticeRecord& notice) {
     if (!rowId || !row) {
         return false;
     }
-    SqliteTransaction transaction(m_statements);
-    if (!transaction.begin()) {
-        return false;
-    }
-    {
-        auto update = m_statements.get(
-            "UPDATE notices SET time = ?, title = ?, stars = ?, body = ?, channel = ?, popup = ? "
-            "WHERE id = ?");
-        if (!update) {
-            return false;
-        }
-        bindNotice(*update, *row, 1);
-        update->bind(7, *rowId);
-        if (!update->run() || sqlite3_changes(m_db) != 1) {
-            return false;
-        }
-    }
-    return m_events.record(OperatorEvent::Kind::NoticeUpdated, {std::to_string(*rowId)}) &&
-           transaction.commit();
+    return writeRecorded(
+               "UPDATE notices SET time = ?, title = ?, stars = ?, body = ?, channel = ?, "
+               "popup = ? WHERE id = ?",
+               [&](SqliteStatement& update) {
+                   bindNotice(update, *row, 1);
+                   update.bind(7, *rowId);
+               },
+               *rowId, OperatorEvent::Kind::NoticeUpdated)
+        .has_value();
 }
 
 bool SqliteContentStore::removeNotices(const std::vector<std::string>& ids,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,14 @@ private:
     };
 
     std::vector<protocol::AlertRecord> readAlerts(StatementCache::Lease& statement);
+    // Runs the INSERT or UPDATE `sql`, its parameters bound by `bind`, and
+    // records `kind` for the row in the same transaction. An update names
+    // its row (`existing`) and must change exactly that one. The row's id, or
+    // nullopt when anything failed (the transaction is then rolled back).
+    std::optional<std::int64_t> writeRecorded(std::string_view sql,
+                                              const std::function<void(SqliteStatement&)>& bind,
+                                              std::optional<std::int64_t> existing,
+                                              OperatorEvent::Kind kind);
     // What tells whether the database changed: PRAGMA data_version (commits
     // of other connections) and this connection's own change count.
     bool databaseVersion(std::int64_t& dataVersion, std::int64_t& ownChanges);
