@@ -14,7 +14,7 @@
 #include "client/core/form_checks.h"
 #include "client/core/texts.h"
 #include "client/display/qt_text.h"
-#include "tests/gui/account/recording_prompts.h"
+#include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "ui/skin/skin_frame.h"
 

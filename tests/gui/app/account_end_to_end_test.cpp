@@ -32,7 +32,7 @@
 #include "platform/paths.h"
 #include "protocol/date_time.h"
 #include "tests/e2e/server_process.h"
-#include "tests/gui/app/recording_prompts.h"
+#include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 
 namespace lanzhou::test {

@@ -16,7 +16,7 @@
 #include "client/app/desktop_client.h"
 #include "client/core/config_file.h"
 #include "platform/paths.h"
-#include "tests/gui/app/recording_prompts.h"
+#include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/fake_service.h"
 

@@ -22,7 +22,7 @@
 #include "client/display/main_window.h"
 #include "client/display/qt_text.h"
 #include "platform/paths.h"
-#include "tests/gui/app/recording_prompts.h"
+#include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/fake_service.h"
 #include "tests/support/gbk_literal.h"

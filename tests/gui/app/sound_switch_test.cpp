@@ -16,8 +16,8 @@
 #include "platform/paths.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
-#include "tests/gui/app/recording_prompts.h"
 #include "tests/gui/display/alert_sound_test_sounds.h"
+#include "tests/gui/support/recording_prompts.h"
 #include "tests/support/fake_service.h"
 #include "tests/support/gbk_literal.h"
 

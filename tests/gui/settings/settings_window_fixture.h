@@ -17,7 +17,7 @@
 #include "client/settings/settings_window.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
-#include "tests/gui/account/recording_prompts.h"
+#include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "ui/skin/skin_frame.h"
 
