@@ -65,14 +65,7 @@ protected:
         m_service->publish(protocol::answer::alert(protocol::ServerCode::AlertAdded, alert));
     }
 
-    bool audible() const {
-        QFile raw(m_output);
-        if (!raw.open(QIODevice::ReadOnly)) {
-            return false;
-        }
-        const QByteArray bytes = raw.readAll();
-        return std::any_of(bytes.cbegin(), bytes.cend(), [](char byte) { return byte != 0; });
-    }
+    bool audible() const { return soundWrittenTo(m_output); }
 
     QString m_output = m_run.filePath(QStringLiteral("out.raw"));
     ScopedEnv m_driver{"SDL_AUDIODRIVER", "disk"};

@@ -48,14 +48,7 @@ protected:
             GetParam().hint1 + "\r\nhint2=" + GetParam().hint2 + "\r\n");
     }
 
-    bool audible() const {
-        QFile raw(m_output);
-        if (!raw.open(QIODevice::ReadOnly)) {
-            return false;
-        }
-        const QByteArray bytes = raw.readAll();
-        return std::any_of(bytes.cbegin(), bytes.cend(), [](char byte) { return byte != 0; });
-    }
+    bool audible() const { return soundWrittenTo(m_output); }
 
     QTemporaryDir m_run;
     QString m_output = m_run.filePath(QStringLiteral("out.raw"));

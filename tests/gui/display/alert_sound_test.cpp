@@ -27,6 +27,7 @@ namespace {
 
 using test::G;
 using test::ScopedEnv;
+using test::soundWrittenTo;
 using test::tinyMidi;
 using test::toneWave;
 using test::waveHeader;
@@ -106,11 +107,8 @@ protected:
         QFile raw(m_output);
         return raw.open(QIODevice::ReadOnly) ? raw.readAll() : QByteArray();
     }
-    static bool audible(const QByteArray& bytes) {
-        return std::any_of(bytes.cbegin(), bytes.cend(), [](char byte) { return byte != 0; });
-    }
     bool soundReachesOutput() {
-        return QTest::qWaitFor([this] { return audible(written()); }, 5000);
+        return QTest::qWaitFor([this] { return soundWrittenTo(m_output); }, 5000);
     }
 
     QString m_output = m_dir.filePath(QStringLiteral("out.raw"));
@@ -148,7 +146,7 @@ TEST_F(AlertSoundOnDisk, NothingPlayedIsSilence) {
     m_player.reset();
     const QByteArray bytes = written();
     EXPECT_GE(bytes.size(), 8192);
-    EXPECT_FALSE(audible(bytes));
+    EXPECT_FALSE(soundWrittenTo(m_output));
 }
 
 }  // namespace

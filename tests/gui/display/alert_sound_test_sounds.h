@@ -5,8 +5,11 @@
 // life of an object (SDL chooses its audio driver when its audio starts).
 
 #include <QByteArray>
+#include <QFile>
+#include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -69,6 +72,14 @@ inline QByteArray toneWave() {
         appendLe(bytes, static_cast<std::uint16_t>(sample), 2);
     }
     return bytes;
+}
+
+// Whether SDL's disk driver has written anything but silence into `rawFile`
+// (a missing file holds none).
+inline bool soundWrittenTo(const QString& rawFile) {
+    QFile raw(rawFile);
+    const QByteArray bytes = raw.open(QIODevice::ReadOnly) ? raw.readAll() : QByteArray();
+    return std::any_of(bytes.cbegin(), bytes.cend(), [](char byte) { return byte != 0; });
 }
 
 // One track: middle C for a quarter note.

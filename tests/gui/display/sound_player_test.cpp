@@ -19,6 +19,7 @@ namespace lanzhou::display {
 namespace {
 
 using test::ScopedEnv;
+using test::soundWrittenTo;
 using test::tinyMidi;
 
 TEST(SoundPlayer, PlaysWaveBytesAndRefusesWhatIsNoSound) {
@@ -74,12 +75,7 @@ TEST_F(SoundPlayerOnDisk, ChimeReachesTheOutputAsSamples) {
     if (!opened()) {
         GTEST_SKIP() << "SDL has no disk audio driver here";
     }
-    EXPECT_TRUE(QTest::qWaitFor(
-        [this] {
-            const QByteArray bytes = written();
-            return std::any_of(bytes.cbegin(), bytes.cend(), [](char byte) { return byte != 0; });
-        },
-        5000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return soundWrittenTo(m_output); }, 5000));
 }
 
 TEST_F(SoundPlayerOnDisk, SilenceIsWhatItWritesWhenNothingPlays) {
