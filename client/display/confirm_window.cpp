@@ -1,5 +1,6 @@
 #include "client/display/confirm_window.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace lanzhou::display {
@@ -19,6 +20,16 @@ ConfirmWindow::ConfirmWindow(const std::string& textGbk, skin::SkinFrame& frame,
     connect(okButton(), &QPushButton::clicked, this, [this] { done(Confirmed); });
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { done(Cancelled); });
     openWith(frame, playChime, textGbk);
+}
+
+void ConfirmWindow::keyPressEvent(QKeyEvent* event) {
+    // Escape answers as "取消" does (a dialog would otherwise take it as a
+    // close without an answer, which lets the program end).
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        done(Cancelled);
+        return;
+    }
+    PromptDialog::keyPressEvent(event);
 }
 
 }  // namespace lanzhou::display

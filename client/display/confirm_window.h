@@ -12,8 +12,9 @@ class QPushButton;
 namespace lanzhou::display {
 
 // ConfirmWindow ("提示："): the question, "确定" ("确定_按钮") and "取消"
-// ("取消_按钮"). exec() returns the answer: Confirmed, Cancelled, or
-// NoAnswer when the window was closed another way (frame, Escape).
+// ("取消_按钮"). exec() returns the answer: Confirmed, Cancelled (also
+// Escape, which means "取消"), or NoAnswer when the window was closed by
+// its frame.
 class ConfirmWindow final : public PromptDialog {
     Q_OBJECT
 
@@ -24,6 +25,9 @@ public:
                   const std::function<void()>& playChime, QWidget* owner = nullptr);
 
     QPushButton* cancelButton() const { return m_cancelButton; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPushButton* m_cancelButton = nullptr;

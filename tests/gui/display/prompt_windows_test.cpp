@@ -188,7 +188,7 @@ TEST(CountdownPrompt, OkClosesAtOnce) {
     EXPECT_EQ(window.okButton()->text(), QStringLiteral("确定(10)"));
 }
 
-TEST(ConfirmWindow, AnswersByButtonOrNotAtAllWhenClosedByTheFrame) {
+TEST(ConfirmWindow, AnswersByButtonOrEscapeOrNotAtAllWhenClosedByTheFrame) {
     skin::SkinFrame frame;
     struct Case {
         const char* how;
@@ -207,7 +207,7 @@ TEST(ConfirmWindow, AnswersByButtonOrNotAtAllWhenClosedByTheFrame) {
          ConfirmWindow::Cancelled},
         {"frame close", clickCloseButton, ConfirmWindow::NoAnswer},
         {"Escape", [](ConfirmWindow& w) { QTest::keyClick(&w, Qt::Key_Escape); },
-         ConfirmWindow::NoAnswer},
+         ConfirmWindow::Cancelled},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
