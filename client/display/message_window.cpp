@@ -80,7 +80,7 @@ MessageWindow::MessageWindow(skin::SkinFrame& frame, Content content, QWidget* p
     frame.Attach(this, skin::dialogAttachOptions());
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(popupPosition(screen->geometry().size()));
+        move(popupPosition(screen->availableGeometry()));
     }
 
     RenderHtml(*browser, core::largePageTemplate(), content.fragment);
@@ -105,8 +105,9 @@ MessageWindow::MessageWindow(skin::SkinFrame& frame, Content content, QWidget* p
 
 MessageWindow::~MessageWindow() = default;
 
-QPoint MessageWindow::popupPosition(QSize screenSize) {
-    return {screenSize.width() - 302, screenSize.height() - 223};
+QPoint MessageWindow::popupPosition(const QRect& availableArea) {
+    return {availableArea.x() + availableArea.width() - 302,
+            availableArea.y() + availableArea.height() - 223};
 }
 
 void MessageWindow::setTickInterval(std::chrono::milliseconds interval) {

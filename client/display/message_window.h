@@ -34,9 +34,11 @@ public:
     MessageWindow(skin::SkinFrame& frame, Content content, QWidget* parent = nullptr);
     ~MessageWindow() override;
 
-    // Where the window goes on a screen of this size: left = width - 302,
-    // top = height - 223.
-    static QPoint popupPosition(QSize screenSize);
+    // Where the window goes against the lower right corner of a screen's
+    // available area (its origin included: the primary screen of several
+    // need not start at 0, 0): left = right edge - 302, top = bottom edge -
+    // 223.
+    static QPoint popupPosition(const QRect& availableArea);
 
     // The close timer's period (1000 ms; tests shorten it). Call before show().
     void setTickInterval(std::chrono::milliseconds interval);

@@ -138,7 +138,7 @@ TEST_F(MainWindowFlow, TwoLiveAlertsLeaveOnePopupShowingTheSecond) {
     EXPECT_EQ(shown, 1);
     display::MessageWindow* popup = m_client->popup();
     EXPECT_EQ(popup->pos(), display::MessageWindow::popupPosition(
-                                QGuiApplication::primaryScreen()->geometry().size()));
+                                QGuiApplication::primaryScreen()->availableGeometry()));
     EXPECT_EQ(popup->windowTitle(), "澜舟演示-消息窗口");
     QPointer<display::HtmlView> content = popup->findChild<display::HtmlView*>();
     ASSERT_FALSE(content.isNull());

@@ -64,13 +64,18 @@ protected:
 
 TEST(MessageWindowPlace, AgainstTheLowerRightCornerOfTheScreen) {
     struct Case {
-        QSize screen;
+        QRect area;  // the primary screen's available area
         QPoint place;
     };
-    for (const Case& c : {Case{{1024, 768}, {722, 545}}, Case{{1920, 1080}, {1618, 857}},
-                          Case{{800, 600}, {498, 377}}, Case{{300, 195}, {-2, -28}}}) {
-        EXPECT_EQ(MessageWindow::popupPosition(c.screen), c.place)
-            << c.screen.width() << "x" << c.screen.height();
+    for (const Case& c :
+         {Case{{0, 0, 1024, 768}, {722, 545}}, Case{{0, 0, 1920, 1080}, {1618, 857}},
+          Case{{0, 0, 800, 600}, {498, 377}}, Case{{0, 0, 300, 195}, {-2, -28}},
+          // right of another screen, below a top panel
+          Case{{1920, 0, 1280, 1024}, {2898, 801}}, Case{{-1280, 32, 1280, 992}, {-302, 801}},
+          // a task bar of 40 at the bottom
+          Case{{0, 0, 1024, 728}, {722, 505}}}) {
+        EXPECT_EQ(MessageWindow::popupPosition(c.area), c.place)
+            << c.area.x() << "," << c.area.y() << " " << c.area.width() << "x" << c.area.height();
     }
 }
 
@@ -108,7 +113,7 @@ TEST_F(MessageWindowTest, ComponentsFrameAndPlace) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     ASSERT_TRUE(screen);
     window->show();
-    EXPECT_EQ(window->pos(), MessageWindow::popupPosition(screen->geometry().size()));
+    EXPECT_EQ(window->pos(), MessageWindow::popupPosition(screen->availableGeometry()));
 }
 
 TEST_F(MessageWindowTest, ShowsTheAlertBlockInTheLargeTemplate) {
