@@ -348,7 +348,7 @@ void DesktopClient::showPopupDetails(const std::string& kind) {
     if (!m_main) {
         return;  // a popup from before the login: the button only closes it
     }
-    m_main->restoreFromTray();
+    m_main->bringToFront();
     if (kind == core::kAlertPopupKind) {
         m_main->showLatestAlert();
     } else if (kind.size() == 1 && kind[0] >= '0' && kind[0] <= '5') {

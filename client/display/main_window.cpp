@@ -137,10 +137,14 @@ void MainWindow::selectTab(const QString& title) {
     m_impl->frame.SelectTab(this, title);
 }
 
-void MainWindow::restoreFromTray() {
+void MainWindow::bringToFront() {
     if (m_impl->tray->inTray()) {
         m_impl->tray->restore();
     }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 bool MainWindow::inTray() const {

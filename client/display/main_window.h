@@ -63,8 +63,11 @@ public:
     void showLatestAlert();
     // Selects the tab with this title; none such: no change.
     void selectTab(const QString& title);
-    // RestoreFromTray when the window waits in the notification area.
-    void restoreFromTray();
+    // Brings the window back for the member, wherever it is: out of the
+    // notification area (RestoreFromTray), out of the minimized state, in
+    // front of other windows and active (the member asked for it, so taking
+    // the focus is right).
+    void bringToFront();
     bool inTray() const;
 
     AlertPage& alertPage();

@@ -13,6 +13,7 @@
 #include <QWebEnginePage>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -249,6 +250,51 @@ TEST_F(MainWindowFlow, AQuitRequestEndsTheClientWithoutAskingForConfirmation) {
     EXPECT_EQ(m_exitCode, 0);
     EXPECT_EQ(m_prompts.confirmations, 0);
     EXPECT_FALSE(main().isVisible());
+}
+
+// Without a notification area, or with the window merely minimized or
+// behind another one, the details button still brings the main window back
+// in front, active, on the newest alert.
+class DetailsWithoutTray : public MainWindowFlow {
+protected:
+    void expectBroughtBackAfter(const std::function<void(QWidget& main, QWidget& other)>& putAway) {
+        start(demoScript(), /*tray=*/false);
+        logIn("demo", "demo");
+        QWidget other;
+        other.resize(400, 300);
+        putAway(main(), other);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return main().isMinimized() || QApplication::activeWindow() == &other; }, kWait));
+
+        m_service->publish(
+            protocol::answer::alert(protocol::ServerCode::AlertAdded, liveAlert("9501", "600501")));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_client->popup() != nullptr; }, kWait));
+        QPointer<display::MessageWindow> popup = m_client->popup();
+        child<QPushButton>(popup.data(), "详细_按钮")->click();
+
+        ASSERT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, kWait));
+        EXPECT_TRUE(main().isVisible());
+        EXPECT_FALSE(main().isMinimized());
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return QApplication::activeWindow() == &main(); }, kWait));
+        EXPECT_EQ(m_client->frame().selectedTab(&main()), "股票预警");
+        auto& today = main().alertPage().todayList();
+        ASSERT_TRUE(today.currentIndex().isValid());
+        EXPECT_EQ(today.currentIndex().row(), 0);
+        EXPECT_EQ(today.model()->index(0, 2).data().toString(), "600501");
+    }
+};
+
+TEST_F(DetailsWithoutTray, BringsBackAMinimizedMainWindow) {
+    expectBroughtBackAfter([](QWidget& main, QWidget&) { main.showMinimized(); });
+}
+
+TEST_F(DetailsWithoutTray, BringsTheMainWindowInFrontOfAnother) {
+    expectBroughtBackAfter([](QWidget&, QWidget& other) {
+        other.show();
+        other.raise();
+        other.activateWindow();
+    });
 }
 
 }  // namespace
