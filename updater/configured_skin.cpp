@@ -4,10 +4,10 @@
 
 #include "client/core/config_file.h"
 #include "client/core/startup_settings.h"
+#include "client/display/qt_path.h"
 #include "platform/paths.h"
 #include "protocol/lenient_int.h"
 #include "ui/skin/skin_frame.h"
-#include "updater/path_text.h"
 
 namespace lanzhou::updater {
 
@@ -25,7 +25,7 @@ void applyConfiguredSkin(skin::SkinFrame& frame, const std::filesystem::path& ru
         return;
     }
     const std::string gbkPath = core::resolveRunPath(platform::gbkFromPath(runDirectory), picture);
-    frame.SetPicture(pathText(platform::pathFromGbk(gbkPath)));
+    frame.SetPicture(display::qtPathFromGbk(gbkPath));
 }
 
 }  // namespace lanzhou::updater

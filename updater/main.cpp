@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "client/display/qt_path.h"
 #include "client/display/sound_player.h"
 #include "platform/ansi_command_line.h"
 #include "platform/command_line.h"
@@ -21,7 +22,6 @@
 #include "ui/look/song_face.h"
 #include "ui/skin/skin_frame.h"
 #include "updater/core/update_arguments.h"
-#include "updater/path_text.h"
 #include "updater/update_run.h"
 
 int main(int argc, char** argv) {
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    QDir::setCurrent(updater::pathText(runDirectory));
+    QDir::setCurrent(display::qtPath(runDirectory));
     look::mapSongFace();
     QApplication::setWindowIcon(look::applicationIcon());
 

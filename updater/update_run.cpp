@@ -11,13 +11,13 @@
 #include <system_error>
 #include <utility>
 
+#include "client/display/qt_path.h"
 #include "platform/detached_start.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "updater/configured_skin.h"
 #include "updater/core/archive_unpacker.h"
 #include "updater/finish_window.h"
-#include "updater/path_text.h"
 #include "updater/updater_texts.h"
 #include "updater/updater_window.h"
 
@@ -43,7 +43,7 @@ std::string withoutLead(const std::string& text, std::string_view lead) {
 
 // Whether the file's SHA-256 is `expected`; false also when it cannot be read.
 bool digestMatches(const std::filesystem::path& file, const Sha256Digest& expected) {
-    QFile archive(pathText(file));
+    QFile archive(display::qtPath(file));
     if (!archive.open(QIODevice::ReadOnly)) {
         return false;
     }

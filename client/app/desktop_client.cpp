@@ -22,6 +22,7 @@
 #include "client/display/alert_sound.h"
 #include "client/display/main_window.h"
 #include "client/display/message_window.h"
+#include "client/display/qt_path.h"
 #include "client/display/qt_text.h"
 #include "client/display/sound_player.h"
 #include "client/display/window_prompt_presenter.h"
@@ -119,7 +120,8 @@ void DesktopClient::applySkin() {
     if (skin.byColour) {
         m_frame.SetColour(skin::fromColorRef(skin.colour));
     } else {
-        m_frame.SetPicture(fromGbk(skin.picturePath));
+        // "\pic\a.jpg" in the run directory: the system's separators.
+        m_frame.SetPicture(display::qtPathFromGbk(skin.picturePath));
     }
 }
 

@@ -19,6 +19,7 @@
 #include "client/core/texts.h"
 #include "client/display/component_placement.h"
 #include "client/display/prompt_presenter.h"
+#include "client/display/qt_path.h"
 #include "client/display/qt_text.h"
 #include "client/settings/colour_box.h"
 #include "platform/paths.h"
@@ -40,8 +41,7 @@ const QString kSoundFilter = QStringLiteral("声音文件 (*.wav *.mid)");
 
 // A folder of the run directory, as the file dialogs want it.
 QString runFolder(const std::string& runDirectoryGbk, const char* name) {
-    const std::filesystem::path folder = platform::pathFromGbk(runDirectoryGbk) / name;
-    return QDir::toNativeSeparators(QString::fromStdU16String(folder.u16string()));
+    return QDir::toNativeSeparators(display::qtPath(platform::pathFromGbk(runDirectoryGbk) / name));
 }
 
 // A chosen file as the configuration keeps it: GBK, the system's separators.
