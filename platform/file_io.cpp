@@ -5,11 +5,15 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace lanzhou::platform {
 
 namespace {
+
+constexpr std::string_view kTemporaryMark = ".tmp";
 
 // A name beside `path` that no other writer of this process uses at the same
 // time; the random part keeps two processes apart.
@@ -17,8 +21,26 @@ std::filesystem::path temporaryPathFor(const std::filesystem::path& path) {
     static std::atomic<unsigned> counter{0};
     static const unsigned processSalt = std::random_device{}();
     std::filesystem::path temporary = path;
-    temporary += ".tmp" + std::to_string(processSalt) + "-" + std::to_string(++counter);
+    temporary +=
+        std::string(kTemporaryMark) + std::to_string(processSalt) + "-" + std::to_string(++counter);
     return temporary;
+}
+
+bool allDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether `name` is one temporaryPathFor gives for a file named `target`:
+// target + ".tmp" + digits + "-" + digits.
+bool isTemporaryName(std::string_view name, std::string_view target) {
+    if (!name.starts_with(target) || !name.substr(target.size()).starts_with(kTemporaryMark)) {
+        return false;
+    }
+    const std::string_view numbers = name.substr(target.size() + kTemporaryMark.size());
+    const auto dash = numbers.find('-');
+    return dash != std::string_view::npos && allDigits(numbers.substr(0, dash)) &&
+           allDigits(numbers.substr(dash + 1));
 }
 
 }  // namespace
@@ -73,6 +95,29 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
         return false;
     }
     return true;
+}
+
+void removeLeftoverTemporaries(const std::filesystem::path& path) {
+    const std::string target = path.filename().string();
+    std::filesystem::path folder = path.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    if (error) {
+        return;
+    }
+    std::vector<std::filesystem::path> leftovers;
+    for (const auto& entry : entries) {
+        if (entry.is_regular_file(error) &&
+            isTemporaryName(entry.path().filename().string(), target)) {
+            leftovers.push_back(entry.path());
+        }
+    }
+    for (const auto& leftover : leftovers) {
+        std::filesystem::remove(leftover, error);
+    }
 }
 
 }  // namespace lanzhou::platform

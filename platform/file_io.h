@@ -18,4 +18,9 @@ std::optional<std::string> readFile(const std::filesystem::path& path,
 // failure (the target is then unchanged).
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// Removes the temporary files of writeFileAtomically for `path` that a write
+// cut short (the process killed between writing and renaming) left beside
+// it. Other files are not touched.
+void removeLeftoverTemporaries(const std::filesystem::path& path);
+
 }  // namespace lanzhou::platform

@@ -5,6 +5,7 @@
 
 #include "client/core/scheduler.h"
 #include "platform/adapter_address.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 #include "protocol/message_catalogue.h"
 
@@ -20,8 +21,10 @@ SessionCore::Options withDefaults(SessionCore::Options options) {
 }
 
 // The configuration file exists (with its defaults when it did not) before
-// the start-up settings are read from it.
+// the start-up settings are read from it, and no half-finished write of an
+// earlier run lies beside it.
 StartupSettings readPreparedSettings(const ConfigFile& config, std::string_view runDirectory) {
+    platform::removeLeftoverTemporaries(config.path());
     static_cast<void>(config.ensure());
     return readStartupSettings(config, runDirectory);
 }
