@@ -1,16 +1,13 @@
 #include "client/account/support_link.h"
 
-#include <QDesktopServices>
-#include <QUrl>
-
-#include "client/display/qt_text.h"
+#include "platform/desktop_open.h"
 
 namespace lanzhou::account {
 
 void openSupportLink(const std::string& linkGbk) {
-    // Characters a link may not hold as they are (a Chinese shop account, a
-    // space) are percent-encoded by the URL.
-    QDesktopServices::openUrl(QUrl(display::fromGbk(linkGbk), QUrl::TolerantMode));
+    // The link as it was built: the desktop's opener gets the text, not a
+    // URL re-encoded on the way.
+    static_cast<void>(platform::openWithDesktop(linkGbk));
 }
 
 }  // namespace lanzhou::account

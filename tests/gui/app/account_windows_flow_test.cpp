@@ -3,12 +3,10 @@
 // the retrieved password), and the support links go to the desktop.
 
 #include <QAbstractButton>
-#include <QDesktopServices>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QUrl>
 
 #include "client/account/account_service_window.h"
 #include "client/account/register_window.h"
@@ -16,23 +14,13 @@
 #include "client/core/texts.h"
 #include "client/display/qt_text.h"
 #include "tests/gui/app/client_fixture.h"
+#include "tests/gui/support/fake_desktop_opener.h"
 #include "tests/support/gbk_literal.h"
 
 namespace lanzhou::test {
 namespace {
 
 using display::fromGbk;
-
-// Receives the links the client hands to the desktop.
-class LinkCatcher final : public QObject {
-    Q_OBJECT
-
-public:
-    std::vector<QUrl> urls;
-
-public slots:
-    void open(const QUrl& url) { urls.push_back(url); }
-};
 
 class AccountWindowsFlow : public RunningClient {
 protected:
@@ -110,26 +98,19 @@ TEST_F(AccountWindowsFlow, SupportButtonsHandTheMessengerLinksToTheDesktop) {
     script.config.supportShopChat = "shop";
     start(std::move(script));
 
-    LinkCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("tencent"), &catcher, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("aliim"), &catcher, "open");
+    FakeDesktopOpener desktop;
     auto* qq = child<QAbstractButton>(&login(), "图形按钮1");
     auto* shop = child<QAbstractButton>(&login(), "图形按钮2");
     ASSERT_TRUE(qq->isVisible());
     ASSERT_TRUE(shop->isVisible());
     qq->click();
+    ASSERT_EQ(desktop.opened(1).size(), 1u);
     shop->click();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("tencent"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("aliim"));
-
-    ASSERT_EQ(catcher.urls.size(), 2u);
-    EXPECT_EQ(catcher.urls[0].toString(), "tencent://message/?uin=800123");
-    EXPECT_EQ(catcher.urls[1].toString(), "aliim:sendmsg?touid=cntaobaoshop");
+    EXPECT_EQ(desktop.opened(2), (std::vector<std::string>{"tencent://message/?uin=800123",
+                                                           "aliim:sendmsg?touid=cntaobaoshop"}));
     EXPECT_TRUE(m_prompts.prompts.empty()) << "a click changes nothing in the client";
     EXPECT_EQ(m_client->mainWindow(), nullptr);
 }
 
 }  // namespace
 }  // namespace lanzhou::test
-
-#include "account_windows_flow_test.moc"
