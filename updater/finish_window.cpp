@@ -36,4 +36,8 @@ QString FinishWindow::prompt() const {
     return m_prompt->text();
 }
 
+void FinishWindow::setPrompt(const QString& prompt) {
+    m_prompt->setText(prompt);
+}
+
 }  // namespace lanzhou::updater

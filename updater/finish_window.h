@@ -26,6 +26,7 @@ public:
                  const QString& prompt, QWidget* parent = nullptr);
 
     QString prompt() const;
+    void setPrompt(const QString& prompt);
 
 private:
     QLabel* m_prompt = nullptr;

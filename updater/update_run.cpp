@@ -305,11 +305,31 @@ void UpdateRun::onUnpacked(const UnpackResult& result) {
     m_finish = new FinishWindow(m_frame, m_options.playChime, texts::finished(), m_window.get());
     m_finish->setWindowModality(Qt::ApplicationModal);
     m_finish->setAttribute(Qt::WA_DeleteOnClose, false);
-    connect(m_finish, &QDialog::finished, this, &UpdateRun::endRun);
+    connect(m_finish, &QDialog::finished, this, &UpdateRun::onFinishClosed);
     m_finish->open();
 }
 
 // ---- the ways out
+
+void UpdateRun::onFinishClosed() {
+    if (m_stage == Stage::NotRestarted) {
+        endRun();  // the member has been told; no second try
+        return;
+    }
+    if (m_stage != Stage::Finished) {
+        return;  // hidden on the way out
+    }
+    // The client has ended before anything was unpacked: it can be started.
+    if (restartClient()) {
+        endRun();
+        return;
+    }
+    // Claiming success would leave the member without a client and without a
+    // word: the finish window says what went wrong instead.
+    setStage(Stage::NotRestarted);
+    m_finish->setPrompt(texts::clientNotStarted());
+    m_finish->open();
+}
 
 void UpdateRun::fail(const QString& message) {
     m_speedTimer.stop();
@@ -356,16 +376,21 @@ void UpdateRun::endNow() {
     }
 }
 
-void UpdateRun::restartClient() {
+bool UpdateRun::restartClient() {
     if (m_shutdown == ClientShutdown::StillRunning) {
-        return;  // it never went away
+        return true;  // it never went away
     }
+    if (m_restartTried) {
+        return false;
+    }
+    m_restartTried = true;
     // Only a file of the run directory: the name carries no folder.
     const std::filesystem::path name = platform::pathFromGbk(m_arguments.clientFileName).filename();
     if (name.empty() || name == "." || name == "..") {
-        return;
+        return false;
     }
-    platform::startDetached(m_options.runDirectory / name, {}, m_options.runDirectory);
+    return platform::startDetached(m_options.runDirectory / name, {}, m_options.runDirectory)
+        .has_value();
 }
 
 }  // namespace lanzhou::updater

@@ -37,7 +37,9 @@ struct UnpackResult;
 // the finish window shown. Every way out after the window appeared (finish,
 // cancel, close, a failure closed) removes temp.zip and starts the client
 // again before the program ends, except when the client never ended. A
-// failure is shown in the window and leaves ver.txt as it was.
+// failure is shown in the window and leaves ver.txt as it was. When the
+// client cannot be started after a finished update, the finish window says
+// so instead and the run ends when it is closed again.
 //
 // GUI thread only; the download, the wait for the client and the unpacking
 // run on threads of their own and report back through queued calls.
@@ -52,6 +54,7 @@ public:
         WaitingForClient,  // downloaded; the client has not ended yet
         Unpacking,         // checking the digest, then unpacking
         Finished,          // the finish window is open
+        NotRestarted,      // the finish window says the client could not be started
         Failed,            // the failure is shown; "关闭" ends the run
         Ending,            // waiting for the client's end to be known before restarting it
         Ended              // endProgram was called
@@ -107,7 +110,10 @@ private:
     void onCloseRequested();
     void endRun();
     void endNow();
-    void restartClient();
+    void onFinishClosed();
+    // Starts the client again, once; true when it was started (or left
+    // alone because it never went away).
+    bool restartClient();
 
     skin::SkinFrame& m_frame;
     Options m_options;
@@ -126,6 +132,7 @@ private:
     bool m_downloaded = false;
 
     std::optional<ClientShutdown> m_shutdown;
+    bool m_restartTried = false;
     std::thread m_shutdownThread;
     std::thread m_unpackThread;
 };

@@ -46,6 +46,10 @@ inline QString finished() {
     return QStringLiteral("程序更新完毕！");
 }
 
+inline QString clientNotStarted() {
+    return QStringLiteral("更新已安装，但无法重新启动程序，请手动启动。");
+}
+
 inline QString waitingForClient() {
     return QStringLiteral("正在等待客户端退出……");
 }

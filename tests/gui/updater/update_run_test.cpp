@@ -354,5 +354,36 @@ TEST(UpdateRun, StoppedDuringASlowDownloadRemovesTheArchiveAndStartsTheClient) {
     }
 }
 
+// ---- the client cannot be started again
+
+TEST(UpdateRun, AClientThatCannotBeStartedIsReportedNotClaimedStarted) {
+    UpdateSandbox sandbox;
+    ASSERT_TRUE(test::writeZip(sandbox.served() / "update.zip", updateEntries()));
+    LoopbackFileServer server(LoopbackFileServer::Kind::Http, sandbox.served());
+    ASSERT_TRUE(server.running()) << server.error();
+    Ending ending;
+    skin::SkinFrame frame;
+    // No such program in the run directory (a run directory that is not the
+    // client's own folder).
+    auto run =
+        makeRun(frame, sandbox, {"28", server.url("update.zip"), "lanzhou-not-here"}, ending);
+    ASSERT_TRUE(run->start());
+    ASSERT_TRUE(settles(*run));
+    ASSERT_EQ(run->stage(), Stage::Finished) << run->window()->message().toStdString();
+    FinishWindow* finish = run->finishWindow();
+    ASSERT_NE(finish, nullptr);
+
+    click(finish, "okButton");
+    EXPECT_EQ(run->stage(), Stage::NotRestarted);
+    EXPECT_FALSE(ending.status.has_value()) << "the member is told first";
+    EXPECT_TRUE(finish->isVisible());
+    EXPECT_EQ(finish->prompt(), QStringLiteral("更新已安装，但无法重新启动程序，请手动启动。"));
+
+    click(finish, "okButton");
+    EXPECT_EQ(run->stage(), Stage::Ended);
+    EXPECT_EQ(ending.status, 0);
+    EXPECT_FALSE(finish->isVisible());
+}
+
 }  // namespace
 }  // namespace lanzhou::updater
