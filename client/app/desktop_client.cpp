@@ -301,6 +301,15 @@ void DesktopClient::offerUpdate() {
     if (m_ended) {
         return;
     }
+    if (!m_options.programInRunDirectory) {
+        // The updater would unpack beside the per-user files, not over the
+        // program, and claim a version that was never installed.
+        if (!m_packageUpdateTold) {
+            m_packageUpdateTold = true;
+            m_prompts->showPrompt(core::gbk(core::text::kUpdateByPackage));
+        }
+        return;
+    }
     const core::ClientSession& session = m_core->session();
     update::UpdateNoticeWindow notice(
         m_frame, [this] { m_sound->playPromptChime(); }, fromGbk(session.promptText),

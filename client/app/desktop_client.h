@@ -52,6 +52,10 @@ public:
         // Starts the updater the member accepted (tests record instead);
         // default: a detached process.
         std::function<void(const update::UpdaterLaunch&)> startUpdater;
+        // The run directory is the program's own folder, so the updater can
+        // replace the program there. Otherwise (an installed package) a newer
+        // version is only announced, once, for the package manager to install.
+        bool programInRunDirectory = true;
     };
 
     explicit DesktopClient(Options options);
@@ -125,6 +129,7 @@ private:
     QPointer<display::MessageWindow> m_popup;  // deletes itself when it closes
     std::unique_ptr<core::SessionCore> m_core;
     bool m_ended = false;
+    bool m_packageUpdateTold = false;
 };
 
 }  // namespace lanzhou::app

@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
     app::DesktopClient::Options options;
     options.runDirectory = *runDirectory.directory;
     options.server = server;
+    options.programInRunDirectory = runDirectory.programFolder;
     app::DesktopClient client(std::move(options));
     // Asked to quit from outside (the updater does before it replaces our
     // files): end at once, as the quit message does on Windows. The request

@@ -28,6 +28,9 @@ RunDirectoryChoice chooseRunDirectory(const std::optional<std::string>& given) {
     } else {
         directory = platform::runDirectory();
     }
+    std::error_code error;
+    choice.programFolder =
+        std::filesystem::equivalent(directory, platform::executableDirectory(), error);
     std::string text = platform::gbkFromPath(directory.lexically_normal());
     while (text.size() > 1 && (text.back() == '/' || text.back() == '\\')) {
         text.pop_back();

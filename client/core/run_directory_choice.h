@@ -8,6 +8,10 @@ namespace lanzhou::core {
 struct RunDirectoryChoice {
     std::optional<std::string> directory;  // GBK path text, no trailing separator
     std::string error;                     // why not (UTF-8), when there is none
+    // The directory is the program's own folder (a portable copy), where an
+    // update can replace the program; not so for an installed package's
+    // per-user folder or another folder given with --run-dir.
+    bool programFolder = false;
 };
 
 // The run directory of a client: --run-dir as given (UTF-8; it must exist; made

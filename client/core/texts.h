@@ -44,6 +44,8 @@ inline constexpr std::string_view kKickedByAdministrator = "您的账户已被�
 inline constexpr std::string_view kMembershipExpired = "您的会员身份已到期，请尽快充值！";
 // Update
 inline constexpr std::string_view kUpdateOffer = "发现新的版本，请点击确定更新！";
+// An installed copy is updated by its package, not by the updater.
+inline constexpr std::string_view kUpdateByPackage = "发现新的版本，请用软件包管理器安装。";
 // Closing
 inline constexpr std::string_view kConfirmClose = "确认是否关闭此程序？";
 // Form checks

@@ -41,6 +41,7 @@ protected:
         options.startUpdater = [this](const update::UpdaterLaunch& launch) {
             m_launches.push_back(launch);
         };
+        options.programInRunDirectory = m_programInRunDirectory;
         m_client = std::make_unique<app::DesktopClient>(std::move(options));
         ASSERT_TRUE(m_client->start());
         // The handshake done: the login window has its configuration.
@@ -81,6 +82,7 @@ protected:
     std::unique_ptr<app::DesktopClient> m_client;
     std::optional<int> m_exitCode;
     std::vector<update::UpdaterLaunch> m_launches;
+    bool m_programInRunDirectory = true;
 };
 
 }  // namespace lanzhou::test
