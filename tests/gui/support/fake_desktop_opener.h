@@ -32,12 +32,12 @@ public:
     // (or after a few seconds), oldest first.
     std::vector<std::string> opened(std::size_t count) const {
         std::vector<std::string> texts;
-        QTest::qWaitFor(
+        static_cast<void>(QTest::qWaitFor(
             [&] {
                 texts = read();
                 return texts.size() >= count;
             },
-            10'000);
+            10'000));
         return texts;
     }
 
