@@ -5,10 +5,13 @@
 namespace lanzhou::app {
 
 // What every program that shows the client's windows does before it creates
-// its QApplication: the embedded browser's start-up report kept off standard
-// error (unless QT_LOGGING_RULES says otherwise) and the shared OpenGL
-// contexts the browser needs.
-void prepareQtEnvironment();
+// its QApplication: Qt's and the embedded browser's own debug, info and
+// warning reports kept off standard error (unless QT_LOGGING_RULES or
+// QTWEBENGINE_CHROMIUM_FLAGS say otherwise) and the shared OpenGL contexts
+// the browser needs. The program may be started again in place for that
+// (see platform::applyEnvironmentDefaults): call it first, with main()'s
+// `argv`.
+void prepareQtEnvironment(char** argv);
 
 // What every program that shows the client's windows does once its
 // QApplication exists: the windows stay until the client ends them, the run

@@ -67,9 +67,10 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    app::prepareQtEnvironment();
+    app::prepareQtEnvironment(argv);
     QApplication application(argc, argv);
     app::setUpApplication(*runDirectory.directory);
+    app::reportPromptsWhenShown();
 
     app::DesktopClient::Options options;
     options.runDirectory = *runDirectory.directory;

@@ -10,4 +10,10 @@ namespace lanzhou::app {
 // start-up time and memory at that moment. Otherwise does nothing.
 void reportStartupWhenShown(QWidget* window);
 
+// With LANZHOU_STARTUP_PROBE set, prints "lanzhou: prompt shown: " and the
+// text of each prompt window (UTF-8) to standard output when it is first
+// painted, so that a script sees what the member was told. Otherwise does
+// nothing.
+void reportPromptsWhenShown();
+
 }  // namespace lanzhou::app

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/sound_library_messages.h"
+
 namespace lanzhou::display {
 namespace {
 
@@ -18,6 +20,8 @@ bool isMidi(const QByteArray& bytes) {
     return bytes.startsWith("MThd") ||
            (bytes.startsWith("RIFF") && bytes.size() >= 12 && bytes.mid(8, 4) == "RMID");
 }
+
+void dropSdlLog(void*, int, SDL_LogPriority, const char*) {}
 
 }  // namespace
 
@@ -86,6 +90,10 @@ private:
     }
 
     static bool open() {
+        // A failure to open is our return value, not a report on standard
+        // error: neither SDL's log nor the system's sound library prints.
+        SDL_LogSetOutputFunction(&dropSdlLog, nullptr);
+        platform::silenceSoundLibraryMessages();
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             return false;
         }

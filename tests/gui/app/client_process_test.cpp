@@ -1,0 +1,187 @@
+// The real desktop client program, as a member starts it: what it leaves on
+// standard error (only its own diagnostics, none of its libraries' chatter).
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/child_process.h"
+#include "platform/process_quit.h"
+#include "tests/support/fake_service.h"
+
+namespace lanzhou::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kStartWait = 60'000;
+
+// Sets (or, with nullopt, removes) an environment variable for the programs
+// started while it exists.
+class ScopedVariable final {
+public:
+    ScopedVariable(const char* name, std::optional<QByteArray> value)
+        : m_name(name),
+          m_old(qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name))
+                                                : std::nullopt) {
+        set(name, value);
+    }
+    ~ScopedVariable() { set(m_name, m_old); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    static void set(const char* name, const std::optional<QByteArray>& value) {
+        if (value) {
+            qputenv(name, *value);
+        } else {
+            qunsetenv(name);
+        }
+    }
+
+    const char* m_name;
+    std::optional<QByteArray> m_old;
+};
+
+// The environment of a member's terminal: no test settings for the sound,
+// the browser or Qt's logging; the offscreen screen, the browser's sandbox
+// off (tests run as root) and the probe that reports what was shown.
+class MemberEnvironment final {
+    ScopedVariable m_audio{"SDL_AUDIODRIVER", std::nullopt};
+    ScopedVariable m_browser{"QTWEBENGINE_CHROMIUM_FLAGS", std::nullopt};
+    ScopedVariable m_logging{"QT_LOGGING_RULES", std::nullopt};
+    ScopedVariable m_server{"LANZHOU_SERVER", std::nullopt};
+    ScopedVariable m_screen{"QT_QPA_PLATFORM", QByteArray("offscreen")};
+    ScopedVariable m_sandbox{"QTWEBENGINE_DISABLE_SANDBOX", QByteArray("1")};
+    ScopedVariable m_probe{"LANZHOU_STARTUP_PROBE", QByteArray("1")};
+};
+
+// `lanzhou` with its standard output and error collected as they come.
+class ClientProgram final {
+public:
+    explicit ClientProgram(const std::vector<std::string>& arguments)
+        : m_child(platform::ChildProcess::start(LANZHOU_CLIENT_PATH, arguments)) {
+        if (!m_child) {
+            return;
+        }
+        m_outputReader =
+            std::thread([this] { collect(&platform::ChildProcess::readOutput, m_output); });
+        m_errorReader =
+            std::thread([this] { collect(&platform::ChildProcess::readErrors, m_errors); });
+    }
+    ~ClientProgram() {
+        if (m_child) {
+            m_child->kill();
+            (void)m_child->waitForExit(10s);
+        }
+        joinReaders();
+    }
+
+    bool started() const { return m_child != nullptr; }
+    bool outputHas(const std::string& text) {
+        return QTest::qWaitFor([&] { return output().find(text) != std::string::npos; },
+                               kStartWait);
+    }
+    std::string output() const {
+        const std::lock_guard lock(m_mutex);
+        return m_output;
+    }
+    std::string errors() const {
+        const std::lock_guard lock(m_mutex);
+        return m_errors;
+    }
+    // Asks it to quit (what the updater does) and waits for its status and
+    // for the last of what it wrote.
+    std::optional<int> quit() {
+        platform::askProcessToQuit(m_child->id());
+        const std::optional<int> status = m_child->waitForExit(30s);
+        if (status) {
+            joinReaders();
+        }
+        return status;
+    }
+
+private:
+    void joinReaders() {
+        for (std::thread* reader : {&m_outputReader, &m_errorReader}) {
+            if (reader->joinable()) {
+                reader->join();
+            }
+        }
+    }
+
+    void collect(std::size_t (platform::ChildProcess::*read)(char*, std::size_t),
+                 std::string& into) {
+        char buffer[4096];
+        for (;;) {
+            const std::size_t got = (m_child.get()->*read)(buffer, sizeof buffer);
+            if (got == 0) {
+                return;
+            }
+            const std::lock_guard lock(m_mutex);
+            into.append(buffer, got);
+        }
+    }
+
+    std::unique_ptr<platform::ChildProcess> m_child;
+    mutable std::mutex m_mutex;
+    std::string m_output;
+    std::string m_errors;
+    std::thread m_outputReader;
+    std::thread m_errorReader;
+};
+
+// The lines of `text` that are not the client's own ("lanzhou: ...").
+std::vector<std::string> foreignLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && !line.starts_with("lanzhou: ") && !line.starts_with("(lanzhou ")) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+// ---- standard error
+
+TEST(ClientProgram, StandardErrorKeepsOnlyTheClientsOwnLines) {
+    FakeService service(demoScript());
+    ASSERT_NE(service.port(), 0);
+    QTemporaryDir run;
+    struct Case {
+        const char* what;
+        int port;
+        const char* shown;
+    };
+    const Case cases[] = {
+        // The login window: the browser shows the bulletin.
+        {"started", service.port(), "lanzhou: login window shown"},
+        // The connection prompt: its chime opens the sound output.
+        {"no server", 9, "lanzhou: prompt shown: "},  // nobody listens on the discard port
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemberEnvironment member;
+        ClientProgram client({"--server", "127.0.0.1:" + std::to_string(c.port), "--run-dir",
+                              run.path().toStdString()});
+        ASSERT_TRUE(client.started());
+        ASSERT_TRUE(client.outputHas(c.shown)) << client.output() << client.errors();
+        QTest::qWait(1500);  // what comes a little later (the page, the sound) too
+        EXPECT_EQ(client.quit(), 0);
+        EXPECT_EQ(foreignLines(client.errors()), std::vector<std::string>{}) << client.errors();
+    }
+}
+
+}  // namespace
+}  // namespace lanzhou::test
