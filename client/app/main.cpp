@@ -1,5 +1,6 @@
 // lanzhou: the desktop client. Exit status 0 when the session ended (also
-// when the server could not be reached, after the prompt), 1 for bad usage.
+// when the server could not be reached, after the prompt), 1 for bad usage
+// (told on standard error and in a prompt).
 
 #include <QApplication>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "client/app/application_setup.h"
 #include "client/app/desktop_client.h"
 #include "client/app/startup_probe.h"
+#include "client/app/usage_prompt.h"
 #include "client/core/run_directory_choice.h"
 #include "client/core/session_arguments.h"
 #include "platform/command_line.h"
@@ -36,6 +38,16 @@ The desktop client of the alert service.
   --help              this text
 )";
 
+// A command line the client cannot use: the reason on standard error for a
+// terminal and in a prompt for a member without one, then status 1.
+int refuseUsage(int argc, char** argv, const std::string& reason) {
+    lanzhou::app::prepareQtEnvironment(argv);
+    std::fprintf(stderr, "lanzhou: %s\n(lanzhou --help for usage)\n", reason.c_str());
+    QApplication application(argc, argv);
+    lanzhou::app::showUsagePrompt(reason);
+    return kExitUsage;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,8 +57,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string_view> words(arguments.begin(), arguments.end());
     const auto parsed = core::parseSessionArguments(words);
     if (!parsed.arguments) {
-        std::fprintf(stderr, "lanzhou: %s\n(lanzhou --help for usage)\n", parsed.error.c_str());
-        return kExitUsage;
+        return refuseUsage(argc, argv, parsed.error);
     }
     if (parsed.arguments->help) {
         std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
@@ -56,15 +67,13 @@ int main(int argc, char** argv) {
     if (const char* fromEnvironment = std::getenv("LANZHOU_SERVER"); !server && fromEnvironment) {
         server = core::parseEndpoint(fromEnvironment);
         if (!server) {
-            std::fprintf(stderr, "lanzhou: LANZHOU_SERVER: expected HOST:PORT, got \"%s\"\n",
-                         fromEnvironment);
-            return kExitUsage;
+            return refuseUsage(
+                argc, argv, std::string("LANZHOU_SERVER wants HOST:PORT, got: ") + fromEnvironment);
         }
     }
     const auto runDirectory = core::chooseRunDirectory(parsed.arguments->runDirectory);
     if (!runDirectory.directory) {
-        std::fprintf(stderr, "lanzhou: %s\n", runDirectory.error.c_str());
-        return kExitUsage;
+        return refuseUsage(argc, argv, runDirectory.error);
     }
 
     app::prepareQtEnvironment(argv);

@@ -1,4 +1,5 @@
-// The real desktop client program, as a member starts it: what it leaves on
+// The real desktop client program, as a member starts it: what it tells the
+// member when its command line cannot be used, and what it leaves on
 // standard error (only its own diagnostics, none of its libraries' chatter).
 
 #include <QTemporaryDir>
@@ -151,6 +152,41 @@ std::vector<std::string> foreignLines(const std::string& text) {
         }
     }
     return lines;
+}
+
+// ---- a command line the client cannot use
+
+TEST(ClientProgram, AMalformedServerIsToldInAPromptThenEndsWithStatusOne) {
+    QTemporaryDir run;
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::optional<QByteArray> environment;
+        const char* reason;
+    };
+    const std::string runDirectory = run.path().toStdString();
+    const Case cases[] = {
+        {"--server",
+         {"--server", "nonsense", "--run-dir", runDirectory},
+         std::nullopt,
+         "--server wants HOST:PORT, got: nonsense"},
+        {"LANZHOU_SERVER",
+         {"--run-dir", runDirectory},
+         QByteArray("127.0.0.1:port"),
+         "LANZHOU_SERVER wants HOST:PORT, got: 127.0.0.1:port"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemberEnvironment member;
+        ScopedVariable server("LANZHOU_SERVER", c.environment);
+        ClientProgram client(c.arguments);
+        ASSERT_TRUE(client.started());
+        ASSERT_TRUE(
+            client.outputHas(std::string("lanzhou: prompt shown: 启动参数有误：") + c.reason))
+            << client.output() << client.errors();
+        EXPECT_EQ(client.quit(), 1);
+        EXPECT_NE(client.errors().find(c.reason), std::string::npos) << "and for a terminal";
+    }
 }
 
 // ---- standard error
