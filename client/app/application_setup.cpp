@@ -2,21 +2,26 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLoggingCategory>
 
 #include "client/app/font_setup.h"
 #include "client/display/qt_text.h"
-#include "platform/environment_defaults.h"
 #include "ui/look/app_icon.h"
 
 namespace lanzhou::app {
 
-void prepareQtEnvironment(char** argv) {
+void prepareQtEnvironment() {
     // Qt's and the browser's own reports are for their developers: a
     // member's terminal keeps the client's lines. Settings the member made
     // are left as they are.
-    platform::applyEnvironmentDefaults(
-        argv, {{"QT_LOGGING_RULES", "*.debug=false;*.info=false;*.warning=false"},
-               {"QTWEBENGINE_CHROMIUM_FLAGS", "--log-level=3"}});
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES")) {
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n"
+                                                        "*.info=false\n"
+                                                        "*.warning=false"));
+    }
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--log-level=3");
+    }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 

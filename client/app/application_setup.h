@@ -8,10 +8,8 @@ namespace lanzhou::app {
 // its QApplication: Qt's and the embedded browser's own debug, info and
 // warning reports kept off standard error (unless QT_LOGGING_RULES or
 // QTWEBENGINE_CHROMIUM_FLAGS say otherwise) and the shared OpenGL contexts
-// the browser needs. The program may be started again in place for that
-// (see platform::applyEnvironmentDefaults): call it first, with main()'s
-// `argv`.
-void prepareQtEnvironment(char** argv);
+// the browser needs.
+void prepareQtEnvironment();
 
 // What every program that shows the client's windows does once its
 // QApplication exists: the windows stay until the client ends them, the run

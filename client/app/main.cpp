@@ -41,7 +41,7 @@ The desktop client of the alert service.
 // A command line the client cannot use: the reason on standard error for a
 // terminal and in a prompt for a member without one, then status 1.
 int refuseUsage(int argc, char** argv, const std::string& reason) {
-    lanzhou::app::prepareQtEnvironment(argv);
+    lanzhou::app::prepareQtEnvironment();
     std::fprintf(stderr, "lanzhou: %s\n(lanzhou --help for usage)\n", reason.c_str());
     QApplication application(argc, argv);
     lanzhou::app::showUsagePrompt(reason);
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
         return refuseUsage(argc, argv, runDirectory.error);
     }
 
-    app::prepareQtEnvironment(argv);
+    app::prepareQtEnvironment();
     QApplication application(argc, argv);
     app::setUpApplication(*runDirectory.directory);
     app::reportPromptsWhenShown();

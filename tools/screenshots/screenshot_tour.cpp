@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    app::prepareQtEnvironment(argv);
+    app::prepareQtEnvironment();
     QApplication application(argc, argv);
     app::setUpApplication(*runDirectory.directory);
 
