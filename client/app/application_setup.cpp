@@ -15,9 +15,10 @@ void prepareQtEnvironment() {
     // member's terminal keeps the client's lines. Settings the member made
     // are left as they are.
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES")) {
-        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n"
-                                                        "*.info=false\n"
-                                                        "*.warning=false"));
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("*.debug=false\n"
+                           "*.info=false\n"
+                           "*.warning=false"));
     }
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--log-level=3");
