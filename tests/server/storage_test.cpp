@@ -1,6 +1,6 @@
-// SqliteStorage on a temporary database file: the file itself, accounts,
+// The storage on a fresh database of each kind: reopening, accounts,
 // recharge results, the recharge race between two connections and expiry
-// arithmetic.
+// arithmetic; and the SQLite file itself.
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ namespace {
 
 // ------------------------------------------------------------ the file
 
-TEST_F(StorageTest, NewFileIsPrivateAndItsJournalToo) {
+TEST_F(SqliteStorageTest, NewFileIsPrivateAndItsJournalToo) {
     if (std::filesystem::path::preferred_separator != '/') {
         GTEST_SKIP() << "POSIX permissions only";
     }
@@ -37,7 +37,7 @@ TEST_F(StorageTest, NewFileIsPrivateAndItsJournalToo) {
     }
 }
 
-TEST_F(StorageTest, ReopeningKeepsEverythingAndTheSchemaVersion) {
+TEST_P(StorageTest, ReopeningKeepsEverything) {
     ASSERT_TRUE(storage->addAccount(account(G("张三"), "pw")));
     ASSERT_TRUE(storage->addCard(card("C1", 30, kNow)));
     const auto alert = storage->publishAlert(alertDraft("600000", "1"));
@@ -45,17 +45,22 @@ TEST_F(StorageTest, ReopeningKeepsEverythingAndTheSchemaVersion) {
     const auto events = storage->lastEventSequence();
     storage.reset();
 
-    const auto reopened = open(database.file());
+    const auto reopened = database->open();
     ASSERT_TRUE(reopened);
     EXPECT_TRUE(reopened->findAccount(G("张三")));
     EXPECT_EQ(reopened->listCards().size(), 1u);
     EXPECT_EQ(reopened->findAlert(alert->id), alert);
     EXPECT_EQ(reopened->lastEventSequence(), events);
+}
+
+TEST_F(SqliteStorageTest, FileIsInWalModeAtTheSchemaVersion) {
+    storage.reset();
+    ASSERT_TRUE(open(database.file()));
     EXPECT_EQ(rawText(database.file(), "PRAGMA user_version"), "1");
     EXPECT_EQ(rawText(database.file(), "PRAGMA journal_mode"), "wal");
 }
 
-TEST_F(StorageTest, TextsAreUtf8InTheFileAndGbkAtTheInterface) {
+TEST_F(SqliteStorageTest, TextsAreUtf8InTheFileAndGbkAtTheInterface) {
     ASSERT_TRUE(storage->addAccount(account(G("张三"), G("密码"), "10001", "13800000000")));
     EXPECT_EQ(rawText(database.file(), "SELECT name FROM accounts"), "张三");
     EXPECT_EQ(rawText(database.file(), "SELECT password FROM accounts"), "密码");
@@ -93,7 +98,7 @@ TEST(StorageOpenTest, RefusesWhatIsNotItsDatabase) {
 
 // ---------------------------------------------------------- accounts
 
-TEST_F(StorageTest, RegistrationResults) {
+TEST_P(StorageTest, RegistrationResults) {
     ASSERT_TRUE(storage->addAccount(account("taken", "pw", "1", "2", "00-11-22-33-44-55")));
     struct Case {
         const char* title;
@@ -127,7 +132,7 @@ TEST_F(StorageTest, RegistrationResults) {
     EXPECT_EQ(storage->findAccount("bob")->password, "pw");  // the second try changed nothing
 }
 
-TEST_F(StorageTest, RegistrationMakesAFreeAccountWhateverTheDraftSays) {
+TEST_P(StorageTest, RegistrationMakesAFreeAccountWhateverTheDraftSays) {
     AccountRecord draft = account(G("王五"), "pw", "777", "888", "AA-BB-CC-DD-EE-FF");
     draft.userType = 1;
     draft.expiry = DateTime{2030, 1, 1, 0, 0, 0};
@@ -138,7 +143,7 @@ TEST_F(StorageTest, RegistrationMakesAFreeAccountWhateverTheDraftSays) {
     EXPECT_EQ(storage->findAccount(G("王五")), expected);
 }
 
-TEST_F(StorageTest, OperatorAccountsAddUpdateAndList) {
+TEST_P(StorageTest, OperatorAccountsAddUpdateAndList) {
     AccountRecord paying = account("alice", "pw", "1", "2");
     paying.userType = 1;
     paying.expiry = DateTime{2025, 1, 1, 0, 0, 0};
@@ -162,7 +167,7 @@ TEST_F(StorageTest, OperatorAccountsAddUpdateAndList) {
     EXPECT_FALSE(storage->findAccount("nobody"));
 }
 
-TEST_F(StorageTest, PasswordChangeAndRetrieval) {
+TEST_P(StorageTest, PasswordChangeAndRetrieval) {
     ASSERT_TRUE(storage->addAccount(account("alice", "old", "10001", "138")));
     ASSERT_TRUE(storage->addAccount(account("nocontacts", "secret", "", "")));
     struct Case {
@@ -198,7 +203,7 @@ TEST_F(StorageTest, PasswordChangeAndRetrieval) {
 
 // ------------------------------------------------------------ recharge
 
-TEST_F(StorageTest, RechargeResultsInTheOrderTheyAreChecked) {
+TEST_P(StorageTest, RechargeResultsInTheOrderTheyAreChecked) {
     ASSERT_TRUE(storage->addAccount(account("alice", "pw")));
     ASSERT_TRUE(storage->addCard(card("GOOD", 30, DateTime{2030, 1, 1, 0, 0, 0})));
     ASSERT_TRUE(storage->addCard(card("OLD", 30, DateTime{2024, 6, 15, 11, 59, 59})));
@@ -234,7 +239,7 @@ TEST_F(StorageTest, RechargeResultsInTheOrderTheyAreChecked) {
     EXPECT_TRUE(cards[2].used);
 }
 
-TEST_F(StorageTest, RechargeExtendsFromTheLaterOfNowAndTheExpiry) {
+TEST_P(StorageTest, RechargeExtendsFromTheLaterOfNowAndTheExpiry) {
     struct Case {
         const char* title;
         std::int32_t type;
@@ -268,10 +273,9 @@ TEST_F(StorageTest, RechargeExtendsFromTheLaterOfNowAndTheExpiry) {
     }
 }
 
-TEST(StorageRaceTest, TwoConnectionsRacingForOneCardUseItOnce) {
-    test::TempDatabase database;
-    const auto first = open(database.file());
-    const auto second = open(database.file());
+TEST_P(StorageTest, TwoConnectionsRacingForOneCardUseItOnce) {
+    const auto& first = storage;
+    const auto second = database->open();
     ASSERT_TRUE(first && second);
     constexpr int kCards = 20;
     ASSERT_TRUE(first->addAccount(account("alice", "pw")));
@@ -281,10 +285,10 @@ TEST(StorageRaceTest, TwoConnectionsRacingForOneCardUseItOnce) {
     }
     std::vector<RechargeResult> results[2];
     std::barrier start(2);
-    auto racer = [&](Storage& storage, const char* name, std::vector<RechargeResult>& out) {
+    auto racer = [&](Storage& connection, const char* name, std::vector<RechargeResult>& out) {
         for (int i = 0; i < kCards; ++i) {
             start.arrive_and_wait();
-            out.push_back(storage.recharge(name, "pw", "RACE" + std::to_string(i), kNow));
+            out.push_back(connection.recharge(name, "pw", "RACE" + std::to_string(i), kNow));
         }
     };
     std::thread a(racer, std::ref(*first), "alice", std::ref(results[0]));
@@ -312,6 +316,8 @@ TEST(StorageRaceTest, TwoConnectionsRacingForOneCardUseItOnce) {
         EXPECT_EQ(alice->expiry, DateTime::null());
     }
 }
+
+LANZHOU_STORAGE_BACKENDS(StorageTest);
 
 }  // namespace
 }  // namespace lanzhou::server::storage_test
