@@ -72,6 +72,15 @@ RegisterResult PgAccountStore::registerAccount(const AccountRecord& account, boo
     if (!transaction.begin()) {
         return RegisterResult::Failed;
     }
+    const bool checkAdapter = onePerComputer && !row->adapter.empty();
+    // Registrations from one adapter take turns until they commit, so that
+    // two at once cannot both find the adapter unused; the later one then
+    // makes its checks in the same order as on an idle database.
+    if (checkAdapter &&
+        !m_connection.run("SELECT pg_advisory_xact_lock(7294003, hashtext($1))", {row->adapter})
+             .ok()) {
+        return RegisterResult::Failed;
+    }
     {
         const PgResult exists =
             m_connection.run("SELECT 1 FROM accounts WHERE name = $1", {row->name});
@@ -82,13 +91,7 @@ RegisterResult PgAccountStore::registerAccount(const AccountRecord& account, boo
             return RegisterResult::AccountExists;
         }
     }
-    if (onePerComputer && !row->adapter.empty()) {
-        // Registrations from one adapter take turns until they commit, so
-        // that two at once cannot both find the adapter unused.
-        if (!m_connection.run("SELECT pg_advisory_xact_lock(7294003, hashtext($1))", {row->adapter})
-                 .ok()) {
-            return RegisterResult::Failed;
-        }
+    if (checkAdapter) {
         const PgResult taken =
             m_connection.run("SELECT 1 FROM accounts WHERE adapter = $1 LIMIT 1", {row->adapter});
         if (!taken.ok()) {

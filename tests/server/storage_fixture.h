@@ -9,11 +9,18 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "server/pg_connection.h"
+#include "server/pg_schema.h"
+#include "server/schema_migration.h"
+#include "server/sqlite_schema.h"
 #include "server/storage.h"
 #include "temp_database.h"
 #include "tests/support/gbk_literal.h"
@@ -100,6 +107,13 @@ public:
     virtual ~TestDatabase() = default;
     virtual std::string location() const = 0;
     virtual std::filesystem::path passwordFile() const { return {}; }
+    // This program's migrations for the kind, and the schema machinery run
+    // with others, bypassing the storage.
+    virtual std::span<const SchemaMigration> migrations() const = 0;
+    virtual bool migrate(std::span<const SchemaMigration> migrations, std::string& error) const = 0;
+    virtual int schemaVersion() const = 0;
+    // One text cell, read bypassing the storage.
+    virtual std::string queryText(const char* sql) const = 0;
 
     // Another connection to the database (created on first use).
     std::unique_ptr<Storage> open() const {
@@ -112,6 +126,16 @@ public:
 class SqliteTestDatabase final : public TestDatabase {
 public:
     std::string location() const override { return m_file.file().string(); }
+    std::span<const SchemaMigration> migrations() const override { return sqliteMigrations(); }
+    bool migrate(std::span<const SchemaMigration> migrations, std::string& error) const override {
+        sqlite3* db = nullptr;
+        const bool done = sqlite3_open(m_file.file().string().c_str(), &db) == SQLITE_OK &&
+                          prepareSqliteDatabase(db, migrations, error);
+        sqlite3_close(db);
+        return done;
+    }
+    int schemaVersion() const override { return std::stoi(queryText("PRAGMA user_version")); }
+    std::string queryText(const char* sql) const override { return rawText(m_file.file(), sql); }
 
 private:
     test::TempDatabase m_file;
@@ -123,10 +147,31 @@ public:
         : m_cluster(cluster), m_name(std::move(name)) {}
     std::string location() const override { return m_cluster.uri(m_name); }
     std::filesystem::path passwordFile() const override { return m_cluster.passwordFile(); }
+    std::span<const SchemaMigration> migrations() const override { return postgresMigrations(); }
+    bool migrate(std::span<const SchemaMigration> migrations, std::string& error) const override {
+        const auto connection = connect(error);
+        return connection && preparePostgresDatabase(*connection, migrations, error);
+    }
+    int schemaVersion() const override {
+        return std::stoi("0" + queryText("SELECT MAX(version) FROM schema_version"));
+    }
+    std::string queryText(const char* sql) const override {
+        std::string error;
+        const auto connection = connect(error);
+        return connection ? connection->run(sql).text(0, 0) : std::string();
+    }
     const test::PostgresCluster& cluster() const { return m_cluster; }
     const std::string& name() const { return m_name; }
 
 private:
+    std::unique_ptr<PgConnection> connect(std::string& error) const {
+        std::string password;
+        std::getline(std::ifstream(m_cluster.passwordFile()) >> std::ws, password);
+        PgConnectResult connected = connectPostgres(location(), password);
+        error = connected.error;
+        return std::move(connected.connection);
+    }
+
     const test::PostgresCluster& m_cluster;
     std::string m_name;
 };
@@ -137,6 +182,10 @@ struct Backend {
     std::string name;
     std::function<std::unique_ptr<TestDatabase>(std::string& error)> make;
 };
+
+inline void PrintTo(const Backend& backend, std::ostream* out) {
+    *out << backend.name;
+}
 
 inline std::unique_ptr<TestDatabase> makeSqliteDatabase(std::string&) {
     return std::make_unique<SqliteTestDatabase>();

@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <atomic>
 #include <barrier>
 #include <filesystem>
 #include <functional>
@@ -315,6 +317,79 @@ TEST_P(StorageTest, TwoConnectionsRacingForOneCardUseItOnce) {
     } else {
         EXPECT_EQ(alice->expiry, DateTime::null());
     }
+}
+
+TEST_P(StorageTest, TwoConnectionsRegisteringAtOnceGetOneSuccess) {
+    const auto second = database->open();
+    ASSERT_TRUE(second);
+    struct Case {
+        const char* title;
+        bool sameName;  // else: other names, one adapter, one account per computer
+        RegisterResult refusal;
+    };
+    const Case cases[] = {
+        {"one name", true, RegisterResult::AccountExists},
+        {"one computer", false, RegisterResult::MachineTaken},
+    };
+    constexpr int kRounds = 15;
+    int round = 0;
+    for (const Case& c : cases) {
+        for (int i = 0; i < kRounds; ++i, ++round) {
+            const std::string adapter = "00-00-00-00-00-" + std::to_string(10 + round);
+            const std::string first = "r" + std::to_string(round);
+            const std::string other = c.sameName ? first : first + "b";
+            RegisterResult results[2]{};
+            std::barrier start(2);
+            std::thread a([&] {
+                start.arrive_and_wait();
+                results[0] =
+                    storage->registerAccount(account(first, "pw", "1", "2", adapter), true);
+            });
+            std::thread b([&] {
+                start.arrive_and_wait();
+                results[1] = second->registerAccount(account(other, "pw", "1", "2", adapter), true);
+            });
+            a.join();
+            b.join();
+            EXPECT_TRUE((results[0] == RegisterResult::Registered && results[1] == c.refusal) ||
+                        (results[1] == RegisterResult::Registered && results[0] == c.refusal))
+                << c.title << " round " << i << ": " << static_cast<int>(results[0]) << " "
+                << static_cast<int>(results[1]);
+        }
+    }
+    EXPECT_EQ(storage->listAccounts().size(), static_cast<std::size_t>(round));
+}
+
+TEST_P(StorageTest, AReaderMissesNoEventOfWritersCommittingAtOnce) {
+    // Each running server reads the events after the last one it saw; an
+    // event committed after a later-numbered one would be skipped.
+    const auto reader = database->open();
+    const auto writer = database->open();
+    ASSERT_TRUE(reader && writer);
+    constexpr int kEach = 40;
+    std::atomic<int> running = 2;
+    auto publish = [&](Storage& connection, const char* prefix) {
+        for (int i = 0; i < kEach; ++i) {
+            EXPECT_TRUE(connection.publishAlert(alertDraft(prefix + std::to_string(i), "1")));
+        }
+        --running;
+    };
+    std::thread a(publish, std::ref(*storage), "A");
+    std::thread b(publish, std::ref(*writer), "B");
+    std::vector<std::string> seen;
+    std::int64_t last = 0;
+    for (bool more = true; more;) {
+        more = running > 0;  // one more read after both writers are done
+        for (const OperatorEvent& event : reader->eventsAfter(last)) {
+            last = event.sequence;
+            seen.insert(seen.end(), event.subjects.begin(), event.subjects.end());
+        }
+    }
+    a.join();
+    b.join();
+    EXPECT_EQ(seen.size(), 2u * kEach);
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end());
 }
 
 LANZHOU_STORAGE_BACKENDS(StorageTest);
