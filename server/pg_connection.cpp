@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -10,6 +11,9 @@ namespace {
 
 // Seconds to wait for the server when the URI does not say.
 constexpr const char* kConnectTimeout = "10";
+// Waits between attempts to connect again, doubling from the first to the last.
+constexpr std::chrono::milliseconds kFirstBackOff{100};
+constexpr std::chrono::milliseconds kLastBackOff{5000};
 
 // libpq's message without its trailing newline.
 std::string trimmed(const char* message) {
@@ -110,15 +114,37 @@ bool PgConnection::usable() {
     if (PQstatus(m_conn) == CONNECTION_OK) {
         return true;
     }
-    if (m_inTransaction) {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_inTransaction || now < m_nextReset) {
         return false;
     }
     PQreset(m_conn);
     m_prepared.clear();  // prepared statements belong to the lost session
-    return PQstatus(m_conn) == CONNECTION_OK;
+    if (PQstatus(m_conn) == CONNECTION_OK) {
+        m_backOff = {};
+        return true;
+    }
+    m_backOff = std::clamp(m_backOff * 2, kFirstBackOff, kLastBackOff);
+    m_nextReset = std::chrono::steady_clock::now() + m_backOff;
+    return false;
+}
+
+bool PgConnection::lostOutsideTransaction() {
+    return !m_inTransaction && PQstatus(m_conn) == CONNECTION_BAD && usable();
 }
 
 PgResult PgConnection::run(std::string_view sql, std::initializer_list<std::string_view> params) {
+    PgResult result = runOnce(sql, params);
+    // A query that found the connection lost is asked again on a new one;
+    // a change is not, since it may have been made before the loss.
+    if (!result.ok() && sql.starts_with("SELECT") && lostOutsideTransaction()) {
+        result = runOnce(sql, params);
+    }
+    return result;
+}
+
+PgResult PgConnection::runOnce(std::string_view sql,
+                               std::initializer_list<std::string_view> params) {
     std::vector<std::string> values;
     values.reserve(params.size());
     for (std::string_view param : params) {
@@ -164,7 +190,7 @@ bool PgConnection::execute(std::string_view sql, std::string& error) {
 }
 
 bool PgConnection::begin() {
-    if (m_inTransaction || !execute("BEGIN")) {
+    if (m_inTransaction || (!execute("BEGIN") && !(lostOutsideTransaction() && execute("BEGIN")))) {
         return false;
     }
     m_inTransaction = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -44,8 +45,11 @@ private:
 // outlive the connection (string literals). Parameters are texts; one that
 // holds a NUL byte is refused, since libpq would cut it there.
 //
-// A connection found broken is reset before the next statement (not inside a
-// transaction: that one is lost anyway and fails).
+// A connection found broken is made again before the next statement (not
+// inside a transaction: that one is lost anyway and fails), at most once per
+// back-off period (0.1 s doubling to 5 s while the server stays away); in
+// between, statements fail at once. A query (SELECT) or a BEGIN that found the
+// connection lost is tried once more on the new one.
 class PgConnection final {
 public:
     // Use connectPostgres(); `conn` is owned from here on.
@@ -74,8 +78,13 @@ private:
     // Resets a broken connection outside transactions; false when it is
     // still broken.
     bool usable();
+    // True when the connection was lost outside a transaction and is back.
+    bool lostOutsideTransaction();
+    PgResult runOnce(std::string_view sql, std::initializer_list<std::string_view> params);
 
     pg_conn* m_conn;
+    std::chrono::steady_clock::time_point m_nextReset{};
+    std::chrono::milliseconds m_backOff{};
     std::unordered_map<std::string_view, std::string> m_prepared;  // SQL -> statement name
     bool m_inTransaction = false;
 };

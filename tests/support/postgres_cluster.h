@@ -39,6 +39,11 @@ public:
     bool execute(std::string_view database, std::string_view sql, std::string& error) const;
     int port() const { return m_port; }
 
+    // The database going away and coming back: stop() ends the server at
+    // once (as a crash would), startAgain() serves the same data on the same port.
+    void stop() { stopServer(); }
+    bool startAgain(std::string& error) { return startServer(error); }
+
 private:
     PostgresCluster() = default;
     bool startServer(std::string& error);
