@@ -203,6 +203,20 @@ TEST_P(StorageTest, PasswordChangeAndRetrieval) {
     EXPECT_EQ(storage->retrievePassword("nocontacts", "", ""), std::nullopt);
 }
 
+TEST_P(StorageTest, ANameWithANulByteNeverReachesAnotherAccount) {
+    // Cut at the NUL, the name would be "alice".
+    ASSERT_TRUE(storage->addAccount(account("alice", "pw", "10001", "138")));
+    ASSERT_TRUE(storage->addCard(card("CARD", 30, DateTime{2030, 1, 1, 0, 0, 0})));
+    const std::string cut("alice\0x", 7);
+    EXPECT_FALSE(storage->findAccount(cut));
+    EXPECT_EQ(storage->retrievePassword(cut, "10001", "138"), std::nullopt);
+    EXPECT_NE(storage->changePassword(cut, "10001", "138", "new"), ChangeResult::Changed);
+    EXPECT_NE(storage->recharge(cut, "pw", "CARD", kNow), RechargeResult::Recharged);
+    EXPECT_FALSE(storage->kick(cut));
+    EXPECT_EQ(storage->findAccount("alice"), account("alice", "pw", "10001", "138"));
+    EXPECT_FALSE(storage->listCards().front().used);
+}
+
 // ------------------------------------------------------------ recharge
 
 TEST_P(StorageTest, RechargeResultsInTheOrderTheyAreChecked) {
