@@ -25,9 +25,12 @@ using lanzhou::server::ServiceSettings;
 constexpr std::string_view kUsage =
     "usage: lanzhou-server COMMAND [ARGUMENTS]\n"
     "\n"
-    "  serve --db FILE [--listen HOST:PORT] [--config FILE]\n"
+    "  serve --db DATABASE [--listen HOST:PORT] [--config FILE]\n"
     "      Runs the service (port 0: any free port). Prints {\"listening\":\"HOST:PORT\"}\n"
-    "      once it accepts members; stops on SIGINT or SIGTERM.\n"
+    "      once it accepts members; stops on SIGINT or SIGTERM. DATABASE is an SQLite\n"
+    "      file or a PostgreSQL URI (postgresql://USER@HOST:PORT/NAME) without a\n"
+    "      password: libpq's ~/.pgpass, PGPASSFILE or PGSERVICE, or the settings'\n"
+    "      [database] password_file supply it.\n"
     "\n";
 
 void printUsage(std::ostream& out) {
@@ -62,7 +65,7 @@ bool parseServe(std::span<const std::string_view> args, ServeArguments& out, std
         }
     }
     if (out.database.empty()) {
-        error = "serve needs --db FILE";
+        error = "serve needs --db DATABASE";
         return false;
     }
     return true;
@@ -88,9 +91,9 @@ int serve(std::span<const std::string_view> args) {
     if (arguments.listen) {
         settings.listen = *arguments.listen;
     }
-    auto opened = lanzhou::server::openSqliteStorage(arguments.database);
+    auto opened = lanzhou::server::openStorage(arguments.database, settings.databasePasswordFile);
     if (!opened.storage) {
-        std::cerr << "lanzhou-server: " << opened.error << "\n";
+        std::cerr << "lanzhou-server: cannot open the database: " << opened.error << "\n";
         return 1;
     }
     const std::uint64_t openFiles = lanzhou::platform::raiseOpenFileLimit();

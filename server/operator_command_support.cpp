@@ -30,8 +30,7 @@ int reportFailure(const CommandContext& context, std::string_view message) {
 }
 
 std::unique_ptr<Storage> openCommandStorage(const CommandContext& context) {
-    const std::string file(context.options.value("--db").value_or(std::string_view{}));
-    OpenResult opened = openSqliteStorage(std::filesystem::path(file));
+    OpenResult opened = openStorage(context.options.value("--db").value_or(std::string_view{}));
     if (!opened.storage) {
         reportFailure(context, "cannot open the database: " + opened.error);
     }

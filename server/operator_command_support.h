@@ -31,9 +31,9 @@ struct CommandContext {
 int reportUsage(const CommandContext& context, std::string_view message);
 int reportFailure(const CommandContext& context, std::string_view message);
 
-// The database named by --db (checked to be there before any group runs),
-// opened and created when missing; nothing, after a message on err, when it
-// cannot be (exit with kCommandFailed).
+// The database named by --db (an SQLite file or a PostgreSQL URI, checked to
+// be there before any group runs), opened and created when missing; nothing, after a message on
+// err, when it cannot be (exit with kCommandFailed).
 std::unique_ptr<Storage> openCommandStorage(const CommandContext& context);
 
 // The local time of this computer, to the second.

@@ -11,14 +11,16 @@
 namespace lanzhou::server {
 
 const std::string_view kOperatorCommandsHelp =
-    R"(Operator commands (each takes --db FILE; GROUP --help for details):
+    R"(Operator commands (each takes --db FILE or --db URI; GROUP --help for details):
   lanzhou-server account add|set|list ...     members' accounts
   lanzhou-server card add|list ...            recharge cards
   lanzhou-server alert publish|update|remove|list ...
   lanzhou-server notice publish|update|remove ...
   lanzhou-server kick ACCOUNT --db FILE       takes a logged-in member offline
 They work while the server runs (connected clients see the change within a
-second) and while it is stopped.
+second) and while it is stopped. --db takes an SQLite file or a PostgreSQL URI
+(postgresql://USER@HOST:PORT/NAME); the URI holds no password (libpq's
+~/.pgpass, PGPASSFILE or PGSERVICE supply it).
 )";
 
 namespace {

@@ -234,7 +234,29 @@ private:
                                 const std::string& k) { return readChannels(n, k, s.channels); }},
                 {"web_page", [&](const toml::node& n,
                                  const std::string& k) { return readWebPages(n, k, s.webPages); }},
+                {"database",
+                 [&](const toml::node& n, const std::string& k) { return readDatabase(n, k, s); }},
             });
+    }
+
+    // The file is read when the database is opened; here it is only named,
+    // relative to the settings file's directory.
+    bool readDatabase(const toml::node& node, const std::string& key, ServiceSettings& s) {
+        const toml::table* table = subtable(node, key);
+        return table != nullptr &&
+               readTable(*table, key + ".",
+                         {
+                             {"password_file",
+                              [&](const toml::node& n, const std::string& k) {
+                                  const auto* value = n.as_string();
+                                  if (value == nullptr || value->get().empty()) {
+                                      return fail(n, k, "expected a file name");
+                                  }
+                                  s.databasePasswordFile =
+                                      m_base / std::filesystem::path(value->get());
+                                  return true;
+                              }},
+                         });
     }
 
     const toml::table* subtable(const toml::node& node, const std::string& key) {

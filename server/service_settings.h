@@ -21,10 +21,13 @@ struct ServiceSettings {
     protocol::WebPageTable webPages{};  // "#58"
 
     std::string listen = "127.0.0.1:8866";
-    bool oneAccountPerComputer = false;  // "#a1" refuses a second account per adapter
-    std::int32_t alertListCount = 500;   // alerts in a "#59" answer
-    std::size_t maxRequestBytes = 16 * 1024;        // a larger request closes the connection
+    bool oneAccountPerComputer = false;       // "#a1" refuses a second account per adapter
+    std::int32_t alertListCount = 500;        // alerts in a "#59" answer
+    std::size_t maxRequestBytes = 16 * 1024;  // a larger request closes the connection
     std::size_t maxQueuedBytes = std::size_t{4} << 20;  // per connection; beyond: disconnect
+    // [database] password_file: the PostgreSQL password, so that it never
+    // shows on a command line; empty: libpq finds it (or needs none).
+    std::filesystem::path databasePasswordFile;
 
     friend bool operator==(const ServiceSettings&, const ServiceSettings&) = default;
 };

@@ -14,36 +14,7 @@ namespace {
 
 using protocol::DateTime;
 
-constexpr std::int64_t kSecondsPerDay = 24 * 60 * 60;
-// Beyond this an expiry could not be written as a four-digit year.
-constexpr DateTime kLatestExpiry{9999, 12, 31, 23, 59, 59};
 constexpr std::string_view kNow = "strftime('%Y-%m-%d %H:%M:%S','now','localtime')";
-
-// The account texts as the database keeps them, when all are storable.
-struct AccountRow {
-    std::string name, password, qq, phone, adapter, expiry;
-};
-
-std::optional<AccountRow> accountRow(const AccountRecord& account) {
-    if (account.name.empty() || account.password.empty() ||
-        (account.userType != 0 && account.userType != 1)) {
-        return std::nullopt;
-    }
-    AccountRow row;
-    const std::pair<const std::string*, std::string*> texts[] = {
-        {&account.name, &row.name},   {&account.password, &row.password}, {&account.qq, &row.qq},
-        {&account.phone, &row.phone}, {&account.adapter, &row.adapter},
-    };
-    for (const auto& [from, to] : texts) {
-        auto utf8 = exactUtf8(*from);
-        if (!utf8 || hasSeparator(*utf8, false)) {
-            return std::nullopt;
-        }
-        *to = std::move(*utf8);
-    }
-    row.expiry = protocol::formatDateTime(account.expiry);
-    return row;
-}
 
 // An account from a row of "SELECT name, password, qq, phone, adapter, user_type, expiry".
 AccountRecord accountFrom(const SqliteStatement& row) {
@@ -56,14 +27,6 @@ AccountRecord accountFrom(const SqliteStatement& row) {
     account.userType = static_cast<std::int32_t>(row.integer(5));
     account.expiry = protocol::parseDateTime(row.text(6));
     return account;
-}
-
-DateTime extendedExpiry(const DateTime& expiry, const DateTime& now, std::int64_t days) {
-    const DateTime from = std::max(expiry, now);
-    if (days >= (kLatestExpiry.totalSeconds() - from.totalSeconds()) / kSecondsPerDay) {
-        return kLatestExpiry;
-    }
-    return from.plusSeconds(days * kSecondsPerDay);
 }
 
 }  // namespace

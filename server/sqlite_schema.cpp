@@ -10,8 +10,9 @@ namespace {
 constexpr int kBusyTimeoutMs = 5000;
 
 // Texts are UTF-8 so that the database reads well with the sqlite3 tool;
-// date-times are "YYYY-MM-DD HH:MM:SS" texts.
-constexpr const char* kTables = R"sql(
+// date-times are "YYYY-MM-DD HH:MM:SS" texts. Version 1 keeps "IF NOT
+// EXISTS": databases made before versions were counted may hold its tables.
+constexpr SchemaMigration kMigrations[] = {{1, R"sql(
 CREATE TABLE IF NOT EXISTS accounts(
     name TEXT PRIMARY KEY NOT NULL,
     password TEXT NOT NULL,
@@ -54,7 +55,7 @@ CREATE TABLE IF NOT EXISTS events(
     kind TEXT NOT NULL,
     subjects TEXT NOT NULL,
     channel TEXT NOT NULL DEFAULT '');
-)sql";
+)sql"}};
 
 bool execute(sqlite3* db, const char* sql, std::string& error) {
     char* message = nullptr;
@@ -93,7 +94,12 @@ std::string pragmaText(sqlite3* db, const char* sql) {
 
 }  // namespace
 
-bool prepareSqliteDatabase(sqlite3* db, std::string& error) {
+std::span<const SchemaMigration> sqliteMigrations() {
+    return kMigrations;
+}
+
+bool prepareSqliteDatabase(sqlite3* db, std::span<const SchemaMigration> migrations,
+                           std::string& error) {
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     if (!execute(db, "PRAGMA foreign_keys=ON; PRAGMA synchronous=NORMAL;", error)) {
         return false;
@@ -108,18 +114,23 @@ bool prepareSqliteDatabase(sqlite3* db, std::string& error) {
     if (!execute(db, "BEGIN IMMEDIATE", error)) {
         return false;
     }
+    const int latest = latestVersion(migrations);
     const int version = pragmaValue(db, "PRAGMA user_version");
-    if (version < 0 || version > kSqliteSchemaVersion) {
+    if (version < 0 || version > latest) {
         execute(db, "ROLLBACK", error);
         error = version < 0 ? std::string("cannot read the database's schema version")
                             : "the database was made by a newer version (schema " +
                                   std::to_string(version) + ")";
         return false;
     }
-    const std::string setVersion =
-        "PRAGMA user_version=" + std::to_string(kSqliteSchemaVersion) + ";";
-    if (!execute(db, kTables, error) || !execute(db, setVersion.c_str(), error) ||
-        !execute(db, "COMMIT", error)) {
+    bool migrated = true;
+    for (const SchemaMigration& migration : migrations) {
+        if (migrated && migration.version > version) {
+            migrated = execute(db, std::string(migration.sql).c_str(), error);
+        }
+    }
+    const std::string setVersion = "PRAGMA user_version=" + std::to_string(latest) + ";";
+    if (!migrated || !execute(db, setVersion.c_str(), error) || !execute(db, "COMMIT", error)) {
         std::string ignored;
         execute(db, "ROLLBACK", ignored);
         return false;

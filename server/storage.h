@@ -20,7 +20,7 @@ struct AccountRecord {
     std::string password;  // kept retrievably: the protocol hands it back
     std::string qq;
     std::string phone;
-    std::string adapter;   // adapter address sent at registration; empty when none
+    std::string adapter;        // adapter address sent at registration; empty when none
     std::int32_t userType = 0;  // 0 free, 1 paying
     protocol::DateTime expiry = protocol::DateTime::null();
 
@@ -59,7 +59,14 @@ struct OperatorEvent {
 };
 
 enum class RegisterResult { Registered, AccountExists, MachineTaken, Failed };
-enum class RechargeResult { Recharged, UnknownAccount, WrongPassword, BadCard, CardExpired, Failed };
+enum class RechargeResult {
+    Recharged,
+    UnknownAccount,
+    WrongPassword,
+    BadCard,
+    CardExpired,
+    Failed
+};
 enum class ChangeResult { Changed, DataWrong, Failed };
 
 // Accounts, recharge cards, alerts, notices and operator events. One
@@ -122,5 +129,15 @@ struct OpenResult {
 // Opens (creating when missing) an SQLite database in WAL mode; a new file
 // gets mode 0600, because it holds the members' passwords.
 OpenResult openSqliteStorage(const std::filesystem::path& file);
+
+// True for a PostgreSQL connection URI ("postgresql://..." or "postgres://...").
+bool isPostgresAddress(std::string_view location);
+
+// The database of --db: a PostgreSQL connection URI, or else an SQLite file.
+// Either is created or brought to this program's schema when needed. The
+// URI must not hold a password: it comes from `passwordFile` (its first line;
+// the file must not be readable by others) when one is named, else from
+// libpq's own password file, service file or environment.
+OpenResult openStorage(std::string_view location, const std::filesystem::path& passwordFile = {});
 
 }  // namespace lanzhou::server

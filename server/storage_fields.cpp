@@ -1,6 +1,8 @@
 #include "server/storage_fields.h"
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 #include "platform/gbk.h"
 #include "protocol/date_time.h"
@@ -11,6 +13,24 @@ namespace {
 constexpr std::string_view kFieldSeparator = "|";
 constexpr std::string_view kRecordSeparator = "☆";
 constexpr std::string_view kRecordFieldSeparator = "々";
+
+constexpr std::int64_t kSecondsPerDay = 24 * 60 * 60;
+// Beyond this an expiry could not be written as a four-digit year.
+constexpr protocol::DateTime kLatestExpiry{9999, 12, 31, 23, 59, 59};
+
+struct KindName {
+    OperatorEvent::Kind kind;
+    std::string_view name;
+};
+constexpr KindName kKindNames[] = {
+    {OperatorEvent::Kind::AlertPublished, "alert-published"},
+    {OperatorEvent::Kind::AlertUpdated, "alert-updated"},
+    {OperatorEvent::Kind::AlertsRemoved, "alerts-removed"},
+    {OperatorEvent::Kind::NoticePublished, "notice-published"},
+    {OperatorEvent::Kind::NoticeUpdated, "notice-updated"},
+    {OperatorEvent::Kind::NoticesRemoved, "notices-removed"},
+    {OperatorEvent::Kind::Kick, "kick"},
+};
 
 // A small number written as digits only, within [low, high].
 std::optional<std::int64_t> smallNumber(std::string_view text, std::int64_t low,
@@ -122,6 +142,82 @@ std::optional<NoticeRow> noticeRow(const protocol::NoticeRecord& notice) {
 
 std::optional<std::int64_t> channelNumber(std::string_view text) {
     return smallNumber(text, 0, 5);
+}
+
+std::optional<AccountRow> accountRow(const AccountRecord& account) {
+    if (account.name.empty() || account.password.empty() ||
+        (account.userType != 0 && account.userType != 1)) {
+        return std::nullopt;
+    }
+    AccountRow row;
+    const std::pair<const std::string*, std::string*> texts[] = {
+        {&account.name, &row.name},   {&account.password, &row.password}, {&account.qq, &row.qq},
+        {&account.phone, &row.phone}, {&account.adapter, &row.adapter},
+    };
+    for (const auto& [from, to] : texts) {
+        auto utf8 = exactUtf8(*from);
+        if (!utf8 || hasSeparator(*utf8, false)) {
+            return std::nullopt;
+        }
+        *to = std::move(*utf8);
+    }
+    row.expiry = protocol::formatDateTime(account.expiry);
+    return row;
+}
+
+protocol::DateTime extendedExpiry(const protocol::DateTime& expiry, const protocol::DateTime& now,
+                                  std::int64_t days) {
+    const protocol::DateTime from = std::max(expiry, now);
+    if (days >= (kLatestExpiry.totalSeconds() - from.totalSeconds()) / kSecondsPerDay) {
+        return kLatestExpiry;
+    }
+    return from.plusSeconds(days * kSecondsPerDay);
+}
+
+std::string_view eventKindName(OperatorEvent::Kind kind) {
+    for (const auto& entry : kKindNames) {
+        if (entry.kind == kind) {
+            return entry.name;
+        }
+    }
+    return {};
+}
+
+std::optional<OperatorEvent::Kind> eventKindOf(std::string_view name) {
+    for (const auto& entry : kKindNames) {
+        if (entry.name == name) {
+            return entry.kind;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> joinSubjects(const std::vector<std::string>& subjects) {
+    std::string joined;
+    for (const auto& subject : subjects) {
+        const auto utf8 = exactUtf8(subject);
+        if (!utf8 || hasSeparator(*utf8, false)) {
+            return std::nullopt;
+        }
+        if (!joined.empty()) {
+            joined += '|';
+        }
+        joined += *utf8;
+    }
+    return joined;
+}
+
+std::vector<std::string> splitSubjects(std::string_view joined) {
+    std::vector<std::string> subjects;
+    while (!joined.empty()) {
+        const auto bar = joined.find('|');
+        subjects.push_back(platform::gbkFromUtf8(joined.substr(0, bar)));
+        if (bar == std::string_view::npos) {
+            break;
+        }
+        joined.remove_prefix(bar + 1);
+    }
+    return subjects;
 }
 
 }  // namespace lanzhou::server

@@ -4,13 +4,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
+#include "server/storage.h"
 
 namespace lanzhou::server {
 
-// Checks and conversions at the edge of the SQLite storage: GBK texts of the
-// interface to the UTF-8 texts of the database and back.
+// Checks and conversions at the edge of the storage (both databases): GBK
+// texts of the interface to the UTF-8 texts of the database and back.
 
 // The UTF-8 form of a GBK text, when converting it back gives the same bytes;
 // nothing for bytes that are not GBK (they could not be stored faithfully).
@@ -47,5 +50,26 @@ std::optional<NoticeRow> noticeRow(const protocol::NoticeRecord& notice);
 
 // "0" to "5" read as a channel number.
 std::optional<std::int64_t> channelNumber(std::string_view text);
+
+// The account texts as the database keeps them (UTF-8).
+struct AccountRow {
+    std::string name, password, qq, phone, adapter, expiry;
+};
+// Nothing when the name or password is empty, the user type is not 0 or 1,
+// or a text is not exact GBK or holds "|".
+std::optional<AccountRow> accountRow(const AccountRecord& account);
+
+// The expiry after a card of `days` is used at `now`: from the later of the
+// two, at most the last second of year 9999.
+protocol::DateTime extendedExpiry(const protocol::DateTime& expiry, const protocol::DateTime& now,
+                                  std::int64_t days);
+
+// Operator events as the events table keeps them: the kind as a word, the
+// subjects (ids, or one account name) joined by "|" in UTF-8.
+std::string_view eventKindName(OperatorEvent::Kind kind);
+std::optional<OperatorEvent::Kind> eventKindOf(std::string_view name);
+// Nothing when a subject is not exact GBK or holds "|".
+std::optional<std::string> joinSubjects(const std::vector<std::string>& subjects);
+std::vector<std::string> splitSubjects(std::string_view joined);
 
 }  // namespace lanzhou::server

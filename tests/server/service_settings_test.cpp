@@ -171,6 +171,15 @@ TEST(ServiceSettings, ReadsTheBulletinFromAFileBesideTheSettings) {
     EXPECT_NE(noFile.error.find("absent.toml"), std::string::npos) << noFile.error;
 }
 
+TEST(ServiceSettings, TheDatabasePasswordFileIsNamedBesideTheSettings) {
+    test::TempDatabase folder;
+    writeFile(folder.folder() / "settings.toml", "[database]\npassword_file = \"db-password\"\n");
+    const SettingsResult result = loadServiceSettings(folder.folder() / "settings.toml");
+    ASSERT_TRUE(result.settings) << result.error;
+    EXPECT_EQ(result.settings->databasePasswordFile, folder.folder() / "db-password");
+    EXPECT_TRUE(defaultServiceSettings().databasePasswordFile.empty());
+}
+
 TEST(ServiceSettings, ErrorsNameTheKeyAndLine) {
     std::string sevenChannels;
     for (int i = 0; i < 7; ++i) {
@@ -214,6 +223,8 @@ TEST(ServiceSettings, ErrorsNameTheKeyAndLine) {
         {"[[channel]]\nopen = true", "channel[0].open: unknown key"},
         {"[[web_page]]\naddress = \"http://x/a|b\"", "web_page[0].address: must not contain"},
         {"[[web_page]]\nhidden = \"yes\"", "web_page[0].hidden: expected true or false"},
+        {"[database]\npassword_file = \"\"", "database.password_file: expected a file name"},
+        {"[database]\npassword = \"secret\"", "database.password: unknown key"},
         {"[client\nindent = 4", "settings:1:"},
         {"indent = 4\nindent = 5", "settings:2:"},
     };

@@ -1,4 +1,4 @@
-// SqliteStorage on a temporary database file: alerts, notices and the
+// The storage on a fresh database of each kind: alerts, notices and the
 // operator events recorded with them.
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ namespace {
 
 // ------------------------------------------------------ alerts, notices
 
-TEST_F(StorageTest, PublishedAlertsGetIdsAndNormalisedFields) {
+TEST_P(StorageTest, PublishedAlertsGetIdsAndNormalisedFields) {
     AlertRecord draft = alertDraft("600000", "1", "2024-6-5 9:30");
     draft.id = "777";     // ignored
     draft.popup = "yes";  // not the flag "1"
@@ -34,7 +34,7 @@ TEST_F(StorageTest, PublishedAlertsGetIdsAndNormalisedFields) {
     }
 }
 
-TEST_F(StorageTest, AlertDraftsThatWouldBreakMessagesAreRefused) {
+TEST_P(StorageTest, AlertDraftsThatWouldBreakMessagesAreRefused) {
     struct Case {
         const char* title;
         std::function<void(AlertRecord&)> spoil;
@@ -58,7 +58,7 @@ TEST_F(StorageTest, AlertDraftsThatWouldBreakMessagesAreRefused) {
     EXPECT_EQ(storage->lastEventSequence(), 0);
 }
 
-TEST_F(StorageTest, LatestAlertsAreTheNewestOfTheAudienceOldestFirst) {
+TEST_P(StorageTest, LatestAlertsAreTheNewestOfTheAudienceOldestFirst) {
     for (int i = 0; i < 6; ++i) {
         ASSERT_TRUE(storage->publishAlert(alertDraft("P" + std::to_string(i), "1")));
         ASSERT_TRUE(storage->publishAlert(alertDraft("F" + std::to_string(i), "0")));
@@ -80,10 +80,10 @@ TEST_F(StorageTest, LatestAlertsAreTheNewestOfTheAudienceOldestFirst) {
     EXPECT_EQ(codes(storage->listAlerts(3)), (std::vector<std::string>{"F5", "P5", "F4"}));
 }
 
-TEST_F(StorageTest, LatestAlertsFollowEveryChangeOfEveryConnection) {
+TEST_P(StorageTest, LatestAlertsFollowEveryChangeOfEveryConnection) {
     // The server's connection reads the list for each login; operator
     // commands change the alerts through their own connections.
-    const auto server = open(database.file());
+    const auto server = database->open();
     ASSERT_TRUE(server);
     const auto first = storage->publishAlert(alertDraft("A", "1"));
     ASSERT_TRUE(first);
@@ -113,7 +113,7 @@ TEST_F(StorageTest, LatestAlertsFollowEveryChangeOfEveryConnection) {
     EXPECT_EQ(server->latestAlerts(0, 10).size(), 1u);
 }
 
-TEST_F(StorageTest, AlertUpdatesAndRemovals) {
+TEST_P(StorageTest, AlertUpdatesAndRemovals) {
     const auto alert = storage->publishAlert(alertDraft("600000", "1"));
     ASSERT_TRUE(alert);
     AlertRecord changed = *alert;
@@ -134,7 +134,7 @@ TEST_F(StorageTest, AlertUpdatesAndRemovals) {
     EXPECT_FALSE(storage->removeAlerts({alert->id}));
 }
 
-TEST_F(StorageTest, NoticesPublishUpdateAndRemoveWithinTheirChannel) {
+TEST_P(StorageTest, NoticesPublishUpdateAndRemoveWithinTheirChannel) {
     const auto notice = storage->publishNotice(noticeDraft("2"));
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->id, "1");
@@ -180,7 +180,7 @@ TEST_F(StorageTest, NoticesPublishUpdateAndRemoveWithinTheirChannel) {
 
 // --------------------------------------------------------------- events
 
-TEST_F(StorageTest, OperatorEventsAreRecordedInOrderWithTheirSubjects) {
+TEST_P(StorageTest, OperatorEventsAreRecordedInOrderWithTheirSubjects) {
     ASSERT_TRUE(storage->addAccount(account(G("张三"), "pw")));
     const auto start = storage->lastEventSequence();
     const auto a1 = storage->publishAlert(alertDraft("600000", "1"));
@@ -220,10 +220,10 @@ TEST_F(StorageTest, OperatorEventsAreRecordedInOrderWithTheirSubjects) {
     EXPECT_EQ(storage->eventsAfter(events[5].sequence).size(), 2u);
 }
 
-TEST_F(StorageTest, AnotherConnectionSeesEventsAsTheyAreWritten) {
+TEST_P(StorageTest, AnotherConnectionSeesEventsAsTheyAreWritten) {
     // The running server's connection polls while operator commands write
     // through their own; every poll must see what was committed before it.
-    const auto server = open(database.file());
+    const auto server = database->open();
     ASSERT_TRUE(server);
     std::int64_t last = server->lastEventSequence();
     for (int i = 0; i < 3; ++i) {
@@ -237,7 +237,7 @@ TEST_F(StorageTest, AnotherConnectionSeesEventsAsTheyAreWritten) {
     }
 }
 
-TEST_F(StorageTest, EventsComeInBoundedBatches) {
+TEST_P(StorageTest, EventsComeInBoundedBatches) {
     const std::size_t total = 1005;
     for (std::size_t i = 0; i < total; ++i) {
         ASSERT_TRUE(storage->addAccount(account("m" + std::to_string(i), "pw")));

@@ -1,11 +1,13 @@
-// SqliteStorage on a temporary database file: the file itself, accounts,
+// The storage on a fresh database of each kind: reopening, accounts,
 // recharge results, the recharge race between two connections and expiry
-// arithmetic.
+// arithmetic; and the SQLite file itself.
 
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <atomic>
 #include <barrier>
 #include <filesystem>
 #include <functional>
@@ -21,7 +23,7 @@ namespace {
 
 // ------------------------------------------------------------ the file
 
-TEST_F(StorageTest, NewFileIsPrivateAndItsJournalToo) {
+TEST_F(SqliteStorageTest, NewFileIsPrivateAndItsJournalToo) {
     if (std::filesystem::path::preferred_separator != '/') {
         GTEST_SKIP() << "POSIX permissions only";
     }
@@ -37,7 +39,7 @@ TEST_F(StorageTest, NewFileIsPrivateAndItsJournalToo) {
     }
 }
 
-TEST_F(StorageTest, ReopeningKeepsEverythingAndTheSchemaVersion) {
+TEST_P(StorageTest, ReopeningKeepsEverything) {
     ASSERT_TRUE(storage->addAccount(account(G("张三"), "pw")));
     ASSERT_TRUE(storage->addCard(card("C1", 30, kNow)));
     const auto alert = storage->publishAlert(alertDraft("600000", "1"));
@@ -45,17 +47,22 @@ TEST_F(StorageTest, ReopeningKeepsEverythingAndTheSchemaVersion) {
     const auto events = storage->lastEventSequence();
     storage.reset();
 
-    const auto reopened = open(database.file());
+    const auto reopened = database->open();
     ASSERT_TRUE(reopened);
     EXPECT_TRUE(reopened->findAccount(G("张三")));
     EXPECT_EQ(reopened->listCards().size(), 1u);
     EXPECT_EQ(reopened->findAlert(alert->id), alert);
     EXPECT_EQ(reopened->lastEventSequence(), events);
+}
+
+TEST_F(SqliteStorageTest, FileIsInWalModeAtTheSchemaVersion) {
+    storage.reset();
+    ASSERT_TRUE(open(database.file()));
     EXPECT_EQ(rawText(database.file(), "PRAGMA user_version"), "1");
     EXPECT_EQ(rawText(database.file(), "PRAGMA journal_mode"), "wal");
 }
 
-TEST_F(StorageTest, TextsAreUtf8InTheFileAndGbkAtTheInterface) {
+TEST_F(SqliteStorageTest, TextsAreUtf8InTheFileAndGbkAtTheInterface) {
     ASSERT_TRUE(storage->addAccount(account(G("张三"), G("密码"), "10001", "13800000000")));
     EXPECT_EQ(rawText(database.file(), "SELECT name FROM accounts"), "张三");
     EXPECT_EQ(rawText(database.file(), "SELECT password FROM accounts"), "密码");
@@ -93,7 +100,7 @@ TEST(StorageOpenTest, RefusesWhatIsNotItsDatabase) {
 
 // ---------------------------------------------------------- accounts
 
-TEST_F(StorageTest, RegistrationResults) {
+TEST_P(StorageTest, RegistrationResults) {
     ASSERT_TRUE(storage->addAccount(account("taken", "pw", "1", "2", "00-11-22-33-44-55")));
     struct Case {
         const char* title;
@@ -127,7 +134,7 @@ TEST_F(StorageTest, RegistrationResults) {
     EXPECT_EQ(storage->findAccount("bob")->password, "pw");  // the second try changed nothing
 }
 
-TEST_F(StorageTest, RegistrationMakesAFreeAccountWhateverTheDraftSays) {
+TEST_P(StorageTest, RegistrationMakesAFreeAccountWhateverTheDraftSays) {
     AccountRecord draft = account(G("王五"), "pw", "777", "888", "AA-BB-CC-DD-EE-FF");
     draft.userType = 1;
     draft.expiry = DateTime{2030, 1, 1, 0, 0, 0};
@@ -138,7 +145,7 @@ TEST_F(StorageTest, RegistrationMakesAFreeAccountWhateverTheDraftSays) {
     EXPECT_EQ(storage->findAccount(G("王五")), expected);
 }
 
-TEST_F(StorageTest, OperatorAccountsAddUpdateAndList) {
+TEST_P(StorageTest, OperatorAccountsAddUpdateAndList) {
     AccountRecord paying = account("alice", "pw", "1", "2");
     paying.userType = 1;
     paying.expiry = DateTime{2025, 1, 1, 0, 0, 0};
@@ -162,7 +169,7 @@ TEST_F(StorageTest, OperatorAccountsAddUpdateAndList) {
     EXPECT_FALSE(storage->findAccount("nobody"));
 }
 
-TEST_F(StorageTest, PasswordChangeAndRetrieval) {
+TEST_P(StorageTest, PasswordChangeAndRetrieval) {
     ASSERT_TRUE(storage->addAccount(account("alice", "old", "10001", "138")));
     ASSERT_TRUE(storage->addAccount(account("nocontacts", "secret", "", "")));
     struct Case {
@@ -196,9 +203,23 @@ TEST_F(StorageTest, PasswordChangeAndRetrieval) {
     EXPECT_EQ(storage->retrievePassword("nocontacts", "", ""), std::nullopt);
 }
 
+TEST_P(StorageTest, ANameWithANulByteNeverReachesAnotherAccount) {
+    // Cut at the NUL, the name would be "alice".
+    ASSERT_TRUE(storage->addAccount(account("alice", "pw", "10001", "138")));
+    ASSERT_TRUE(storage->addCard(card("CARD", 30, DateTime{2030, 1, 1, 0, 0, 0})));
+    const std::string cut("alice\0x", 7);
+    EXPECT_FALSE(storage->findAccount(cut));
+    EXPECT_EQ(storage->retrievePassword(cut, "10001", "138"), std::nullopt);
+    EXPECT_NE(storage->changePassword(cut, "10001", "138", "new"), ChangeResult::Changed);
+    EXPECT_NE(storage->recharge(cut, "pw", "CARD", kNow), RechargeResult::Recharged);
+    EXPECT_FALSE(storage->kick(cut));
+    EXPECT_EQ(storage->findAccount("alice"), account("alice", "pw", "10001", "138"));
+    EXPECT_FALSE(storage->listCards().front().used);
+}
+
 // ------------------------------------------------------------ recharge
 
-TEST_F(StorageTest, RechargeResultsInTheOrderTheyAreChecked) {
+TEST_P(StorageTest, RechargeResultsInTheOrderTheyAreChecked) {
     ASSERT_TRUE(storage->addAccount(account("alice", "pw")));
     ASSERT_TRUE(storage->addCard(card("GOOD", 30, DateTime{2030, 1, 1, 0, 0, 0})));
     ASSERT_TRUE(storage->addCard(card("OLD", 30, DateTime{2024, 6, 15, 11, 59, 59})));
@@ -234,7 +255,7 @@ TEST_F(StorageTest, RechargeResultsInTheOrderTheyAreChecked) {
     EXPECT_TRUE(cards[2].used);
 }
 
-TEST_F(StorageTest, RechargeExtendsFromTheLaterOfNowAndTheExpiry) {
+TEST_P(StorageTest, RechargeExtendsFromTheLaterOfNowAndTheExpiry) {
     struct Case {
         const char* title;
         std::int32_t type;
@@ -268,10 +289,9 @@ TEST_F(StorageTest, RechargeExtendsFromTheLaterOfNowAndTheExpiry) {
     }
 }
 
-TEST(StorageRaceTest, TwoConnectionsRacingForOneCardUseItOnce) {
-    test::TempDatabase database;
-    const auto first = open(database.file());
-    const auto second = open(database.file());
+TEST_P(StorageTest, TwoConnectionsRacingForOneCardUseItOnce) {
+    const auto& first = storage;
+    const auto second = database->open();
     ASSERT_TRUE(first && second);
     constexpr int kCards = 20;
     ASSERT_TRUE(first->addAccount(account("alice", "pw")));
@@ -281,10 +301,10 @@ TEST(StorageRaceTest, TwoConnectionsRacingForOneCardUseItOnce) {
     }
     std::vector<RechargeResult> results[2];
     std::barrier start(2);
-    auto racer = [&](Storage& storage, const char* name, std::vector<RechargeResult>& out) {
+    auto racer = [&](Storage& connection, const char* name, std::vector<RechargeResult>& out) {
         for (int i = 0; i < kCards; ++i) {
             start.arrive_and_wait();
-            out.push_back(storage.recharge(name, "pw", "RACE" + std::to_string(i), kNow));
+            out.push_back(connection.recharge(name, "pw", "RACE" + std::to_string(i), kNow));
         }
     };
     std::thread a(racer, std::ref(*first), "alice", std::ref(results[0]));
@@ -312,6 +332,81 @@ TEST(StorageRaceTest, TwoConnectionsRacingForOneCardUseItOnce) {
         EXPECT_EQ(alice->expiry, DateTime::null());
     }
 }
+
+TEST_P(StorageTest, TwoConnectionsRegisteringAtOnceGetOneSuccess) {
+    const auto second = database->open();
+    ASSERT_TRUE(second);
+    struct Case {
+        const char* title;
+        bool sameName;  // else: other names, one adapter, one account per computer
+        RegisterResult refusal;
+    };
+    const Case cases[] = {
+        {"one name", true, RegisterResult::AccountExists},
+        {"one computer", false, RegisterResult::MachineTaken},
+    };
+    constexpr int kRounds = 15;
+    int round = 0;
+    for (const Case& c : cases) {
+        for (int i = 0; i < kRounds; ++i, ++round) {
+            const std::string adapter = "00-00-00-00-00-" + std::to_string(10 + round);
+            const std::string first = "r" + std::to_string(round);
+            const std::string other = c.sameName ? first : first + "b";
+            RegisterResult results[2]{};
+            std::barrier start(2);
+            std::thread a([&] {
+                start.arrive_and_wait();
+                results[0] =
+                    storage->registerAccount(account(first, "pw", "1", "2", adapter), true);
+            });
+            std::thread b([&] {
+                start.arrive_and_wait();
+                results[1] = second->registerAccount(account(other, "pw", "1", "2", adapter), true);
+            });
+            a.join();
+            b.join();
+            EXPECT_TRUE((results[0] == RegisterResult::Registered && results[1] == c.refusal) ||
+                        (results[1] == RegisterResult::Registered && results[0] == c.refusal))
+                << c.title << " round " << i << ": " << static_cast<int>(results[0]) << " "
+                << static_cast<int>(results[1]);
+        }
+    }
+    EXPECT_EQ(storage->listAccounts().size(), static_cast<std::size_t>(round));
+}
+
+TEST_P(StorageTest, AReaderMissesNoEventOfWritersCommittingAtOnce) {
+    // Each running server reads the events after the last one it saw; an
+    // event committed after a later-numbered one would be skipped.
+    const auto reader = database->open();
+    const auto writer = database->open();
+    ASSERT_TRUE(reader && writer);
+    constexpr int kEach = 40;
+    std::atomic<int> running = 2;
+    auto publish = [&](Storage& connection, const char* prefix) {
+        for (int i = 0; i < kEach; ++i) {
+            EXPECT_TRUE(connection.publishAlert(alertDraft(prefix + std::to_string(i), "1")));
+        }
+        --running;
+    };
+    std::thread a(publish, std::ref(*storage), "A");
+    std::thread b(publish, std::ref(*writer), "B");
+    std::vector<std::string> seen;
+    std::int64_t last = 0;
+    for (bool more = true; more;) {
+        more = running > 0;  // one more read after both writers are done
+        for (const OperatorEvent& event : reader->eventsAfter(last)) {
+            last = event.sequence;
+            seen.insert(seen.end(), event.subjects.begin(), event.subjects.end());
+        }
+    }
+    a.join();
+    b.join();
+    EXPECT_EQ(seen.size(), 2u * kEach);
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end());
+}
+
+LANZHOU_STORAGE_BACKENDS(StorageTest);
 
 }  // namespace
 }  // namespace lanzhou::server::storage_test
