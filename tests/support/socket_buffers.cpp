@@ -1,7 +1,6 @@
 #include "tests/support/socket_buffers.h"
 
 #include <algorithm>
-#include <climits>
 #include <fstream>
 
 #include <asio.hpp>
@@ -10,12 +9,24 @@ namespace lanzhou::test {
 
 namespace {
 
-// The third figure of a "min default max" line such as
-// /proc/sys/net/ipv4/tcp_wmem; 0 where there is no such file.
-std::size_t autotuningLimit(const char* file) {
+constexpr std::size_t kUnknownLimit = std::size_t{8} << 20;
+
+// The last of the figures in a /proc/sys file ("min default max", or one
+// figure); 0 where there is no such file.
+std::size_t lastFigure(const char* file) {
     std::ifstream in(file);
-    std::size_t minimum = 0, initial = 0, maximum = 0;
-    return in >> minimum >> initial >> maximum ? maximum : 0;
+    std::size_t figure = 0;
+    for (std::size_t next = 0; in >> next;) {
+        figure = next;
+    }
+    return figure;
+}
+
+// The largest of a new socket's size and the kernel's limits.
+std::size_t largest(int initial, const char* autotuned, const char* settable) {
+    const std::size_t limits = std::max(lastFigure(autotuned), 2 * lastFigure(settable));
+    const std::size_t fromKernel = limits != 0 ? limits : kUnknownLimit;
+    return std::max(static_cast<std::size_t>(std::max(initial, 0)), fromKernel);
 }
 
 }  // namespace
@@ -23,18 +34,14 @@ std::size_t autotuningLimit(const char* file) {
 SocketBuffers largestSocketBuffers() {
     asio::io_context io;
     asio::ip::tcp::socket probe(io);
-    probe.open(asio::ip::tcp::v4());
-    // Asking for far too much gives what the kernel allows a program to set.
     asio::error_code ignored;
-    probe.set_option(asio::socket_base::send_buffer_size(INT_MAX / 2), ignored);
-    probe.set_option(asio::socket_base::receive_buffer_size(INT_MAX / 2), ignored);
+    probe.open(asio::ip::tcp::v4(), ignored);
     asio::socket_base::send_buffer_size send;
     asio::socket_base::receive_buffer_size receive;
     probe.get_option(send, ignored);
     probe.get_option(receive, ignored);
-    const auto bytes = [](int value) { return static_cast<std::size_t>(std::max(value, 0)); };
-    return {std::max(bytes(send.value()), autotuningLimit("/proc/sys/net/ipv4/tcp_wmem")),
-            std::max(bytes(receive.value()), autotuningLimit("/proc/sys/net/ipv4/tcp_rmem"))};
+    return {largest(send.value(), "/proc/sys/net/ipv4/tcp_wmem", "/proc/sys/net/core/wmem_max"),
+            largest(receive.value(), "/proc/sys/net/ipv4/tcp_rmem", "/proc/sys/net/core/rmem_max")};
 }
 
 }  // namespace lanzhou::test
