@@ -19,6 +19,7 @@
 #include "platform/open_file_limit.h"
 #include "protocol/frame_codec.h"
 #include "protocol/packed_payload.h"
+#include "server/network_server.h"
 #include "server/storage.h"
 
 namespace {
@@ -264,7 +265,17 @@ int run(lanzhou::server::Storage& storage, const Arguments& arguments) {
         return 1;
     }
 
+    // The server looks for new publications in the database at this
+    // interval (lanzhou-server serve runs with the default), so every
+    // publish-to-member figure holds a wait of 0 up to one interval.
+    const auto poll = lanzhou::server::NetworkServer::Options{}.operatorPoll;
+    std::printf(
+        "operator poll interval: %lld ms (reported apart: each alert waits 0 to %lld ms "
+        "for the server's next look at the database)\n",
+        static_cast<long long>(poll.count()), static_cast<long long>(poll.count()));
+
     std::vector<double> all;
+    std::vector<double> afterFirst;
     for (int k = 1; k <= arguments.alerts; ++k) {
         load.keepAlive();
         lanzhou::protocol::AlertRecord alert;
@@ -285,13 +296,27 @@ int run(lanzhou::server::Storage& storage, const Arguments& arguments) {
         }
         load.waitForAlert(published + std::chrono::seconds(30));
         const auto values = load.latencies(published, k);
-        std::printf("alert %d: %zu members, p50 %.1f ms, p99 %.1f ms, max %.1f ms\n", k,
-                    values.size(), percentile(values, 0.5), percentile(values, 0.99),
+        const double first = values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+        std::printf("alert %d: %zu members, first %.1f ms, p50 %.1f ms, p99 %.1f ms, max %.1f ms\n",
+                    k, values.size(), first, percentile(values, 0.5), percentile(values, 0.99),
                     percentile(values, 1.0));
         all.insert(all.end(), values.begin(), values.end());
+        for (const double value : values) {
+            afterFirst.push_back(value - first);
+        }
     }
-    std::printf("fan-out overall: p50 %.1f ms, p99 %.1f ms (target p99 < 250 ms)\n",
-                percentile(all, 0.5), percentile(all, 0.99));
+    // From the publication's commit until a member has read and decoded the
+    // alert: the wait for the next poll, reading the publication back,
+    // packing it once, writing it to every connection, and this process
+    // reading every socket.
+    std::printf(
+        "fan-out overall, publish to member: p50 %.1f ms, p99 %.1f ms "
+        "(target p99 < 250 ms)\n",
+        percentile(all, 0.5), percentile(all, 0.99));
+    // The same from the moment the first member had it: the fan-out itself,
+    // without the wait for the poll.
+    std::printf("fan-out after the first member: p50 %.1f ms, p99 %.1f ms\n",
+                percentile(afterFirst, 0.5), percentile(afterFirst, 0.99));
     return 0;
 }
 

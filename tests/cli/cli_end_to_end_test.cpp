@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "client/core/alert_list_model.h"
 #include "client/core/config_file.h"
 #include "client/core/stored_text_cipher.h"
 #include "client/core/texts.h"
@@ -22,6 +21,7 @@
 #include "tests/cli/cli_process.h"
 #include "tests/support/fake_service.h"
 #include "tests/support/gbk_literal.h"
+#include "tests/support/refused_port.h"
 
 namespace lanzhou::test {
 namespace {
@@ -147,27 +147,20 @@ TEST_F(CliEndToEnd, PayingMemberEntersMainAndListsShowTheAlertsTopFirst) {
     EXPECT_EQ(receivedStartingWith("#59"), 1u);
     EXPECT_EQ(receivedStartingWith("#591"), 1u);
 
-    // What the lists must hold: the paying audience's alerts, each placed on
-    // top of the list its date selects, in the order the server sent them.
+    // What the lists must hold: the paying audience's alerts of the demo
+    // script, newest on top.
     const auto script = m_service.script();
-    json today = json::array(), history = json::array();
-    for (const auto& alert : script.alerts) {
-        if (alert.audience != "1") {
-            continue;
-        }
-        json cells = json::array();
-        for (const auto& cell : core::alertRow(alert)) {
-            cells.push_back(platform::utf8FromGbk(cell));
-        }
-        auto& list = core::chooseAlertList(protocol::parseDateTime(alert.time), script.now) ==
-                             core::AlertListId::Today
-                         ? today
-                         : history;
-        list.insert(list.begin(), cells);
-    }
-    ASSERT_FALSE(today.empty());
-    ASSERT_FALSE(history.empty());
-
+    const auto time = [&](std::string_view id) {
+        const auto alert = std::find_if(script.alerts.begin(), script.alerts.end(),
+                                        [&](const auto& a) { return a.id == id; });
+        return alert == script.alerts.end() ? std::string() : alert->time;
+    };
+    const json today = json::array({
+        {"1005", time("1005"), "601318", "中国平安", "卖出", "45.00", "44.20", "止盈离场"},
+        {"1003", time("1003"), "600519", "贵州茅台", "持有", "1700.00", "1800.00", "中线持有"},
+    });
+    const json history = json::array(
+        {{"1001", time("1001"), "600000", "浦发银行", "买入", "10.20", "11.00", "短线关注"}});
     cli.sendJson({{"cmd", "lists"}});
     const auto lists = cli.waitForEvent("lists");
     ASSERT_TRUE(lists);
@@ -382,12 +375,8 @@ TEST_F(CliEndToEnd, UnusableLinesGiveErrorEventsAndReadingGoesOn) {
 }
 
 TEST_F(CliEndToEnd, UnreachableServerGivesConnectFailedAndExitTwo) {
-    int freePort = 0;
-    {
-        FakeServer probe;  // a port that was free a moment ago and is closed now
-        freePort = probe.port();
-    }
-    CliProcess cli({"--server", "127.0.0.1:" + std::to_string(freePort), "--run-dir",
+    const RefusedPort refused;
+    CliProcess cli({"--server", "127.0.0.1:" + std::to_string(refused.port()), "--run-dir",
                     m_runDirectory.path().string()});
     EXPECT_THAT(cli.waitForExit(), Optional(2));
     const auto events = cli.events();
@@ -416,6 +405,45 @@ TEST_F(CliEndToEnd, BadUsageExitsOneWithNothingOnStandardOutput) {
     CliProcess help({"--help"});
     EXPECT_THAT(help.waitForExit(), Optional(0));
     EXPECT_FALSE(help.strayLines().empty());  // the usage text, not JSON
+}
+
+TEST_F(CliEndToEnd, RunDirectoryRelativeToTheCurrentOneHoldsTheConfigFile) {
+    std::filesystem::create_directories(m_runDirectory.path() / "run");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(m_runDirectory.path());
+    m_cli = std::make_unique<CliProcess>(std::vector<std::string>{
+        "--server", "127.0.0.1:" + std::to_string(m_service.port()), "--run-dir", "run"});
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(m_cli->waitForEvent("connected")) << m_cli->errorOutput();
+    m_cli->sendJson(
+        {{"cmd", "login"}, {"account", "demo"}, {"password", "demo"}, {"remember", true}});
+    ASSERT_TRUE(m_cli->waitForEvent("main"));
+    const core::ConfigFile stored(m_runDirectory.path() / "run" / "k_config.ini");
+    EXPECT_EQ(core::decodeStored(stored.read("username")), "demo");
+    EXPECT_FALSE(std::filesystem::exists(m_runDirectory.path() / "run" / "run"));
+}
+
+FakeServiceScript expiringScript() {
+    auto script = demoScript();
+    // Current at the login (up to three seconds after "#TM"), run out at the
+    // first check ten seconds after it.
+    script.accounts.push_back(
+        {"late", "late", protocol::formatDateTime(script.now.plusSeconds(2)), 1, "0"});
+    return script;
+}
+
+class CliWithExpiringMember : public CliEndToEnd {
+protected:
+    CliWithExpiringMember() : CliEndToEnd(expiringScript()) {}
+};
+
+TEST_F(CliWithExpiringMember, MembershipRunningOutWhileLoggedInEndsTheSession) {
+    auto& cli = startLoggedIn("late");
+    EXPECT_EQ(cli.eventsNamed("main").front()["user_type"], 1);
+    const auto offline = cli.waitForEvent("offline", 1, std::chrono::seconds(20));
+    ASSERT_TRUE(offline);
+    EXPECT_EQ((*offline)["text"], shown(core::text::kMembershipExpired));
+    EXPECT_THAT(cli.waitForExit(), Optional(0));
 }
 
 }  // namespace

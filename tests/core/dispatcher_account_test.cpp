@@ -222,8 +222,9 @@ TEST_F(DispatcherAccount, SuccessfulRegistrationAdoptsTheNewAccount) {
     deliver("#a4");
 
     const auto calls = view.calls();
-    ASSERT_GE(calls.size(), 2u);
+    ASSERT_GE(calls.size(), 3u);
     EXPECT_EQ(calls[0], (ViewCall{"showPrompt", gbk(text::kRegisterSucceeded)}));
+    EXPECT_EQ(calls[1].name, "takeRegisterWindowCredentials");
     EXPECT_EQ(calls[2], (ViewCall{"setLoginCredentials", "newbie"}));
     EXPECT_EQ(core::decodeStored(config.read("username")), "newbie");
     EXPECT_EQ(core::decodeStored(config.read("userpass")), "pw1");

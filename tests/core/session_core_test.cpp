@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <asio.hpp>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -14,6 +13,7 @@
 #include "platform/file_io.h"
 #include "tests/core/session_fixture.h"
 #include "tests/support/fake_server.h"
+#include "tests/support/refused_port.h"
 
 namespace lanzhou::test {
 namespace {
@@ -51,13 +51,6 @@ TEST(ParseEndpoint, HostAndPortAtTheLastColon) {
     }
 }
 
-// A port on the loopback with nobody listening.
-int unusedPort() {
-    asio::io_context io;
-    asio::ip::tcp::acceptor acceptor(io, {asio::ip::address_v4::loopback(), 0});
-    return acceptor.local_endpoint().port();
-}
-
 class SessionCoreTest : public ::testing::Test {
 protected:
     core::SessionCore::Options options(std::optional<core::Endpoint> server = std::nullopt) {
@@ -87,7 +80,8 @@ TEST_F(SessionCoreTest, FirstStartCreatesTheConfigurationAndReadsIt) {
 TEST_F(SessionCoreTest, RefusedConnectionReportsFailureAndSendsNothing) {
     ASSERT_TRUE(core::ConfigFile(runDirectory.path() / "k_config.ini").ensure());
     ASSERT_TRUE(core::ConfigFile(runDirectory.path() / "k_config.ini").write("xl", "1"));
-    core::SessionCore core(scheduler, view, options(core::Endpoint{"127.0.0.1", unusedPort()}));
+    const RefusedPort refused;
+    core::SessionCore core(scheduler, view, options(core::Endpoint{"127.0.0.1", refused.port()}));
     EXPECT_FALSE(core.open());
     EXPECT_FALSE(core.client().connected());
     // The line is chosen all the same; the switches are left off.

@@ -14,22 +14,17 @@
 #include <unistd.h>
 
 #include "client/core/texts.h"
+#include "platform/file_io.h"
 #include "protocol/date_time.h"
 #include "tests/cli/cli_process.h"
 #include "tests/e2e/server_process.h"
+#include "tests/support/local_clock.h"
 
 namespace lanzhou::test {
 namespace {
 
 using nlohmann::json;
 namespace text = core::text;
-
-std::string dateTimeFromNow(std::int64_t days) {
-    const auto now = std::chrono::system_clock::now();
-    const std::int64_t seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
-    return protocol::formatDateTime(protocol::DateTime::fromTotalSeconds(seconds + days * 86400));
-}
 
 class ServiceEndToEnd : public ::testing::Test {
 protected:
@@ -65,9 +60,9 @@ protected:
 
     // The usual members: paying, free, paying but expired.
     void seedMembers() {
-        addAccount("demo", 1, dateTimeFromNow(365));
-        addAccount("free", 0, dateTimeFromNow(365));
-        addAccount("lapsed", 1, dateTimeFromNow(-3));
+        addAccount("demo", 1, localTimeInDays(365));
+        addAccount("free", 0, localTimeInDays(365));
+        addAccount("lapsed", 1, localTimeInDays(-3));
     }
 
     std::string publishAlert(const std::string& code, int audience) {
@@ -80,7 +75,7 @@ protected:
                         "--remark",    "r",
                         "--audience",  std::to_string(audience),
                         "--popup",     "0",
-                        "--time",      dateTimeFromNow(0)});
+                        "--time",      localTimeInDays(0)});
     }
 
     void startServer() {
@@ -145,9 +140,9 @@ TEST_F(ServiceEndToEnd, RegisterThenTheSameAccountAgain) {
 TEST_F(ServiceEndToEnd, RechargeRefusalsAndSuccess) {
     seedMembers();
     command({"card", "add", "--number", "CARD-OK", "--days", "30", "--valid-until",
-             dateTimeFromNow(30)});
+             localTimeInDays(30)});
     command({"card", "add", "--number", "CARD-OLD", "--days", "30", "--valid-until",
-             dateTimeFromNow(-1)});
+             localTimeInDays(-1)});
     startServer();
     auto& cli = connect();
     struct Case {
@@ -202,6 +197,7 @@ TEST_F(ServiceEndToEnd, LoginOfEachKind) {
             const auto main = cli.waitForEvent("main");
             ASSERT_TRUE(main) << cli.errorOutput();
             EXPECT_EQ((*main)["account"], c.account);
+            EXPECT_EQ((*main)["user_type"], *c.userType);
         } else {
             EXPECT_EQ(prompt(cli), text::kLoginFailed);
             EXPECT_TRUE(cli.eventsNamed("main").empty());
@@ -336,6 +332,43 @@ TEST_F(ServiceEndToEnd, ServerStopsCleanlyOnSigterm) {
     auto& member = loggedIn("demo");
     EXPECT_EQ(m_server->terminate(), 0);
     EXPECT_TRUE(member.waitForEvent("closed"));
+}
+
+TEST_F(ServiceEndToEnd, ConfigFileSettingsReachTheMemberAndKeepAlivesOutliveTheIdleCut) {
+    seedMembers();
+    // The server closes a connection that stays silent for three periods:
+    // three seconds here. A member's client keeps the connection alive.
+    const auto config = m_directory / "server.toml";
+    ASSERT_TRUE(platform::writeFileAtomically(
+        config, "[client]\nproduct_title = \"配置测试\"\nheartbeat_seconds = 1\n"));
+    m_server = std::make_unique<ServerProcess>(std::vector<std::string>{
+        "--db", m_database, "--listen", "127.0.0.1:0", "--config", config.string()});
+    ASSERT_NE(m_server->port(), 0) << m_server->errorOutput();
+
+    auto& member = loggedIn("demo");
+    const auto shown = member.waitForEvent("config");
+    ASSERT_TRUE(shown);
+    EXPECT_EQ((*shown)["title"], "配置测试");
+    ASSERT_TRUE(member.waitForEvent("lists_reset"));
+    // Well past the idle cut: still connected, and still served.
+    EXPECT_FALSE(member.waitForEvent("closed", 1, std::chrono::seconds(5)));
+    publishAlert("600200", 1);
+    const auto inserted = member.waitForEvent("row_inserted");
+    ASSERT_TRUE(inserted) << member.errorOutput();
+    EXPECT_THAT((*inserted)["cells"].dump(), ::testing::HasSubstr("600200"));
+}
+
+TEST_F(ServiceEndToEnd, ListenAddressInUseEndsTheServerWithItsReason) {
+    startServer();
+    const std::string taken = "127.0.0.1:" + std::to_string(m_server->port());
+    const CommandResult second = runServerCommand({"serve", "--db", m_database, "--listen", taken});
+    EXPECT_EQ(second.status, 1);
+    EXPECT_THAT(second.err, ::testing::HasSubstr("cannot listen on " + taken));
+    EXPECT_TRUE(second.out.empty()) << second.out;
+    // The first server goes on serving.
+    seedMembers();
+    auto& member = connect();
+    EXPECT_TRUE(login(member, "demo", "demo"));
 }
 
 }  // namespace

@@ -155,11 +155,11 @@ TEST(PlatformPaths, GbkPathsTurnIntoSystemPaths) {
 
 TEST(PlatformAdapter, AddressIsEmptyOrSixUpperCaseHexBytes) {
     const std::string address = firstAdapterAddress();
-    if (!address.empty()) {
-        EXPECT_TRUE(std::regex_match(address, std::regex("([0-9A-F]{2}-){5}[0-9A-F]{2}")))
-            << address;
-        EXPECT_NE(address, "00-00-00-00-00-00");
+    if (address.empty()) {
+        GTEST_SKIP() << "no network adapter with a hardware address here";
     }
+    EXPECT_TRUE(std::regex_match(address, std::regex("([0-9A-F]{2}-){5}[0-9A-F]{2}"))) << address;
+    EXPECT_NE(address, "00-00-00-00-00-00");
 }
 
 }  // namespace

@@ -1,24 +1,17 @@
 #include "tests/support/fake_service.h"
 
 #include <algorithm>
-#include <ctime>
 #include <utility>
 
 #include "platform/gbk.h"
 #include "protocol/gbk_text.h"
+#include "tests/support/local_clock.h"
 
 namespace lanzhou::test {
 
 namespace {
 
 constexpr std::int64_t kDay = 86'400;
-
-protocol::DateTime localNow() {
-    const std::time_t now = std::time(nullptr);
-    const std::tm local = *std::localtime(&now);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-            local.tm_hour,        local.tm_min,     local.tm_sec};
-}
 
 std::string G(std::string_view utf8) {
     return platform::gbkFromUtf8(utf8);

@@ -2,7 +2,6 @@
 // own handler; and what happens to a message the server will not take.
 #include <gtest/gtest.h>
 
-#include <asio.hpp>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -12,6 +11,8 @@
 #include "protocol/frame_codec.h"
 #include "protocol/packed_payload.h"
 #include "tests/support/fake_server.h"
+#include "tests/support/refused_port.h"
+#include "tests/support/socket_buffers.h"
 #include "tests/transport/client_harness.h"
 
 namespace lanzhou::test {
@@ -22,15 +23,9 @@ using transport::ERPCClient;
 
 void ignore(const ConnectionEvent*) {}
 
-// A port on which nothing listens: bound for a moment, then released.
-int refusedPort() {
-    asio::io_context io;
-    asio::ip::tcp::acceptor acceptor(io, {asio::ip::address_v4::loopback(), 0});
-    return acceptor.local_endpoint().port();
-}
-
 TEST(ErpcClientConnect, RefusesBadArgumentsAndUnreachablePeers) {
     FakeServer server;
+    const RefusedPort refused;
     struct Case {
         const char* name;
         int port;
@@ -41,7 +36,7 @@ TEST(ErpcClientConnect, RefusesBadArgumentsAndUnreachablePeers) {
         {"negative port", -1, "127.0.0.1", true},
         {"port above 65535", 65536, "127.0.0.1", true},
         {"no handler", server.port(), "127.0.0.1", false},
-        {"refused port", refusedPort(), "127.0.0.1", true},
+        {"refused port", refused.port(), "127.0.0.1", true},
         {"unknown host name", server.port(), "no-such-host.invalid", true},
         {"empty host", server.port(), "", true},
     };
@@ -182,7 +177,9 @@ TEST(ErpcClientSend, StalledMessageIsAbandonedAndTheNextOneGoesOut) {
     server.pauseReading(-1);
     server.stopDecoding(-1);  // what arrives is a torn stream: just record it
 
-    const std::string big(16u << 20, 'B');  // more than the socket buffers hold
+    // More than the two sockets' buffers can hold, so that the write stalls.
+    const test::SocketBuffers buffers = test::largestSocketBuffers();
+    const std::string big(buffers.send + buffers.receive + (1u << 20), 'B');
     const std::string small = protocol::pack("#54");
     ASSERT_TRUE(client.send(big));
     ASSERT_TRUE(client.send(small));

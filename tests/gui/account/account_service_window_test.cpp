@@ -41,20 +41,11 @@ protected:
         fill(window, "找回_ad3", phone);
     }
 
-    // One refusal: its prompt, and the focus moved to its field only once
-    // the prompt is closed.
-    void expectRefusal(account::AccountServiceWindow& window, const char* button,
-                       std::string_view text, const char* focus) {
-        QWidget* elsewhere = component(&window, "结果_ad1");
-        elsewhere->setFocus();
-        prompts.prompts.clear();
-        QWidget* focusDuringPrompt = nullptr;
-        prompts.whilePrompting = [&] { focusDuringPrompt = window.focusWidget(); };
-        press(&window, button);
-        prompts.whilePrompting = nullptr;
-        EXPECT_EQ(prompts.prompts, std::vector<std::string>{gbk(text)});
-        EXPECT_EQ(focusDuringPrompt, elsewhere);
-        EXPECT_EQ(window.focusWidget(), component(&window, focus));
+    // A refusal of the page's `button`, the focus on the result field
+    // before.
+    void expectPageRefusal(account::AccountServiceWindow& window, const char* button,
+                           std::string_view text, const char* focus) {
+        expectRefusal(window, button, component(&window, "结果_ad1"), text, focus);
     }
 };
 
@@ -160,7 +151,7 @@ TEST_F(AccountServiceWindowTest, ChangePageChecksInOrderThenSends) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         fillChange(window.get(), c.account, c.password, c.confirm, c.qq, c.phone);
-        expectRefusal(*window, "按钮1", c.text, c.focus);
+        expectPageRefusal(*window, "按钮1", c.text, c.focus);
     }
 
     // Stars and repeat marks are accepted here; the confirmation is not sent.
@@ -201,7 +192,7 @@ TEST_F(AccountServiceWindowTest, RetrievePageChecksInOrderThenSends) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         fillRetrieve(window.get(), c.account, c.qq, c.phone);
-        expectRefusal(*window, "按钮2", c.text, c.focus);
+        expectPageRefusal(*window, "按钮2", c.text, c.focus);
     }
 
     fillRetrieve(window.get(), "demo", "☆", "0931 1234");
@@ -225,18 +216,19 @@ TEST_F(AccountServiceWindowTest, RetrievedPasswordReplacesTheResult) {
 TEST_F(AccountServiceWindowTest, FramesCloseButtonClosesWithoutSending) {
     const auto window = makeWindow();
     fillChange(window.get(), "a", "b", "b", "c", "d");
-    QTimer::singleShot(0, window.get(), [&] {
-        const std::optional<QRect> close =
-            frame.captionButtonRect(window.get(), skin::CaptionButton::Close);
-        ASSERT_TRUE(close);
-        QTest::mouseClick(window.get(), Qt::LeftButton, {}, close->center());
-    });
-    EXPECT_EQ(window->exec(), QDialog::Rejected);
-    EXPECT_FALSE(window->isVisible());
-
-    fillRetrieve(window.get(), "x", "y", "z");
-    window->submitRetrieve();
-    EXPECT_EQ(waitForFormRequests(1), std::vector<std::string>{"#a5|x|y|z"});
+    expectDismissedWithoutSending(
+        *window,
+        [&] {
+            const std::optional<QRect> close =
+                frame.captionButtonRect(window.get(), skin::CaptionButton::Close);
+            ASSERT_TRUE(close);
+            QTest::mouseClick(window.get(), Qt::LeftButton, {}, close->center());
+        },
+        [&] {
+            fillRetrieve(window.get(), "x", "y", "z");
+            window->submitRetrieve();
+        },
+        "#a5|x|y|z");
 }
 
 TEST_F(AccountServiceWindowTest, ClosedOrDestroyedFromInsideAPrompt) {

@@ -126,6 +126,35 @@ protected:
         }
     }
 
+    // One refusal after pressing `button` of `window`, with the focus on
+    // `elsewhere` before: its prompt, and the focus moved to the field
+    // `focus` (nullptr: left where it was) only once the prompt is closed.
+    void expectRefusal(QWidget& window, const char* button, QWidget* elsewhere,
+                       std::string_view text, const char* focus) {
+        elsewhere->setFocus();
+        prompts.prompts.clear();
+        QWidget* focusDuringPrompt = nullptr;
+        prompts.whilePrompting = [&] { focusDuringPrompt = window.focusWidget(); };
+        press(&window, button);
+        prompts.whilePrompting = nullptr;
+        EXPECT_EQ(prompts.prompts, std::vector<std::string>{gbk(text)});
+        EXPECT_EQ(focusDuringPrompt, elsewhere);
+        EXPECT_EQ(window.focusWidget(), focus ? component(&window, focus) : elsewhere);
+    }
+
+    // `dismiss` ends `window` while it runs modally: rejected and hidden,
+    // with nothing sent, so that the request `submitAfter` sends is the
+    // first the service receives.
+    void expectDismissedWithoutSending(QDialog& window, const std::function<void()>& dismiss,
+                                       const std::function<void()>& submitAfter,
+                                       const std::string& request) {
+        QTimer::singleShot(0, &window, dismiss);
+        EXPECT_EQ(window.exec(), QDialog::Rejected);
+        EXPECT_FALSE(window.isVisible());
+        submitAfter();
+        EXPECT_EQ(waitForFormRequests(1), std::vector<std::string>{request});
+    }
+
     // The success path closes a window while it runs modally, possibly while
     // one of its own prompts is open (here: the refusal of an empty form
     // after `button`); the window must neither crash nor touch itself once

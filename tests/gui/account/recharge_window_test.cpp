@@ -76,20 +76,12 @@ TEST_F(RechargeWindowTest, ChecksInOrderPromptAndFocusTheirField) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         fillForm(window.get(), c.account, c.password, c.card);
-        elsewhere->setFocus();
-        prompts.prompts.clear();
-        QWidget* focusDuringPrompt = nullptr;
-        prompts.whilePrompting = [&] { focusDuringPrompt = window->focusWidget(); };
-        press(window.get(), "按钮1");
-        EXPECT_EQ(prompts.prompts, std::vector<std::string>{gbk(c.text)});
-        EXPECT_EQ(focusDuringPrompt, elsewhere);
-        EXPECT_EQ(window->focusWidget(), component(window.get(), c.focus));
+        expectRefusal(*window, "按钮1", elsewhere, c.text, c.focus);
         EXPECT_EQ(component<QLineEdit>(window.get(), "充值_ad3")->text(),
                   QString::fromUtf8(c.card));
     }
 
     // A card of spaces passes every check and goes out unchanged, first.
-    prompts.whilePrompting = nullptr;
     fillForm(window.get(), "会员", "密码", "   ");
     press(window.get(), "按钮1");
     EXPECT_EQ(waitForFormRequests(1),
@@ -128,13 +120,14 @@ TEST_F(RechargeWindowTest, StaysOpenAfterTheAnswerAndSendsAgain) {
 TEST_F(RechargeWindowTest, CancelClosesWithoutSending) {
     const auto window = makeWindow();
     fillForm(window.get(), "a", "b", "c");
-    QTimer::singleShot(0, window.get(), [&] { press(window.get(), "按钮2"); });
-    EXPECT_EQ(window->exec(), QDialog::Rejected);
-
     const auto other = makeWindow();
-    fillForm(other.get(), "x", "y", "z");
-    press(other.get(), "按钮1");
-    EXPECT_EQ(waitForFormRequests(1), std::vector<std::string>{"#a2|x|y|z"});
+    expectDismissedWithoutSending(
+        *window, [&] { press(window.get(), "按钮2"); },
+        [&] {
+            fillForm(other.get(), "x", "y", "z");
+            press(other.get(), "按钮1");
+        },
+        "#a2|x|y|z");
 }
 
 TEST_F(RechargeWindowTest, ClosedOrDestroyedFromInsideAPrompt) {

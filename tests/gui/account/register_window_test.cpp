@@ -143,14 +143,7 @@ TEST_F(RegisterWindowTest, ChecksInOrderPromptAndFocusTheirField) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         fillForm(window.get(), c.account, c.password, c.repeat, c.qq, c.phone);
-        elsewhere->setFocus();
-        prompts.prompts.clear();
-        QWidget* focusDuringPrompt = nullptr;
-        prompts.whilePrompting = [&] { focusDuringPrompt = window->focusWidget(); };
-        press(window.get(), "按钮1");
-        EXPECT_EQ(prompts.prompts, std::vector<std::string>{gbk(c.text)});
-        EXPECT_EQ(focusDuringPrompt, elsewhere);  // moved only once the prompt is closed
-        EXPECT_EQ(window->focusWidget(), c.focus ? component(window.get(), c.focus) : elsewhere);
+        expectRefusal(*window, "按钮1", elsewhere, c.text, c.focus);
         // The input stays.
         EXPECT_EQ(component<QLineEdit>(window.get(), "注册_ad1")->text(),
                   QString::fromUtf8(c.account));
@@ -159,7 +152,6 @@ TEST_F(RegisterWindowTest, ChecksInOrderPromptAndFocusTheirField) {
 
     // Open again: the same form goes out, and it is the first request sent.
     session->session().settings.registrationClosed = false;
-    prompts.whilePrompting = nullptr;
     press(window.get(), "按钮1");
     EXPECT_EQ(waitForFormRequests(1),
               std::vector<std::string>{"#a1|" + G("会员") + "|p|1|2|00-1A-2B-3C-4D-5E|0"});
@@ -199,15 +191,15 @@ TEST_F(RegisterWindowTest, RequestCarriesTheFormInGbkTheAdapterAndTheFlag) {
 TEST_F(RegisterWindowTest, CancelClosesWithoutSending) {
     const auto window = makeWindow();
     fillForm(window.get(), "a", "b", "b", "c", "d");
-    QTimer::singleShot(0, window.get(), [&] { press(window.get(), "按钮2"); });
-    EXPECT_EQ(window->exec(), QDialog::Rejected);
-    EXPECT_FALSE(window->isVisible());
-
     // Only the request of a second window reaches the server.
     const auto other = makeWindow();
-    fillForm(other.get(), "x", "y", "y", "z", "w");
-    press(other.get(), "按钮1");
-    EXPECT_EQ(waitForFormRequests(1), std::vector<std::string>{"#a1|x|y|z|w|00-1A-2B-3C-4D-5E|0"});
+    expectDismissedWithoutSending(
+        *window, [&] { press(window.get(), "按钮2"); },
+        [&] {
+            fillForm(other.get(), "x", "y", "y", "z", "w");
+            press(other.get(), "按钮1");
+        },
+        "#a1|x|y|z|w|00-1A-2B-3C-4D-5E|0");
 }
 
 TEST_F(RegisterWindowTest, ClosedOrDestroyedFromInsideAPrompt) {

@@ -9,9 +9,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEngineView>
 
 #include <chrono>
 #include <ctime>
@@ -28,22 +30,19 @@
 #include "client/account/register_window.h"
 #include "client/app/desktop_client.h"
 #include "client/core/texts.h"
+#include "client/display/html_view.h"
 #include "client/display/main_window.h"
-#include "platform/paths.h"
 #include "protocol/date_time.h"
 #include "tests/e2e/server_process.h"
+#include "tests/gui/app/client_options.h"
 #include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
+#include "tests/support/local_clock.h"
 
 namespace lanzhou::test {
 namespace {
 
 constexpr int kWait = 15'000;
-
-std::string inDays(std::int64_t days) {
-    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
-    return protocol::formatDateTime(protocol::DateTime::fromTotalSeconds(now + days * 86400));
-}
 
 class AccountEndToEnd : public ::testing::Test {
 protected:
@@ -51,7 +50,7 @@ protected:
         m_database = m_data.filePath(QStringLiteral("service.db")).toStdString();
         const CommandResult card =
             runServerCommand({"card", "add", "--number", "CARD-E2E", "--days", "30",
-                              "--valid-until", inDays(30), "--db", m_database});
+                              "--valid-until", localTimeInDays(30), "--db", m_database});
         ASSERT_EQ(card.status, 0) << card.err;
         m_server = std::make_unique<ServerProcess>(
             std::vector<std::string>{"--db", m_database, "--listen", "127.0.0.1:0"});
@@ -67,16 +66,13 @@ protected:
         ASSERT_TRUE(version.open(QIODevice::WriteOnly));
         version.write("1");
         version.close();
-        app::DesktopClient::Options options;
-        options.runDirectory = platform::gbkFromPath(m_run->path().toStdString());
-        options.server = core::Endpoint{"127.0.0.1", m_server->port()};
-        options.prompts = &m_prompts;
-        options.endProgram = [](int) {};
-        m_client = std::make_unique<app::DesktopClient>(std::move(options));
+        m_client = std::make_unique<app::DesktopClient>(
+            clientOptions(*m_run, m_server->port(), &m_prompts));
+        // The version check puts the bulletin into the login window 10 ms
+        // after the handshake brought it: the handshake is done then.
         ASSERT_TRUE(m_client->start());
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return !m_client->core().session().loginBulletin.empty(); }, kWait));
-        QTest::qWait(50);
+        QSignalSpy bulletinShown(&login().bulletinView(), &QWebEngineView::loadStarted);
+        ASSERT_TRUE(bulletinShown.wait(kWait));
     }
 
     account::LoginWindow& login() { return *m_client->loginWindow(); }

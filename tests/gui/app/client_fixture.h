@@ -16,6 +16,7 @@
 #include "client/app/desktop_client.h"
 #include "client/core/config_file.h"
 #include "platform/paths.h"
+#include "tests/gui/app/client_options.h"
 #include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/fake_service.h"
@@ -32,11 +33,8 @@ protected:
     void start(FakeServiceScript script = demoScript(),
                std::chrono::milliseconds expiryPeriod = std::chrono::seconds(10)) {
         m_service = std::make_unique<FakeService>(std::move(script));
-        app::DesktopClient::Options options;
-        options.runDirectory = runDirectory();
-        options.server = core::Endpoint{"127.0.0.1", m_service->port()};
-        options.prompts = &m_prompts;
-        options.endProgram = [this](int code) { m_exitCode = code; };
+        auto options = clientOptions(m_run, m_service->port(), &m_prompts,
+                                     [this](int code) { m_exitCode = code; });
         options.expiryCheckPeriod = expiryPeriod;
         options.startUpdater = [this](const update::UpdaterLaunch& launch) {
             m_launches.push_back(launch);

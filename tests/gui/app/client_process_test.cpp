@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,6 +19,7 @@
 
 #include "platform/child_process.h"
 #include "platform/process_quit.h"
+#include "tests/gui/support/scoped_env.h"
 #include "tests/support/fake_service.h"
 
 namespace lanzhou::test {
@@ -27,51 +29,31 @@ using namespace std::chrono_literals;
 
 constexpr int kStartWait = 60'000;
 
-// Sets (or, with nullopt, removes) an environment variable for the programs
-// started while it exists.
-class ScopedVariable final {
-public:
-    ScopedVariable(const char* name, std::optional<QByteArray> value)
-        : m_name(name),
-          m_old(qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name))
-                                                : std::nullopt) {
-        set(name, value);
-    }
-    ~ScopedVariable() { set(m_name, m_old); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    static void set(const char* name, const std::optional<QByteArray>& value) {
-        if (value) {
-            qputenv(name, *value);
-        } else {
-            qunsetenv(name);
-        }
-    }
-
-    const char* m_name;
-    std::optional<QByteArray> m_old;
-};
-
 // The environment of a member's terminal: no test settings for the sound,
 // the browser or Qt's logging; the offscreen screen, the browser's sandbox
 // off (tests run as root) and the probe that reports what was shown.
 class MemberEnvironment final {
-    ScopedVariable m_audio{"SDL_AUDIODRIVER", std::nullopt};
-    ScopedVariable m_browser{"QTWEBENGINE_CHROMIUM_FLAGS", std::nullopt};
-    ScopedVariable m_logging{"QT_LOGGING_RULES", std::nullopt};
-    ScopedVariable m_server{"LANZHOU_SERVER", std::nullopt};
-    ScopedVariable m_screen{"QT_QPA_PLATFORM", QByteArray("offscreen")};
-    ScopedVariable m_sandbox{"QTWEBENGINE_DISABLE_SANDBOX", QByteArray("1")};
-    ScopedVariable m_probe{"LANZHOU_STARTUP_PROBE", QByteArray("1")};
+    ScopedEnv m_audio{"SDL_AUDIODRIVER", std::nullopt};
+    ScopedEnv m_browser{"QTWEBENGINE_CHROMIUM_FLAGS", std::nullopt};
+    ScopedEnv m_logging{"QT_LOGGING_RULES", std::nullopt};
+    ScopedEnv m_server{"LANZHOU_SERVER", std::nullopt};
+    ScopedEnv m_screen{"QT_QPA_PLATFORM", QByteArray("offscreen")};
+    ScopedEnv m_sandbox{"QTWEBENGINE_DISABLE_SANDBOX", QByteArray("1")};
+    ScopedEnv m_probe{"LANZHOU_STARTUP_PROBE", QByteArray("1")};
 };
 
-// `lanzhou` with its standard output and error collected as they come.
+// `lanzhou` with its standard output and error collected as they come,
+// started in `directory` (default: the current one).
 class ClientProgram final {
 public:
-    explicit ClientProgram(const std::vector<std::string>& arguments)
-        : m_child(platform::ChildProcess::start(LANZHOU_CLIENT_PATH, arguments)) {
+    explicit ClientProgram(const std::vector<std::string>& arguments,
+                           const std::filesystem::path& directory = {}) {
+        const std::filesystem::path previous = std::filesystem::current_path();
+        if (!directory.empty()) {
+            std::filesystem::current_path(directory);
+        }
+        m_child = platform::ChildProcess::start(LANZHOU_CLIENT_PATH, arguments);
+        std::filesystem::current_path(previous);
         if (!m_child) {
             return;
         }
@@ -178,7 +160,7 @@ TEST(ClientProgram, AMalformedServerIsToldInAPromptThenEndsWithStatusOne) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         MemberEnvironment member;
-        ScopedVariable server("LANZHOU_SERVER", c.environment);
+        ScopedEnv server("LANZHOU_SERVER", c.environment);
         ClientProgram client(c.arguments);
         ASSERT_TRUE(client.started());
         ASSERT_TRUE(
@@ -187,6 +169,28 @@ TEST(ClientProgram, AMalformedServerIsToldInAPromptThenEndsWithStatusOne) {
         EXPECT_EQ(client.quit(), 1);
         EXPECT_NE(client.errors().find(c.reason), std::string::npos) << "and for a terminal";
     }
+}
+
+// ---- where it connects and keeps its files
+
+// The server named by LANZHOU_SERVER (what a client restarted by the updater
+// inherits) and a run directory given relative to the current one.
+TEST(ClientProgram, ConnectsToLanzhouServerAndUsesARelativeRunDirectory) {
+    QTemporaryDir base;
+    const std::filesystem::path basePath = base.path().toStdString();
+    std::filesystem::create_directory(basePath / "run");
+    FakeService service;
+    MemberEnvironment member;
+    const ScopedEnv server("LANZHOU_SERVER",
+                           QByteArray("127.0.0.1:") + QByteArray::number(service.port()));
+
+    ClientProgram client({"--run-dir", "run"}, basePath);
+    ASSERT_TRUE(client.started());
+    ASSERT_TRUE(service.server().waitForReceived(1, std::chrono::milliseconds(kStartWait)));
+    EXPECT_EQ(service.server().received().front(), "#54");
+    EXPECT_TRUE(std::filesystem::exists(basePath / "run" / "k_config.ini"));
+    // Asked to quit from outside, as the updater does: it ends with status 0.
+    EXPECT_EQ(client.quit(), 0) << client.errors();
 }
 
 // ---- standard error

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -21,11 +22,12 @@
 #include "client/display/html_view.h"
 #include "client/display/main_window.h"
 #include "client/display/qt_text.h"
-#include "platform/paths.h"
+#include "tests/gui/app/client_options.h"
 #include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/fake_service.h"
 #include "tests/support/gbk_literal.h"
+#include "tests/support/refused_port.h"
 
 namespace lanzhou::test {
 namespace {
@@ -40,13 +42,9 @@ protected:
     void start(FakeServiceScript script, bool recordPrompts = true,
                std::function<void(int)> endProgram = {}) {
         m_service = std::make_unique<FakeService>(std::move(script));
-        app::DesktopClient::Options options;
-        options.runDirectory = platform::gbkFromPath(m_runDirectory.path().toStdString());
-        options.server = core::Endpoint{"127.0.0.1", m_service->port()};
-        options.prompts = recordPrompts ? &m_prompts : nullptr;
-        options.endProgram =
-            endProgram ? std::move(endProgram) : [this](int code) { m_exitCode = code; };
-        m_client = std::make_unique<app::DesktopClient>(std::move(options));
+        m_client = std::make_unique<app::DesktopClient>(clientOptions(
+            m_runDirectory, m_service->port(), recordPrompts ? &m_prompts : nullptr,
+            endProgram ? std::move(endProgram) : [this](int code) { m_exitCode = code; }));
         m_started = m_client->start();
     }
 
@@ -128,18 +126,9 @@ TEST_F(DesktopStart, RefusedLoginShowsItsPrompt) {
 }
 
 TEST_F(DesktopStart, UnreachableServerPromptsOnceAndEnds) {
-    // A port nobody listens on: take one and give it back.
-    std::uint16_t port = 0;
-    {
-        FakeServer probe;
-        port = static_cast<std::uint16_t>(probe.port());
-    }
-    app::DesktopClient::Options options;
-    options.runDirectory = platform::gbkFromPath(m_runDirectory.path().toStdString());
-    options.server = core::Endpoint{"127.0.0.1", port};
-    options.prompts = &m_prompts;
-    options.endProgram = [this](int code) { m_exitCode = code; };
-    app::DesktopClient client(std::move(options));
+    const RefusedPort refused;
+    app::DesktopClient client(clientOptions(m_runDirectory, refused.port(), &m_prompts,
+                                            [this](int code) { m_exitCode = code; }));
 
     EXPECT_FALSE(client.start());
     ASSERT_EQ(m_prompts.prompts.size(), 1u);
@@ -148,7 +137,11 @@ TEST_F(DesktopStart, UnreachableServerPromptsOnceAndEnds) {
 }
 
 TEST_F(DesktopStart, EndProgramFromAnotherThreadEndsOnTheGuiThreadOnce) {
-    start(demoScript());
+    std::vector<std::thread::id> endedOn;
+    start(demoScript(), true, [&](int code) {
+        m_exitCode = code;
+        endedOn.push_back(std::this_thread::get_id());
+    });
     ASSERT_TRUE(m_started);
     std::thread worker([&] {
         m_client->endProgram(0);
@@ -156,7 +149,10 @@ TEST_F(DesktopStart, EndProgramFromAnotherThreadEndsOnTheGuiThreadOnce) {
     });
     worker.join();
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_exitCode.has_value(); }, kWait));
+    // Both queued requests have run by now: the second one did nothing.
+    QCoreApplication::processEvents();
     EXPECT_EQ(m_exitCode, 0);
+    EXPECT_EQ(endedOn, std::vector<std::thread::id>{std::this_thread::get_id()});
     EXPECT_FALSE(login()->isVisible());
     // The connection is closed: the server sees it go.
     EXPECT_TRUE(m_service->server().waitForConnectionCount(0, std::chrono::milliseconds(kWait)));

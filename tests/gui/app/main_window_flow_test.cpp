@@ -28,9 +28,9 @@
 #include "client/display/message_window.h"
 #include "client/display/qt_text.h"
 #include "client/display/web_link_page.h"
-#include "platform/paths.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
+#include "tests/gui/app/client_options.h"
 #include "tests/gui/support/page_reading.h"
 #include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
@@ -50,11 +50,8 @@ protected:
     void start(FakeServiceScript script, std::optional<bool> tray = std::nullopt,
                std::chrono::milliseconds expiryPeriod = 10'000ms) {
         m_service = std::make_unique<FakeService>(std::move(script));
-        app::DesktopClient::Options options;
-        options.runDirectory = platform::gbkFromPath(m_runDirectory.path().toStdString());
-        options.server = core::Endpoint{"127.0.0.1", m_service->port()};
-        options.prompts = &m_prompts;
-        options.endProgram = [this](int code) { m_exitCode = code; };
+        auto options = clientOptions(m_runDirectory, m_service->port(), &m_prompts,
+                                     [this](int code) { m_exitCode = code; });
         options.trayAvailable = tray;
         options.expiryCheckPeriod = expiryPeriod;
         m_client = std::make_unique<app::DesktopClient>(std::move(options));
@@ -104,18 +101,37 @@ TEST_F(MainWindowFlow, TheAlertListAnswerFillsBothListsNewestOnTop) {
     start(demoScript());
     logIn("demo", "demo");
     auto& page = main().alertPage();
-    const auto& alerts = m_client->core().alerts();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return alerts.list(core::AlertListId::Today).rowCount() > 0; }, kWait));
-    QTest::qWait(50);
-
-    for (auto [view, id] : {std::pair{&page.todayList(), core::AlertListId::Today},
-                            std::pair{&page.historyList(), core::AlertListId::History}}) {
-        const auto& list = alerts.list(id);
-        ASSERT_EQ(view->model()->rowCount(), list.rowCount());
-        ASSERT_GT(list.rowCount(), 0);
-        // Row 0 of the view is the core's top row: the last record placed.
-        EXPECT_EQ(view->model()->index(0, 2).data().toString(), fromGbk(list.row(0)[2]));
+    // The paying audience's alerts of the demo script, newest on top.
+    const auto time = [&](const char* id) {
+        for (const auto& alert : m_service->script().alerts) {
+            if (alert.id == id) {
+                return QString::fromStdString(alert.time);
+            }
+        }
+        return QString();
+    };
+    using Rows = QList<QStringList>;
+    const Rows today = {
+        {"1005", time("1005"), "601318", "中国平安", "卖出", "45.00", "44.20", "止盈离场"},
+        {"1003", time("1003"), "600519", "贵州茅台", "持有", "1700.00", "1800.00", "中线持有"},
+    };
+    const Rows history = {
+        {"1001", time("1001"), "600000", "浦发银行", "买入", "10.20", "11.00", "短线关注"},
+    };
+    for (auto [view, expected] :
+         {std::pair{&page.todayList(), today}, std::pair{&page.historyList(), history}}) {
+        const QAbstractItemModel& model = *view->model();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowCount() == expected.size(); }, kWait))
+            << model.rowCount();
+        Rows shown;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model.columnCount(); ++column) {
+                cells << model.index(row, column).data().toString();
+            }
+            shown << cells;
+        }
+        EXPECT_EQ(shown, expected);
     }
 }
 
@@ -204,11 +220,14 @@ TEST_F(MainWindowFlow, APopupBeforeLoginOnlyClosesOnDetails) {
 
 TEST_F(MainWindowFlow, ExpiredMembershipShowsTheCountdownAndEndsTheProgram) {
     FakeServiceScript script = demoScript();
-    // Let in (at most one second late), then found expired by the first check.
+    // Current when it logs in (however slow the machine is, up to three
+    // seconds after "#TM"), then found expired by a check once the server
+    // time has reached the expiry, two seconds after "#TM".
     script.accounts.push_back(
-        {"late", "late", protocol::formatDateTime(script.now.plusSeconds(-1)), 1, "0"});
+        {"late", "late", protocol::formatDateTime(script.now.plusSeconds(2)), 1, "0"});
     start(std::move(script), std::nullopt, 50ms);
     logIn("late", "late");
+    ASSERT_EQ(m_client->core().session().userType, 1) << "let in as a paying member";
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_exitCode.has_value(); }, kWait));
     EXPECT_EQ(m_exitCode, 0);
@@ -295,6 +314,51 @@ TEST_F(DetailsWithoutTray, BringsTheMainWindowInFrontOfAnother) {
         other.raise();
         other.activateWindow();
     });
+}
+
+TEST_F(MainWindowFlow, ClosingTheMainWindowEndsTheClientOnlyWhenConfirmed) {
+    for (const bool confirmed : {false, true}) {
+        SCOPED_TRACE(confirmed ? "确定" : "取消");
+        m_client.reset();
+        m_exitCode.reset();
+        m_prompts = RecordingPrompts();
+        m_prompts.closeAnswer = confirmed;
+        start(demoScript());
+        logIn("demo", "demo");
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return m_service->server().connectionCount() == 1; }, kWait));
+        // The close button of the frame's caption.
+        const auto close = m_client->frame().captionButtonRect(&main(), skin::CaptionButton::Close);
+        ASSERT_TRUE(close.has_value());
+        QTest::mouseClick(&main(), Qt::LeftButton, {}, close->center());
+
+        EXPECT_EQ(m_prompts.confirmations, 1);
+        if (confirmed) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return m_exitCode.has_value(); }, kWait));
+            EXPECT_EQ(m_exitCode, 0);
+            EXPECT_FALSE(main().isVisible());
+            EXPECT_TRUE(m_service->server().waitForConnectionCount(0, 15'000ms));
+        } else {
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(m_exitCode);
+            EXPECT_TRUE(main().isVisible());
+            EXPECT_EQ(m_service->server().connectionCount(), 1);
+        }
+    }
+}
+
+TEST_F(MainWindowFlow, ForcedOfflineWithTheMainWindowOpenCountsDownThenEnds) {
+    start(demoScript());
+    logIn("demo", "demo");
+    ASSERT_TRUE(main().isVisible());
+    m_service->publish(protocol::answer::bare(protocol::ServerCode::LoggedInElsewhere));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_exitCode.has_value(); }, kWait));
+    EXPECT_EQ(m_exitCode, 0);
+    EXPECT_EQ(m_prompts.countdowns,
+              std::vector<std::string>{core::gbk(core::text::kLoggedInElsewhere)});
+    EXPECT_FALSE(main().isVisible());
+    EXPECT_EQ(m_prompts.confirmations, 0) << "no question before a forced end";
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
 
-// Sounds and the SDL driver switch for the sound tests: a generated tone as
-// a RIFF WAVE file, a tiny MIDI file, and an environment variable set for the
-// life of an object (SDL chooses its audio driver when its audio starts).
+// Sounds for the sound tests: a generated tone as a RIFF WAVE file and a tiny
+// MIDI file. SDL chooses its audio driver when its audio starts: a ScopedEnv
+// switches it.
 
 #include <QByteArray>
 #include <QFile>
@@ -14,29 +14,9 @@
 #include <cstdint>
 #include <numbers>
 
+#include "tests/gui/support/scoped_env.h"
+
 namespace lanzhou::test {
-
-class ScopedEnv final {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (m_had) {
-            qputenv(m_name, m_old);
-        } else {
-            qunsetenv(m_name);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 inline void appendLe(QByteArray& bytes, std::uint32_t value, int size) {
     for (int i = 0; i < size; ++i) {

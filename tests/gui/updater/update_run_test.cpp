@@ -338,9 +338,13 @@ TEST(UpdateRun, StoppedDuringASlowDownloadRemovesTheArchiveAndStartsTheClient) {
             [&] { return labelText(*run, "sizeLabel") == QStringLiteral("1024"); }, kRunWait));
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return !labelText(*run, "speedLabel").isEmpty(); }, kRunWait));
+        // Kilobytes of the last second at 64 KB/s: well above nothing, well
+        // below the whole file (bytes instead of kilobytes would be 65536).
         bool number = false;
-        EXPECT_GE(labelText(*run, "speedLabel").toLongLong(&number), 0);
+        const qlonglong speed = labelText(*run, "speedLabel").toLongLong(&number);
         EXPECT_TRUE(number);
+        EXPECT_GT(speed, 0);
+        EXPECT_LT(speed, 512);
         ASSERT_EQ(run->stage(), Stage::Downloading);
         EXPECT_TRUE(fs::exists(sandbox.run() / "temp.zip"));
 
