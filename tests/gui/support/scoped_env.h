@@ -19,7 +19,6 @@ public:
             qunsetenv(name);
         }
     }
-    ScopedEnv(const char* name, const char* value) : ScopedEnv(name, QByteArray(value)) {}
     ~ScopedEnv() {
         if (m_had) {
             qputenv(m_name, m_old);
