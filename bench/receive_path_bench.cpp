@@ -188,7 +188,7 @@ void BM_ReceivePathDispatcher(benchmark::State& state) {
         model.clear();
         state.ResumeTiming();
         receive(batch.wire, [&](const protocol::FrameEvent& event) {
-            dispatcher.onConnectionEvent(1, event.data);
+            dispatcher.onConnectionEvent(transport::EventKind::Data, event.data);
         });
         benchmark::DoNotOptimize(model.list(core::AlertListId::Today).rowCount());
     }

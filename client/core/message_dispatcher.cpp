@@ -365,23 +365,21 @@ void Handlers::prompt(std::string_view utf8Text, SessionAction action) {
 
 MessageDispatcher::MessageDispatcher(DispatcherContext context) : m_context(std::move(context)) {}
 
-void MessageDispatcher::onConnectionEvent(int kind, std::string_view data) {
-    if (kind == 0) {
+void MessageDispatcher::onConnectionEvent(transport::EventKind kind, std::string_view data) {
+    if (kind == transport::EventKind::Closed) {
         m_context.session.promptText = gbk(text::kDisconnected);
         m_context.view.connectionClosed(m_context.session.promptText);
         return;
     }
-    if (kind == 1) {
-        // The storage of the unpacked text is kept for the next message
-        // (only this thread dispatches; a nested call just makes its own).
-        constexpr std::size_t kKeptCapacity = 64 * 1024;
-        thread_local std::string spare;
-        std::string bytes = std::move(spare);
-        protocol::unpack(data, bytes);
-        dispatch(protocol::untilZero(bytes));
-        if (bytes.capacity() <= kKeptCapacity) {
-            spare = std::move(bytes);
-        }
+    // The storage of the unpacked text is kept for the next message (only
+    // this thread dispatches; a nested call just makes its own).
+    constexpr std::size_t kKeptCapacity = 64 * 1024;
+    thread_local std::string spare;
+    std::string bytes = std::move(spare);
+    protocol::unpack(data, bytes);
+    dispatch(protocol::untilZero(bytes));
+    if (bytes.capacity() <= kKeptCapacity) {
+        spare = std::move(bytes);
     }
 }
 
