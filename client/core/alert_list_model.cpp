@@ -114,13 +114,32 @@ void AlertList::clear() {
 
 // ------------------------------------------------------------- AlertListModel
 
-void AlertListModel::clear() {
+void AlertListModel::insertTop(AlertListId id, AlertRow row) {
+    if (m_observer != nullptr) {
+        m_observer->rowAboutToBeInserted(id, 0);
+    }
+    mutableList(id).insertTop(std::move(row));
+    if (m_observer != nullptr) {
+        m_observer->rowInserted(id, 0);
+    }
+}
+
+template <typename Refill>
+void AlertListModel::reset(Refill refill) {
+    if (m_observer != nullptr) {
+        m_observer->listsAboutToBeReset();
+    }
     for (AlertList& list : m_lists) {
         list.clear();
     }
+    refill();
     if (m_observer != nullptr) {
         m_observer->listsReset();
     }
+}
+
+void AlertListModel::clear() {
+    reset([] {});
 }
 
 void AlertListModel::place(const protocol::AlertRecord& record,
@@ -130,11 +149,7 @@ void AlertListModel::place(const protocol::AlertRecord& record,
 
 void AlertListModel::place(protocol::AlertRecord&& record, const protocol::DateTime& serverTime) {
     const protocol::DateTime time = protocol::parseDateTime(record.time);
-    const AlertListId id = chooseAlertList(time, serverTime);
-    mutableList(id).insertTop(rowOf(std::move(record), time));
-    if (m_observer != nullptr) {
-        m_observer->rowInserted(id, 0);
-    }
+    insertTop(chooseAlertList(time, serverTime), rowOf(std::move(record), time));
 }
 
 bool AlertListModel::update(const protocol::AlertRecord& record,
@@ -167,6 +182,9 @@ void AlertListModel::remove(std::span<const std::string> ids) {
             if (row < 0) {
                 continue;
             }
+            if (m_observer != nullptr) {
+                m_observer->rowAboutToBeRemoved(id, row);
+            }
             list.removeRow(row);
             if (m_observer != nullptr) {
                 m_observer->rowRemoved(id, row);
@@ -178,16 +196,12 @@ void AlertListModel::remove(std::span<const std::string> ids) {
 
 void AlertListModel::replaceAll(std::span<const protocol::AlertRecord> records,
                                 const protocol::DateTime& serverTime) {
-    for (AlertList& list : m_lists) {
-        list.clear();
-    }
-    for (const protocol::AlertRecord& record : records) {
-        const protocol::DateTime time = protocol::parseDateTime(record.time);
-        mutableList(chooseAlertList(time, serverTime)).insertTop(rowOf(record, time));
-    }
-    if (m_observer != nullptr) {
-        m_observer->listsReset();
-    }
+    reset([&] {
+        for (const protocol::AlertRecord& record : records) {
+            const protocol::DateTime time = protocol::parseDateTime(record.time);
+            mutableList(chooseAlertList(time, serverTime)).insertTop(rowOf(record, time));
+        }
+    });
 }
 
 }  // namespace lanzhou::core

@@ -56,14 +56,19 @@ private:
     AlertIdIndex m_ids;           // the ids of m_rows
 };
 
-// Told of every change, after it was made (the Qt list models forward these).
+// Told of every change of the lists' shape twice: before it is made (the
+// lists are still as they were) and after (they are as they now stay), as Qt
+// list models announce their rows. A row's new texts are told after.
 class AlertListObserver {
 public:
     virtual ~AlertListObserver() = default;
+    virtual void rowAboutToBeInserted(AlertListId /*list*/, int /*row*/) {}
     virtual void rowInserted(AlertListId list, int row) = 0;
     virtual void rowChanged(AlertListId list, int row) = 0;
+    virtual void rowAboutToBeRemoved(AlertListId /*list*/, int /*row*/) {}
     virtual void rowRemoved(AlertListId list, int row) = 0;
-    // Both lists were cleared or refilled as a whole.
+    // Both lists are cleared or refilled as a whole.
+    virtual void listsAboutToBeReset() {}
     virtual void listsReset() = 0;
 };
 
@@ -84,12 +89,16 @@ public:
     // Each id in order: from TodayList if there, else from HistoryList.
     void remove(std::span<const std::string> ids);
     // The "#59" answer: clear, then place every record in order (the last on
-    // top), with one listsReset() for the observer.
+    // top), told the observer as one reset.
     void replaceAll(std::span<const protocol::AlertRecord> records,
                     const protocol::DateTime& serverTime);
 
 private:
     AlertList& mutableList(AlertListId id) { return m_lists[static_cast<int>(id)]; }
+    void insertTop(AlertListId id, AlertRow row);
+    // Clears both lists, then has `refill` place rows, as one reset.
+    template <typename Refill>
+    void reset(Refill refill);
 
     std::array<AlertList, 2> m_lists;
     AlertListObserver* m_observer = nullptr;
