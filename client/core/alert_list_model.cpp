@@ -85,7 +85,7 @@ int AlertList::findRow(std::string_view id) const {
     return -1;
 }
 
-void AlertList::insertTop(AlertRow row) {
+void AlertList::insertTop(AlertRow&& row) {
     m_ids.add(row[0]);
     m_rows.push_back(std::move(row));
 }
@@ -114,7 +114,7 @@ void AlertList::clear() {
 
 // ------------------------------------------------------------- AlertListModel
 
-void AlertListModel::insertTop(AlertListId id, AlertRow row) {
+void AlertListModel::insertTop(AlertListId id, AlertRow&& row) {
     if (m_observer != nullptr) {
         m_observer->rowAboutToBeInserted(id, 0);
     }

@@ -41,7 +41,7 @@ public:
     // regard to case); -1 when none.
     int findRow(std::string_view id) const;
 
-    void insertTop(AlertRow row);
+    void insertTop(AlertRow&& row);
     void setRow(int index, AlertRow row);
     void removeRow(int index);
     void clear();
@@ -95,7 +95,7 @@ public:
 
 private:
     AlertList& mutableList(AlertListId id) { return m_lists[static_cast<int>(id)]; }
-    void insertTop(AlertListId id, AlertRow row);
+    void insertTop(AlertListId id, AlertRow&& row);
     // Clears both lists, then has `refill` place rows, as one reset.
     template <typename Refill>
     void reset(Refill refill);
