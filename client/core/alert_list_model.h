@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstddef>
-#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
@@ -52,8 +51,10 @@ private:
         return m_rows.size() - 1 - static_cast<std::size_t>(row);
     }
 
-    std::deque<AlertRow> m_rows;  // no bulk copies as it grows
-    AlertIdIndex m_ids;           // the ids of m_rows
+    // One block for all rows: growing moves the rows (their texts stay where
+    // they are), and clearing keeps the block for the next rows.
+    std::vector<AlertRow> m_rows;
+    AlertIdIndex m_ids;  // the ids of m_rows
 };
 
 // Told of every change of the lists' shape twice: before it is made (the
@@ -80,12 +81,12 @@ public:
 
     void clear();
     void place(const protocol::AlertRecord& record, const protocol::DateTime& serverTime);
-    // The same, taking the record's texts into the row instead of copying them.
-    void place(protocol::AlertRecord&& record, const protocol::DateTime& serverTime);
+    // The same from the fields as read: each text of the row is made once.
+    void place(const protocol::AlertFields& fields, const protocol::DateTime& serverTime);
     // Overwrites the first matching row of the list the record's date selects;
     // false (nothing changed) when that list holds no such id.
     bool update(const protocol::AlertRecord& record, const protocol::DateTime& serverTime);
-    bool update(protocol::AlertRecord&& record, const protocol::DateTime& serverTime);
+    bool update(const protocol::AlertFields& fields, const protocol::DateTime& serverTime);
     // Each id in order: from TodayList if there, else from HistoryList.
     void remove(std::span<const std::string> ids);
     // The "#59" answer: clear, then place every record in order (the last on
