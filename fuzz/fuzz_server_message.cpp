@@ -33,6 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
+    // The receive path reads alerts as fields, exactly where the parser
+    // reads an alert record.
+    const auto fields = alertFieldsOf(text);
+    const auto* record = std::get_if<AlertRecord>(&message.body);
+    if (fields.has_value() != (record != nullptr) || (record && *fields != fieldsOf(*record))) {
+        std::abort();
+    }
+
     // Pieces are views into the text and never hold a separator at a
     // character boundary.
     for (const std::string_view piece : splitPieces(text, kFieldSeparator)) {

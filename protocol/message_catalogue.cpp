@@ -195,17 +195,17 @@ std::vector<AlertRecord> alertListFrom(std::string_view text) {
     return alerts;
 }
 
-// "#ai" and "#aj", most of the traffic: split without allocating, each text
-// made once, and the message built around the record.
+// "#ai" and "#aj": the record's texts made from the fields once.
 ServerMessage alertMessage(ServerCode code, std::string_view text) {
-    std::array<std::string_view, kAlertFields> p;
-    if (splitPiecesInto(dropPrefix(text, kCodeSize), kFieldSeparator, p) != kAlertFields) {
+    const std::optional<AlertFields> f = alertFieldsOf(text);
+    if (!f) {
         return ServerMessage{code, {}};
     }
-    return ServerMessage{code, AlertRecord{std::string(p[0]), std::string(p[1]), std::string(p[2]),
-                                           std::string(p[3]), std::string(p[4]), std::string(p[5]),
-                                           std::string(p[6]), std::string(p[7]), std::string(p[8]),
-                                           std::string(p[9])}};
+    return ServerMessage{
+        code, AlertRecord{std::string(f->id), std::string(f->time), std::string(f->code),
+                          std::string(f->name), std::string(f->operation), std::string(f->buy),
+                          std::string(f->sell), std::string(f->remark), std::string(f->audience),
+                          std::string(f->popup)}};
 }
 
 std::vector<std::string> alertHeadFields(const AlertRecord& alert) {
@@ -281,6 +281,24 @@ ServerCode serverCodeOf(std::string_view text) {
         }
     }
     return ServerCode::Unknown;
+}
+
+AlertFields fieldsOf(const AlertRecord& record) {
+    return AlertFields{record.id,  record.time, record.code,   record.name,     record.operation,
+                       record.buy, record.sell, record.remark, record.audience, record.popup};
+}
+
+std::optional<AlertFields> alertFieldsOf(std::string_view text) {
+    const ServerCode code = serverCodeOf(text);
+    if (code != ServerCode::AlertAdded && code != ServerCode::AlertChanged) {
+        return std::nullopt;
+    }
+    // Split without allocating: the views point into `text`.
+    std::array<std::string_view, kAlertFields> p;
+    if (splitPiecesInto(dropPrefix(text, kCodeSize), kFieldSeparator, p) != kAlertFields) {
+        return std::nullopt;
+    }
+    return AlertFields{p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9]};
 }
 
 ServerMessage parseServerMessage(std::string_view text) {

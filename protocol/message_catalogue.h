@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -122,6 +123,26 @@ struct AlertRecord {
     friend bool operator==(const AlertRecord&, const AlertRecord&) = default;
 };
 
+// The ten fields of an alert as views into the text (or record) they were read
+// from, in the order of AlertRecord: the receive path makes each text once,
+// where it is kept.
+struct AlertFields {
+    std::string_view id;
+    std::string_view time;
+    std::string_view code;
+    std::string_view name;
+    std::string_view operation;
+    std::string_view buy;
+    std::string_view sell;
+    std::string_view remark;
+    std::string_view audience;
+    std::string_view popup;
+
+    friend bool operator==(const AlertFields&, const AlertFields&) = default;
+};
+
+AlertFields fieldsOf(const AlertRecord& record);
+
 // "#al"/"#am".
 struct NoticeRecord {
     std::string id;
@@ -208,6 +229,10 @@ struct ServerMessage {
 };
 
 ServerMessage parseServerMessage(std::string_view text);
+
+// The fields of an "#ai" or "#aj" text exactly as parseServerMessage reads its
+// AlertRecord; nothing for another code or a field count other than ten.
+std::optional<AlertFields> alertFieldsOf(std::string_view text);
 
 // Builders of server messages (for servers and test peers). They produce the
 // exact layouts parseServerMessage reads; a trailing empty field would be lost

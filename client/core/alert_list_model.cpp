@@ -28,24 +28,18 @@ bool hasNormalForm(std::string_view text) {
 
 // The time column: the text as sent when it is already normalised (kept
 // without formatting it again), otherwise `time` formatted.
-std::string normalisedTime(std::string&& text, const protocol::DateTime& time) {
+std::string normalisedTime(std::string_view text, const protocol::DateTime& time) {
     if (time != protocol::DateTime::null() && hasNormalForm(text)) {
-        return std::move(text);
+        return std::string(text);
     }
     return formatAlertTime(time);
 }
 
-// `time` is the record's time as read.
-AlertRow rowOf(const protocol::AlertRecord& record, const protocol::DateTime& time) {
-    return AlertRow{record.id,  formatAlertTime(time), record.code,  record.name, record.operation,
-                    record.buy, record.sell,           record.remark};
-}
-
-AlertRow rowOf(protocol::AlertRecord&& record, const protocol::DateTime& time) {
-    return AlertRow{std::move(record.id),        normalisedTime(std::move(record.time), time),
-                    std::move(record.code),      std::move(record.name),
-                    std::move(record.operation), std::move(record.buy),
-                    std::move(record.sell),      std::move(record.remark)};
+// `time` is the fields' time as read.
+AlertRow rowOf(const protocol::AlertFields& f, const protocol::DateTime& time) {
+    return AlertRow{std::string(f.id),   normalisedTime(f.time, time), std::string(f.code),
+                    std::string(f.name), std::string(f.operation),     std::string(f.buy),
+                    std::string(f.sell), std::string(f.remark)};
 }
 
 }  // namespace
@@ -61,7 +55,7 @@ std::string formatAlertTime(const protocol::DateTime& time) {
 }
 
 AlertRow alertRow(const protocol::AlertRecord& record) {
-    return rowOf(record, protocol::parseDateTime(record.time));
+    return rowOf(protocol::fieldsOf(record), protocol::parseDateTime(record.time));
 }
 
 // ------------------------------------------------------------------ AlertList
@@ -85,7 +79,7 @@ int AlertList::findRow(std::string_view id) const {
     return -1;
 }
 
-void AlertList::insertTop(AlertRow row) {
+void AlertList::insertTop(AlertRow&& row) {
     m_ids.add(row[0]);
     m_rows.push_back(std::move(row));
 }
@@ -114,45 +108,62 @@ void AlertList::clear() {
 
 // ------------------------------------------------------------- AlertListModel
 
-void AlertListModel::clear() {
-    for (AlertList& list : m_lists) {
-        list.clear();
-    }
+void AlertListModel::insertTop(AlertListId id, AlertRow&& row) {
     if (m_observer != nullptr) {
-        m_observer->listsReset();
+        m_observer->rowAboutToBeInserted(id, 0);
     }
-}
-
-void AlertListModel::place(const protocol::AlertRecord& record,
-                           const protocol::DateTime& serverTime) {
-    place(protocol::AlertRecord(record), serverTime);
-}
-
-void AlertListModel::place(protocol::AlertRecord&& record, const protocol::DateTime& serverTime) {
-    const protocol::DateTime time = protocol::parseDateTime(record.time);
-    const AlertListId id = chooseAlertList(time, serverTime);
-    mutableList(id).insertTop(rowOf(std::move(record), time));
+    mutableList(id).insertTop(std::move(row));
     if (m_observer != nullptr) {
         m_observer->rowInserted(id, 0);
     }
 }
 
-bool AlertListModel::update(const protocol::AlertRecord& record,
-                            const protocol::DateTime& serverTime) {
-    return update(protocol::AlertRecord(record), serverTime);
+template <typename Refill>
+void AlertListModel::reset(Refill refill) {
+    if (m_observer != nullptr) {
+        m_observer->listsAboutToBeReset();
+    }
+    for (AlertList& list : m_lists) {
+        list.clear();
+    }
+    refill();
+    if (m_observer != nullptr) {
+        m_observer->listsReset();
+    }
 }
 
-bool AlertListModel::update(protocol::AlertRecord&& record, const protocol::DateTime& serverTime) {
+void AlertListModel::clear() {
+    reset([] {});
+}
+
+void AlertListModel::place(const protocol::AlertRecord& record,
+                           const protocol::DateTime& serverTime) {
+    place(protocol::fieldsOf(record), serverTime);
+}
+
+void AlertListModel::place(const protocol::AlertFields& fields,
+                           const protocol::DateTime& serverTime) {
+    const protocol::DateTime time = protocol::parseDateTime(fields.time);
+    insertTop(chooseAlertList(time, serverTime), rowOf(fields, time));
+}
+
+bool AlertListModel::update(const protocol::AlertRecord& record,
+                            const protocol::DateTime& serverTime) {
+    return update(protocol::fieldsOf(record), serverTime);
+}
+
+bool AlertListModel::update(const protocol::AlertFields& fields,
+                            const protocol::DateTime& serverTime) {
     // Only the list the date selects is searched: an alert whose date moved
     // across the day boundary is not found.
-    const protocol::DateTime time = protocol::parseDateTime(record.time);
+    const protocol::DateTime time = protocol::parseDateTime(fields.time);
     const AlertListId id = chooseAlertList(time, serverTime);
     AlertList& list = mutableList(id);
-    const int row = list.findRow(record.id);
+    const int row = list.findRow(fields.id);
     if (row < 0) {
         return false;
     }
-    list.setRow(row, rowOf(std::move(record), time));
+    list.setRow(row, rowOf(fields, time));
     if (m_observer != nullptr) {
         m_observer->rowChanged(id, row);
     }
@@ -167,6 +178,9 @@ void AlertListModel::remove(std::span<const std::string> ids) {
             if (row < 0) {
                 continue;
             }
+            if (m_observer != nullptr) {
+                m_observer->rowAboutToBeRemoved(id, row);
+            }
             list.removeRow(row);
             if (m_observer != nullptr) {
                 m_observer->rowRemoved(id, row);
@@ -178,16 +192,13 @@ void AlertListModel::remove(std::span<const std::string> ids) {
 
 void AlertListModel::replaceAll(std::span<const protocol::AlertRecord> records,
                                 const protocol::DateTime& serverTime) {
-    for (AlertList& list : m_lists) {
-        list.clear();
-    }
-    for (const protocol::AlertRecord& record : records) {
-        const protocol::DateTime time = protocol::parseDateTime(record.time);
-        mutableList(chooseAlertList(time, serverTime)).insertTop(rowOf(record, time));
-    }
-    if (m_observer != nullptr) {
-        m_observer->listsReset();
-    }
+    reset([&] {
+        for (const protocol::AlertRecord& record : records) {
+            const protocol::DateTime time = protocol::parseDateTime(record.time);
+            mutableList(chooseAlertList(time, serverTime))
+                .insertTop(rowOf(protocol::fieldsOf(record), time));
+        }
+    });
 }
 
 }  // namespace lanzhou::core

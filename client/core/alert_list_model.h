@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstddef>
-#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,7 +40,7 @@ public:
     // regard to case); -1 when none.
     int findRow(std::string_view id) const;
 
-    void insertTop(AlertRow row);
+    void insertTop(AlertRow&& row);
     void setRow(int index, AlertRow row);
     void removeRow(int index);
     void clear();
@@ -52,18 +51,25 @@ private:
         return m_rows.size() - 1 - static_cast<std::size_t>(row);
     }
 
-    std::deque<AlertRow> m_rows;  // no bulk copies as it grows
-    AlertIdIndex m_ids;           // the ids of m_rows
+    // One block for all rows: growing moves the rows (their texts stay where
+    // they are), and clearing keeps the block for the next rows.
+    std::vector<AlertRow> m_rows;
+    AlertIdIndex m_ids;  // the ids of m_rows
 };
 
-// Told of every change, after it was made (the Qt list models forward these).
+// Told of every change of the lists' shape twice: before it is made (the
+// lists are still as they were) and after (they are as they now stay), as Qt
+// list models announce their rows. A row's new texts are told after.
 class AlertListObserver {
 public:
     virtual ~AlertListObserver() = default;
+    virtual void rowAboutToBeInserted(AlertListId /*list*/, int /*row*/) {}
     virtual void rowInserted(AlertListId list, int row) = 0;
     virtual void rowChanged(AlertListId list, int row) = 0;
+    virtual void rowAboutToBeRemoved(AlertListId /*list*/, int /*row*/) {}
     virtual void rowRemoved(AlertListId list, int row) = 0;
-    // Both lists were cleared or refilled as a whole.
+    // Both lists are cleared or refilled as a whole.
+    virtual void listsAboutToBeReset() {}
     virtual void listsReset() = 0;
 };
 
@@ -75,21 +81,25 @@ public:
 
     void clear();
     void place(const protocol::AlertRecord& record, const protocol::DateTime& serverTime);
-    // The same, taking the record's texts into the row instead of copying them.
-    void place(protocol::AlertRecord&& record, const protocol::DateTime& serverTime);
+    // The same from the fields as read: each text of the row is made once.
+    void place(const protocol::AlertFields& fields, const protocol::DateTime& serverTime);
     // Overwrites the first matching row of the list the record's date selects;
     // false (nothing changed) when that list holds no such id.
     bool update(const protocol::AlertRecord& record, const protocol::DateTime& serverTime);
-    bool update(protocol::AlertRecord&& record, const protocol::DateTime& serverTime);
+    bool update(const protocol::AlertFields& fields, const protocol::DateTime& serverTime);
     // Each id in order: from TodayList if there, else from HistoryList.
     void remove(std::span<const std::string> ids);
     // The "#59" answer: clear, then place every record in order (the last on
-    // top), with one listsReset() for the observer.
+    // top), told the observer as one reset.
     void replaceAll(std::span<const protocol::AlertRecord> records,
                     const protocol::DateTime& serverTime);
 
 private:
     AlertList& mutableList(AlertListId id) { return m_lists[static_cast<int>(id)]; }
+    void insertTop(AlertListId id, AlertRow&& row);
+    // Clears both lists, then has `refill` place rows, as one reset.
+    template <typename Refill>
+    void reset(Refill refill);
 
     std::array<AlertList, 2> m_lists;
     AlertListObserver* m_observer = nullptr;

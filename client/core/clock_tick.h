@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 #include "protocol/date_time.h"
@@ -20,7 +21,8 @@ public:
     // (Re)starts the count from `serverTime`.
     void start(const protocol::DateTime& serverTime);
 
-    // 1899-12-30 00:00:00 until started.
+    // 1899-12-30 00:00:00 until started. The date is worked out once per
+    // second counted; a burst of alerts only reads the monotonic clock.
     protocol::DateTime now() const;
 
 private:
@@ -28,6 +30,9 @@ private:
     protocol::DateTime m_base = protocol::DateTime::zero();
     std::chrono::steady_clock::time_point m_startedAt{};
     bool m_running = false;
+    // The last answer and the whole seconds it was worked out for (-1: none).
+    mutable protocol::DateTime m_last = protocol::DateTime::zero();
+    mutable std::int64_t m_lastSeconds = -1;
 };
 
 }  // namespace lanzhou::core

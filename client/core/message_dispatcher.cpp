@@ -74,6 +74,8 @@ public:
 
     // Takes texts out of the message where that saves copying them.
     void handle(protocol::ServerMessage& message);
+    // "#ai" and "#aj".
+    void alert(ServerCode code, const protocol::AlertFields& alert);
 
 private:
     void version(const protocol::ServerMessage& message);
@@ -85,9 +87,8 @@ private:
     void loginAccepted(const protocol::LoginAccepted& login);
     void enter(const LoginFormState& form);
     void retrievedPassword(const protocol::ServerMessage& message);
-    bool forThisAudience(const protocol::AlertRecord& record) const;
-    void alert(ServerCode code, protocol::AlertRecord& record);
-    bool fillAlertPopup(const protocol::AlertRecord& record);
+    bool forThisAudience(const protocol::AlertFields& alert) const;
+    bool fillAlertPopup(const protocol::AlertFields& alert);
     void notice(const protocol::NoticeRecord& record, SessionAction action);
     void prompt(std::string_view utf8Text, SessionAction action);
 
@@ -134,9 +135,7 @@ void Handlers::handle(protocol::ServerMessage& message) {
             return;
         case ServerCode::AlertAdded:
         case ServerCode::AlertChanged:
-            if (auto* record = std::get_if<protocol::AlertRecord>(&message.body)) {
-                alert(message.code, *record);
-            }
+            // Read as fields by dispatch(), before any message is built.
             return;
         case ServerCode::AlertsRemoved:
             if (const auto* ids = bodyOf<std::vector<std::string>>(message)) {
@@ -299,25 +298,24 @@ void Handlers::retrievedPassword(const protocol::ServerMessage& message) {
     c.actions.arm(SessionAction::Prompt);
 }
 
-bool Handlers::forThisAudience(const protocol::AlertRecord& record) const {
+bool Handlers::forThisAudience(const protocol::AlertFields& alert) const {
     // The audience is the user type as decimal text, exactly ("01" is not 1).
     char digits[16];
     const auto written =
         std::to_chars(std::begin(digits), std::end(digits), c.session.userType).ptr;
-    return record.audience == std::string_view(digits, static_cast<std::size_t>(written - digits));
+    return alert.audience == std::string_view(digits, static_cast<std::size_t>(written - digits));
 }
 
-void Handlers::alert(ServerCode code, protocol::AlertRecord& record) {
-    if (!forThisAudience(record)) {
+void Handlers::alert(ServerCode code, const protocol::AlertFields& alert) {
+    if (!forThisAudience(alert)) {
         return;
     }
-    // The popup copies what it shows first, so that the row can take the
-    // record's texts; it is armed after the lists changed, as always.
-    const bool popup = fillAlertPopup(record);
+    // The popup is armed after the lists changed.
+    const bool popup = fillAlertPopup(alert);
     if (code == ServerCode::AlertAdded) {
-        c.alerts.place(std::move(record), c.session.serverTime.now());
+        c.alerts.place(alert, c.session.serverTime.now());
     } else {
-        c.alerts.update(std::move(record), c.session.serverTime.now());
+        c.alerts.update(alert, c.session.serverTime.now());
     }
     if (popup) {
         c.actions.arm(SessionAction::AlertPopup);
@@ -325,18 +323,18 @@ void Handlers::alert(ServerCode code, protocol::AlertRecord& record) {
 }
 
 // Fills the popup record when the alert pops up; true when it does.
-bool Handlers::fillAlertPopup(const protocol::AlertRecord& record) {
-    if (!alertPopupWanted(record.popup, c.session.popupHint)) {
+bool Handlers::fillAlertPopup(const protocol::AlertFields& alert) {
+    if (!alertPopupWanted(alert.popup, c.session.popupHint)) {
         return false;
     }
     auto& texts = c.session.popupRecord.texts;
     texts[0] = kAlertPopupKind;
-    texts[1] = formatAlertTime(protocol::parseDateTime(record.time));
-    texts[2] = record.code;
-    texts[3] = record.name;
-    texts[4] = record.operation;
-    texts[5] = record.buy;
-    texts[6] = record.sell;
+    texts[1] = formatAlertTime(protocol::parseDateTime(alert.time));
+    texts[2] = alert.code;
+    texts[3] = alert.name;
+    texts[4] = alert.operation;
+    texts[5] = alert.buy;
+    texts[6] = alert.sell;
     return true;
 }
 
@@ -365,27 +363,30 @@ void Handlers::prompt(std::string_view utf8Text, SessionAction action) {
 
 MessageDispatcher::MessageDispatcher(DispatcherContext context) : m_context(std::move(context)) {}
 
-void MessageDispatcher::onConnectionEvent(int kind, std::string_view data) {
-    if (kind == 0) {
+void MessageDispatcher::onConnectionEvent(transport::EventKind kind, std::string_view data) {
+    if (kind == transport::EventKind::Closed) {
         m_context.session.promptText = gbk(text::kDisconnected);
         m_context.view.connectionClosed(m_context.session.promptText);
         return;
     }
-    if (kind == 1) {
-        // The storage of the unpacked text is kept for the next message
-        // (only this thread dispatches; a nested call just makes its own).
-        constexpr std::size_t kKeptCapacity = 64 * 1024;
-        thread_local std::string spare;
-        std::string bytes = std::move(spare);
-        protocol::unpack(data, bytes);
-        dispatch(protocol::untilZero(bytes));
-        if (bytes.capacity() <= kKeptCapacity) {
-            spare = std::move(bytes);
-        }
+    // The storage of the unpacked text is kept for the next message (only
+    // this thread dispatches; a nested call just makes its own).
+    constexpr std::size_t kKeptCapacity = 64 * 1024;
+    thread_local std::string spare;
+    std::string bytes = std::move(spare);
+    protocol::unpack(data, bytes);
+    dispatch(protocol::untilZero(bytes));
+    if (bytes.capacity() <= kKeptCapacity) {
+        spare = std::move(bytes);
     }
 }
 
 void MessageDispatcher::dispatch(std::string_view text) {
+    // Alerts, most of the traffic, go to the lists as views of the text.
+    if (const std::optional<protocol::AlertFields> alert = protocol::alertFieldsOf(text)) {
+        Handlers(m_context).alert(protocol::serverCodeOf(text), *alert);
+        return;
+    }
     protocol::ServerMessage message = protocol::parseServerMessage(text);
     Handlers(m_context).handle(message);
 }

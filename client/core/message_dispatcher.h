@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "client/transport/connection_event.h"
 #include "protocol/message_catalogue.h"
 
 namespace lanzhou::core {
@@ -37,8 +38,8 @@ class MessageDispatcher final {
 public:
     explicit MessageDispatcher(DispatcherContext context);
 
-    // kind 1: `data` is a packed payload; kind 0: the connection is closed.
-    void onConnectionEvent(int kind, std::string_view data);
+    // Data: `data` is a packed payload; Closed: the connection is closed.
+    void onConnectionEvent(transport::EventKind kind, std::string_view data);
 
     // One message text (GBK, already unpacked).
     void dispatch(std::string_view text);

@@ -85,21 +85,10 @@ bool SessionCore::open() {
         port = m_options.serverOverride->port;
     }
 
-    std::weak_ptr<int> alive = m_alive;
-    const bool connected =
-        m_client.connect(port, host, [this, alive](const transport::ConnectionEvent* event) {
-            // On the transport's event thread: copy the event, hand it over.
-            const int kind = m_client.eventKind(event);
-            if (kind < 0) {
-                return;
-            }
-            std::string data(m_client.eventData(event).value_or(std::string_view{}));
-            m_scheduler.post([this, alive, kind, data = std::move(data)] {
-                if (alive.lock()) {
-                    m_dispatcher.onConnectionEvent(kind, data);
-                }
-            });
-        });
+    // The I/O thread says once that events wait; the session thread takes
+    // them in batches. While it lags they stay in the connection's bounded
+    // queue, which stops reading from the socket when full.
+    const bool connected = m_client.connectTaking(port, host, [this] { postTakeEvents(); });
     if (!connected) {
         return false;
     }
@@ -163,6 +152,42 @@ void SessionCore::requestAlertList() {
 
 void SessionCore::close() {
     m_client.close();
+}
+
+void SessionCore::postTakeEvents() {
+    m_scheduler.post([this, alive = std::weak_ptr<int>(m_alive)] {
+        if (alive.lock()) {
+            takeEvents();
+        }
+    });
+}
+
+void SessionCore::takeEvents() {
+    // A handler may open a modal prompt whose nested loop comes here again:
+    // the nested turn first carries on with the same batch at m_next, so the
+    // order holds, then takes a batch of its own (its wake-up may be for
+    // events that came after the outer batch was taken).
+    const std::weak_ptr<int> alive = m_alive;
+    for (bool took = false;; took = true) {
+        while (m_next < m_batch.size()) {
+            const transport::ConnectionEvent event = std::move(m_batch[m_next++]);
+            m_dispatcher.onConnectionEvent(event.kind, event.data);
+            if (alive.expired()) {
+                return;
+            }
+            if (event.kind == transport::EventKind::Closed) {
+                m_client.close();
+            }
+        }
+        if (took) {
+            return;
+        }
+        m_batch.clear();
+        m_next = 0;
+        if (m_client.takeEvents(m_batch)) {
+            postTakeEvents();  // more wait: another turn after the work queued meanwhile
+        }
+    }
 }
 
 }  // namespace lanzhou::core

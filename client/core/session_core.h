@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "client/core/alert_list_model.h"
 #include "client/core/client_session.h"
@@ -14,6 +15,7 @@
 #include "client/core/server_line.h"
 #include "client/core/session_actions.h"
 #include "client/core/startup_settings.h"
+#include "client/transport/connection_event.h"
 #include "client/transport/erpc_client.h"
 
 namespace lanzhou::core {
@@ -77,6 +79,11 @@ public:
     transport::ERPCClient& client() { return m_client; }
 
 private:
+    // Any thread: a turn of takeEvents() on the session thread.
+    void postTakeEvents();
+    // On the session thread: handles the events taken from the connection.
+    void takeEvents();
+
     Scheduler& m_scheduler;
     Options m_options;
     ConfigFile m_config;
@@ -89,6 +96,9 @@ private:
     Heartbeat m_heartbeat;
     SessionActions m_actions;
     MessageDispatcher m_dispatcher;
+    // The batch taken from the connection and the next event of it to handle.
+    std::vector<transport::ConnectionEvent> m_batch;
+    std::size_t m_next = 0;
     // Held while the core lives; events posted to the session thread check it
     // before they touch the dispatcher.
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);

@@ -7,16 +7,29 @@ namespace lanzhou::display {
 AlertListBridge::AlertListBridge(AlertTableModel& today, AlertTableModel& history)
     : m_today(today), m_history(history) {}
 
-void AlertListBridge::rowInserted(core::AlertListId list, int row) {
-    model(list).rowInserted(row);
+void AlertListBridge::rowAboutToBeInserted(core::AlertListId list, int row) {
+    model(list).rowAboutToBeInserted(row);
+}
+
+void AlertListBridge::rowInserted(core::AlertListId list, int) {
+    model(list).rowInserted();
 }
 
 void AlertListBridge::rowChanged(core::AlertListId list, int row) {
     model(list).rowChanged(row);
 }
 
-void AlertListBridge::rowRemoved(core::AlertListId list, int row) {
-    model(list).rowRemoved(row);
+void AlertListBridge::rowAboutToBeRemoved(core::AlertListId list, int row) {
+    model(list).rowAboutToBeRemoved(row);
+}
+
+void AlertListBridge::rowRemoved(core::AlertListId list, int) {
+    model(list).rowRemoved();
+}
+
+void AlertListBridge::listsAboutToBeReset() {
+    m_today.aboutToBeReset();
+    m_history.aboutToBeReset();
 }
 
 void AlertListBridge::listsReset() {

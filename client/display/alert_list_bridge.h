@@ -11,9 +11,12 @@ class AlertListBridge final : public core::AlertListObserver {
 public:
     AlertListBridge(AlertTableModel& today, AlertTableModel& history);
 
+    void rowAboutToBeInserted(core::AlertListId list, int row) override;
     void rowInserted(core::AlertListId list, int row) override;
     void rowChanged(core::AlertListId list, int row) override;
+    void rowAboutToBeRemoved(core::AlertListId list, int row) override;
     void rowRemoved(core::AlertListId list, int row) override;
+    void listsAboutToBeReset() override;
     void listsReset() override;
 
 private:

@@ -14,10 +14,10 @@ const std::array<const char*, AlertTableModel::kColumnCount> kHeaders = {
 }  // namespace
 
 AlertTableModel::AlertTableModel(const core::AlertList& list, QObject* parent)
-    : QAbstractTableModel(parent), m_list(list), m_rowCount(list.rowCount()) {}
+    : QAbstractTableModel(parent), m_list(list) {}
 
 int AlertTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_rowCount;
+    return parent.isValid() ? 0 : m_list.rowCount();
 }
 
 int AlertTableModel::columnCount(const QModelIndex& parent) const {
@@ -26,9 +26,6 @@ int AlertTableModel::columnCount(const QModelIndex& parent) const {
 
 QVariant AlertTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid)) {
-        return {};
-    }
-    if (coreRow(index.row()) < 0) {
         return {};
     }
     return cellText(index.row(), index.column());
@@ -43,24 +40,17 @@ QVariant AlertTableModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 const core::AlertRow* AlertTableModel::alertRow(int row) const {
-    if (row < 0 || row >= m_rowCount) {
-        return nullptr;
-    }
-    const int at = coreRow(row);
-    return at < 0 ? nullptr : &m_list.row(at);
+    return row < 0 || row >= m_list.rowCount() ? nullptr : &m_list.row(row);
 }
 
-void AlertTableModel::rowInserted(int row) {
-    // The list already holds the new row: until endInsertRows the rows from
-    // `row` on are answered from one further down.
-    clearCache();
-    m_pending = Pending::Insert;
-    m_pendingRow = row;
+void AlertTableModel::rowAboutToBeInserted(int row) {
+    clearCache();  // the rows below move
     beginInsertRows({}, row, row);
-    m_pending = Pending::None;
-    m_rowCount = m_list.rowCount();
+}
+
+void AlertTableModel::rowInserted() {
+    clearCache();  // asked during the insertion, rows were numbered as before
     endInsertRows();
-    clearCache();
 }
 
 void AlertTableModel::rowChanged(int row) {
@@ -68,43 +58,28 @@ void AlertTableModel::rowChanged(int row) {
     emit dataChanged(index(row, 0), index(row, kColumnCount - 1), {Qt::DisplayRole});
 }
 
-void AlertTableModel::rowRemoved(int row) {
-    // The list no longer holds the row: until endRemoveRows the rows after it
-    // are answered from one further up.
+void AlertTableModel::rowAboutToBeRemoved(int row) {
     clearCache();
-    m_pending = Pending::Remove;
-    m_pendingRow = row;
     beginRemoveRows({}, row, row);
-    m_pending = Pending::None;
-    m_rowCount = m_list.rowCount();
+}
+
+void AlertTableModel::rowRemoved() {
+    clearCache();  // asked during the removal, rows were numbered as before
     endRemoveRows();
+}
+
+void AlertTableModel::aboutToBeReset() {
     clearCache();
+    beginResetModel();
 }
 
 void AlertTableModel::reset() {
     clearCache();
-    beginResetModel();
-    m_rowCount = m_list.rowCount();
     endResetModel();
 }
 
-int AlertTableModel::coreRow(int row) const {
-    int at = row;
-    if (m_pending == Pending::Insert && row >= m_pendingRow) {
-        at = row + 1;
-    } else if (m_pending == Pending::Remove && row >= m_pendingRow) {
-        at = row == m_pendingRow ? -1 : row - 1;
-    }
-    // Between beginResetModel and endResetModel the old count still stands.
-    return at >= 0 && at < m_list.rowCount() ? at : -1;
-}
-
 QString AlertTableModel::cellText(int row, int column) const {
-    const int at = coreRow(row);
-    const std::string& gbk = m_list.row(at)[static_cast<std::size_t>(column)];
-    if (m_pending != Pending::None) {
-        return fromGbk(gbk);  // rows are numbered differently for a moment
-    }
+    const std::string& gbk = m_list.row(row)[static_cast<std::size_t>(column)];
     const std::size_t slot =
         (static_cast<std::size_t>(row) * kColumnCount + static_cast<std::size_t>(column)) %
         m_cache.size();

@@ -14,10 +14,9 @@ namespace lanzhou::display {
 // only when a view asks for a cell, through a small cache of recent cells,
 // so a list of a hundred thousand rows costs the views nothing up front.
 //
-// The core changes its list first and says so afterwards. Between the begin
-// and end signals of an insertion or removal this model still answers for the
-// list as it was (its own row count, rows past the change shifted by one), as
-// Qt's protocol requires; a removed row has no texts during that time.
+// The core tells of each change before and after it makes it; those are the
+// begin and end calls of Qt's protocol, so this model always answers for the
+// list as it stands.
 class AlertTableModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -36,30 +35,26 @@ public:
     // there is none.
     const core::AlertRow* alertRow(int row) const;
 
-    // The core's news, after the change was made.
-    void rowInserted(int row);
+    // The core's news: before a change of the rows and after it.
+    void rowAboutToBeInserted(int row);
+    void rowInserted();
     void rowChanged(int row);
-    void rowRemoved(int row);
+    void rowAboutToBeRemoved(int row);
+    void rowRemoved();
+    void aboutToBeReset();
     void reset();
 
 private:
-    enum class Pending { None, Insert, Remove };
-
     struct CachedCell {
         int row = -1;
         int column = -1;
         QString text;
     };
 
-    // The core's row index for a row of this model; -1 when it has none.
-    int coreRow(int row) const;
     QString cellText(int row, int column) const;
     void clearCache();
 
     const core::AlertList& m_list;
-    int m_rowCount = 0;  // what the views were last told
-    Pending m_pending = Pending::None;
-    int m_pendingRow = 0;
     mutable std::array<CachedCell, 512> m_cache;  // direct-mapped by cell
 };
 

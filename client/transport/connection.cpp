@@ -10,15 +10,17 @@ namespace lanzhou::transport {
 
 namespace {
 
-// Bound of the events waiting for the handler: about one largest message, or
-// many small ones.
-constexpr EventQueue::Marks kEventMarks{protocol::kMaxMessageSize, 4096};
+// What one take moves out of the event queue: enough for one wake-up to
+// serve many small messages, little enough to keep the session responsive.
+constexpr std::size_t kBatchEvents = 256;
+constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
 
 }  // namespace
 
 std::shared_ptr<Connection> Connection::open(const asio::ip::tcp::endpoint& endpoint,
-                                             std::chrono::milliseconds idle) {
-    std::shared_ptr<Connection> connection(new Connection(idle));
+                                             std::chrono::milliseconds idle,
+                                             EventQueue::Marks marks) {
+    std::shared_ptr<Connection> connection(new Connection(idle, marks));
     asio::error_code error;
     connection->m_socket.connect(endpoint, error);
     if (error) {
@@ -30,11 +32,11 @@ std::shared_ptr<Connection> Connection::open(const asio::ip::tcp::endpoint& endp
     return connection;
 }
 
-Connection::Connection(std::chrono::milliseconds idle)
+Connection::Connection(std::chrono::milliseconds idle, EventQueue::Marks marks)
     : m_idle(idle),
       m_work(asio::make_work_guard(m_io)),
       m_socket(m_io),
-      m_events(kEventMarks),
+      m_events(marks),
       m_partialTimer(m_io),
       m_writeTimer(m_io) {}
 
@@ -53,9 +55,20 @@ Connection::~Connection() {
 bool Connection::start(EventHandler handler, ClosedHandled closedHandled) {
     m_handler = std::move(handler);
     m_closedHandled = std::move(closedHandled);
+    return startThreads(true);
+}
+
+bool Connection::start(EventsReady ready) {
+    m_ready = std::move(ready);
+    return startThreads(false);
+}
+
+bool Connection::startThreads(bool eventThread) {
     try {
-        m_eventThread = std::thread(&Connection::eventLoop, this, shared_from_this());
-        m_eventThreadId = m_eventThread.get_id();
+        if (eventThread) {
+            m_eventThread = std::thread(&Connection::eventLoop, this, shared_from_this());
+            m_eventThreadId = m_eventThread.get_id();
+        }
         asio::post(m_io, [this] { startRead(); });
         m_ioThread = std::thread([this] { m_io.run(); });
     } catch (const std::system_error&) {
@@ -140,7 +153,7 @@ void Connection::onRead(const asio::error_code& error, std::size_t size) {
         // Peer closed (EOF) or the network failed.
         disarmPartialTimer();
         m_readEnded = true;
-        m_events.push({0, {}});
+        pushEvent({EventKind::Closed, {}});
         return;
     }
     std::vector<protocol::FrameEvent> frames;
@@ -152,13 +165,13 @@ void Connection::onRead(const asio::error_code& error, std::size_t size) {
             closed = true;
             break;
         }
-        carryOn = m_events.push({1, std::move(frame.data)}) && carryOn;
+        carryOn = pushEvent({EventKind::Data, std::move(frame.data)}) && carryOn;
     }
     if (closed || status == protocol::ChunkDecoder::Status::ConnectionGone) {
         // Nothing after a closed event is ever delivered: stop reading.
         disarmPartialTimer();
         m_readEnded = true;
-        m_events.push({0, {}});
+        pushEvent({EventKind::Closed, {}});
         return;
     }
     if (!carryOn) {
@@ -174,6 +187,14 @@ void Connection::onRead(const asio::error_code& error, std::size_t size) {
         disarmPartialTimer();
     }
     startRead();
+}
+
+bool Connection::pushEvent(ConnectionEvent event) {
+    const auto pushed = m_events.push(std::move(event));
+    if (pushed.becameReady && m_ready) {
+        m_ready();
+    }
+    return pushed.carryOn;
 }
 
 void Connection::resumeRead() {
@@ -283,21 +304,38 @@ void Connection::disarmWriteTimer() {
 
 // ---------------------------------------------------------------- events
 
+bool Connection::takeEvents(std::vector<ConnectionEvent>& batch) {
+    const auto taken = m_events.take(batch, kBatchEvents, kBatchBytes);
+    afterTake(taken);
+    return taken.more;
+}
+
+void Connection::afterTake(const EventQueue::Taken& taken) {
+    if (taken.resumeProducer) {
+        asio::post(m_io, [this] { resumeRead(); });
+    }
+}
+
 void Connection::eventLoop(std::shared_ptr<Connection> self) {
+    std::vector<ConnectionEvent> batch;
     for (;;) {
-        auto popped = m_events.waitPop();
-        if (!popped.event) {
+        batch.clear();
+        const auto taken = m_events.waitTake(batch, kBatchEvents, kBatchBytes);
+        if (taken.stopped) {
             return;
         }
-        if (popped.resumeProducer) {
-            asio::post(m_io, [this] { resumeRead(); });
-        }
-        m_handler(&*popped.event);
-        if (popped.event->kind == 0) {
-            if (!m_events.stopped()) {
-                m_closedHandled(self);
+        afterTake(taken);
+        for (const ConnectionEvent& event : batch) {
+            if (m_events.stopped()) {
+                return;
             }
-            return;
+            m_handler(&event);
+            if (event.kind == EventKind::Closed) {
+                if (!m_events.stopped()) {
+                    m_closedHandled(self);
+                }
+                return;
+            }
         }
     }
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "client/transport/connection_event.h"
 #include "client/transport/event_queue.h"
@@ -28,7 +29,10 @@ namespace lanzhou::transport {
 // chunk on the receiving side, a write in flight on the sending side. An idle
 // connection therefore sleeps in the reactor without wake-ups.
 //
-// The event thread pops the FIFO event queue and calls the handler.
+// Events go on a bounded FIFO event queue. Either the event thread takes
+// them and calls the handler, or (started with an EventsReady) there is no
+// event thread: the I/O thread calls EventsReady when events start waiting
+// and the owner takes them with takeEvents() on a thread of its own.
 //
 // Idle sending: a write that makes no progress for `idle` marks its message
 // abandoned. The write itself stays pending (cancelling it would need
@@ -39,15 +43,18 @@ namespace lanzhou::transport {
 // shutdown() from one thread, and joins or detaches the event thread. The
 // event thread keeps the object alive through a shared_ptr of its own.
 class Connection final : public std::enable_shared_from_this<Connection> {
-  public:
+public:
     using EventHandler = std::function<void(const ConnectionEvent*)>;
     // Called on the event thread after the handler has returned for a closed
     // event, unless the connection was stopped meanwhile.
     using ClosedHandled = std::function<void(const std::shared_ptr<Connection>&)>;
+    // Called on the I/O thread when events start waiting for takeEvents().
+    using EventsReady = std::function<void()>;
 
     // Connects, blocking, to the endpoint; nullptr when that fails.
     static std::shared_ptr<Connection> open(const asio::ip::tcp::endpoint& endpoint,
-                                            std::chrono::milliseconds idle);
+                                            std::chrono::milliseconds idle,
+                                            EventQueue::Marks marks);
 
     ~Connection();
 
@@ -57,6 +64,13 @@ class Connection final : public std::enable_shared_from_this<Connection> {
     // Starts the I/O thread and the event thread. False when a thread
     // cannot be started (nothing is left running then).
     bool start(EventHandler handler, ClosedHandled closedHandled);
+    // Starts the I/O thread only; the owner takes the events.
+    bool start(EventsReady ready);
+
+    // Moves waiting events to the end of `batch` (see EventQueue::take);
+    // true when more wait beyond it.
+    bool takeEvents(std::vector<ConnectionEvent>& batch);
+    std::size_t waitingBytes() const { return m_events.bytes(); }
 
     // Queues one message; a no-op after requestStop().
     void send(std::string_view message);
@@ -73,12 +87,15 @@ class Connection final : public std::enable_shared_from_this<Connection> {
     bool joinEventThread();
     void detachEventThread();
 
-  private:
-    Connection(std::chrono::milliseconds idle);
+private:
+    Connection(std::chrono::milliseconds idle, EventQueue::Marks marks);
+    bool startThreads(bool eventThread);
+    void afterTake(const EventQueue::Taken& taken);
 
     // I/O thread.
     void startRead();
     void onRead(const asio::error_code& error, std::size_t size);
+    bool pushEvent(ConnectionEvent event);  // false: stop reading
     void resumeRead();
     void armPartialTimer();
     void disarmPartialTimer();
@@ -98,6 +115,7 @@ class Connection final : public std::enable_shared_from_this<Connection> {
     asio::ip::tcp::socket m_socket;
     EventHandler m_handler;
     ClosedHandled m_closedHandled;
+    EventsReady m_ready;
     EventQueue m_events;
 
     // Receiving (I/O thread only).

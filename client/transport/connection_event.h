@@ -4,11 +4,14 @@
 
 namespace lanzhou::transport {
 
-// What the event thread hands to the handler: kind 1 carries one message,
-// kind 0 says the connection is gone.
+// What an event says. ERPCClient::eventKind gives the numbers 1 and 0 for
+// them to a handler; inside the client only this type is used.
+enum class EventKind { Closed = 0, Data = 1 };
+
+// One event of the connection: a message that arrived, or its end.
 struct ConnectionEvent {
-    int kind = 1;
-    std::string data;
+    EventKind kind = EventKind::Data;
+    std::string data;  // the message bytes of a data event
 };
 
 }  // namespace lanzhou::transport

@@ -37,8 +37,10 @@ public:
         }
     }
 
-    bool connect(int port, const std::string& host, EventHandler handler) {
-        if (port < 0 || port > 65535 || !handler) {
+    // Connects and starts the connection with `start`.
+    template <typename Start>
+    bool connect(int port, const std::string& host, Start start) {
+        if (port < 0 || port > 65535) {
             return false;
         }
         joinRetired();
@@ -50,7 +52,8 @@ public:
         if (!endpoint) {
             return false;
         }
-        auto connection = Connection::open(*endpoint, m_limits.idle);
+        auto connection =
+            Connection::open(*endpoint, m_limits.idle, {m_limits.queueBytes, m_limits.queueEvents});
         if (!connection) {
             return false;
         }
@@ -62,9 +65,7 @@ public:
         // arrives at once finds its connection.
         m_connection = connection;
         m_connected = true;
-        const bool started = connection->start(
-            std::move(handler),
-            [this](const std::shared_ptr<Connection>& self) { closeFromEventThread(self); });
+        const bool started = start(*connection);
         if (!started) {
             m_connection.reset();
             m_connected = false;
@@ -72,12 +73,33 @@ public:
         return started;
     }
 
-    bool send(std::string_view message) {
-        std::shared_ptr<Connection> connection;
-        {
-            std::lock_guard lock(m_mutex);
-            connection = m_connection;
+    bool connectWithHandler(int port, const std::string& host, EventHandler handler) {
+        if (!handler) {
+            return false;
         }
+        return connect(port, host, [this, &handler](Connection& connection) {
+            return connection.start(
+                std::move(handler),
+                [this](const std::shared_ptr<Connection>& self) { closeFromEventThread(self); });
+        });
+    }
+
+    bool connectTaking(int port, const std::string& host, EventsReady ready) {
+        if (!ready) {
+            return false;
+        }
+        return connect(port, host, [&ready](Connection& connection) {
+            return connection.start(std::move(ready));
+        });
+    }
+
+    std::shared_ptr<Connection> live() const {
+        std::lock_guard lock(m_mutex);
+        return m_connection;
+    }
+
+    bool send(std::string_view message) {
+        const std::shared_ptr<Connection> connection = live();
         if (!connection) {
             return false;
         }
@@ -165,7 +187,21 @@ ERPCClient::~ERPCClient() {
 }
 
 bool ERPCClient::connect(int port, const std::string& host, EventHandler handler) {
-    return m_impl->connect(port, host, std::move(handler));
+    return m_impl->connectWithHandler(port, host, std::move(handler));
+}
+
+bool ERPCClient::connectTaking(int port, const std::string& host, EventsReady ready) {
+    return m_impl->connectTaking(port, host, std::move(ready));
+}
+
+bool ERPCClient::takeEvents(std::vector<ConnectionEvent>& batch) {
+    const auto connection = m_impl->live();
+    return connection != nullptr && connection->takeEvents(batch);
+}
+
+std::size_t ERPCClient::waitingBytes() const {
+    const auto connection = m_impl->live();
+    return connection != nullptr ? connection->waitingBytes() : 0;
 }
 
 bool ERPCClient::send(std::string_view message) {
@@ -184,11 +220,11 @@ int ERPCClient::eventKind(const ConnectionEvent* event) const {
     if (event == nullptr || !m_impl->connected()) {
         return -1;
     }
-    return event->kind;
+    return static_cast<int>(event->kind);
 }
 
 std::optional<std::string_view> ERPCClient::eventData(const ConnectionEvent* event) const {
-    if (event == nullptr || !m_impl->connected() || event->kind != 1) {
+    if (event == nullptr || !m_impl->connected() || event->kind != EventKind::Data) {
         return std::nullopt;
     }
     return std::string_view(event->data);

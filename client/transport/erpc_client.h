@@ -7,30 +7,44 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "protocol/packed_payload.h"
 
 namespace lanzhou::transport {
 
-// One event of the connection, handed to the event handler by pointer (the
-// event handle). It is valid until the handler returns.
+// One event of the connection (connection_event.h), handed to the event
+// handler by pointer (the event handle). It is valid until the handler
+// returns.
 struct ConnectionEvent;
 
 // The client's one TCP connection to the server. It carries opaque byte
 // messages (packed payloads) in the chunked framing of protocol/frame_codec.h
 // and reports every arriving message and the end of the connection to one
 // event handler, on its own event thread, one event at a time and in arrival
-// order.
+// order. Instead of a handler, the owner may take the events itself, in
+// batches, on a thread of its own (connectTaking).
 //
 // Threads: an I/O thread runs the receiving and sending (asynchronous socket
 // operations and idle timers, no polling); an event thread calls the handler.
+//
+// The events waiting for the handler or the owner are bounded by `queueBytes`
+// and `queueEvents`: at either mark the I/O thread stops reading from the
+// socket until half of them have been taken, and TCP holds the server back.
 class ERPCClient final {
-  public:
+public:
     using EventHandler = std::function<void(const ConnectionEvent*)>;
+    using EventsReady = std::function<void()>;
 
     struct Limits {
         // Silence in the middle of a chunk after which the partial chunk is
         // dropped; also how long a message may make no sending progress
         // before it is abandoned.
         std::chrono::milliseconds idle{21'000};
+        // Bound of the waiting events: about one largest message, or many
+        // small ones.
+        std::size_t queueBytes = protocol::kMaxMessageSize;
+        std::size_t queueEvents = 4096;
     };
 
     ERPCClient();
@@ -44,6 +58,20 @@ class ERPCClient final {
     // False for a port outside 0-65535, a second call while connected, no
     // handler, a name that cannot be resolved or a refused connection.
     bool connect(int port, const std::string& host, EventHandler handler);
+
+    // Connects like connect(), without an event thread: `ready` is called on
+    // the I/O thread when events start waiting (once until takeEvents() has
+    // emptied the queue again; it must not block), and the owner takes them
+    // with takeEvents(). After a closed event the owner calls close().
+    bool connectTaking(int port, const std::string& host, EventsReady ready);
+
+    // Moves waiting events, oldest first, to the end of `batch`: up to 256
+    // of them or about 1 MiB. True when more wait beyond the batch (call
+    // again; `ready` is not called for them); false when none is left.
+    bool takeEvents(std::vector<ConnectionEvent>& batch);
+
+    // Message bytes waiting to be handled or taken.
+    std::size_t waitingBytes() const;
 
     // Queues one message (copied); false when not connected. Messages are
     // sent in the order they were queued; an empty message is accepted and
@@ -65,7 +93,7 @@ class ERPCClient final {
     // client or a closed event.
     std::optional<std::string_view> eventData(const ConnectionEvent* event) const;
 
-  private:
+private:
     class Impl;
     std::unique_ptr<Impl> m_impl;
 };

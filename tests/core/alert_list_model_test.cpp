@@ -188,6 +188,65 @@ TEST_F(AlertListModelTest, RemoveTakesTodayFirstThenHistory) {
                                                         "remove history 0", "remove history 0"}));
 }
 
+// Records each call with what the lists hold at that moment.
+class ShapeObserver final : public AlertListObserver {
+public:
+    explicit ShapeObserver(const AlertListModel& model) : m_model(model) {}
+    std::vector<std::string> calls;
+
+    void rowAboutToBeInserted(AlertListId list, int row) override {
+        add("before insert", list, row);
+    }
+    void rowInserted(AlertListId list, int row) override { add("insert", list, row); }
+    void rowChanged(AlertListId list, int row) override { add("change", list, row); }
+    void rowAboutToBeRemoved(AlertListId list, int row) override {
+        add("before remove", list, row);
+    }
+    void rowRemoved(AlertListId list, int row) override { add("remove", list, row); }
+    void listsAboutToBeReset() override { calls.push_back("before reset " + counts()); }
+    void listsReset() override { calls.push_back("reset " + counts()); }
+
+private:
+    void add(const char* what, AlertListId id, int row) {
+        const AlertList& list = m_model.list(id);
+        const std::string at = row < list.rowCount() ? list.row(row)[0] : "-";
+        calls.push_back(std::string(what) + " " + std::to_string(row) + "=" + at + " " + counts());
+    }
+    std::string counts() const {
+        return std::to_string(m_model.list(AlertListId::Today).rowCount()) + "+" +
+               std::to_string(m_model.list(AlertListId::History).rowCount());
+    }
+    const AlertListModel& m_model;
+};
+
+TEST(AlertListObserverPhases, BeforeSeesTheListsAsTheyWereAndAfterAsTheyAre) {
+    AlertListModel model;
+    ShapeObserver observer(model);
+    model.setObserver(&observer);
+    model.place(record("1", "2013-11-24 09:00:00"), kServer);
+    model.place(record("2", "2013-11-24 10:00:00"), kServer);
+    ASSERT_TRUE(model.update(record("1", "2013-11-24 11:00:00", "600001"), kServer));
+    const std::vector<std::string> removed = {"1"};
+    model.remove(removed);
+    const std::vector<protocol::AlertRecord> all = {record("3", "2013-11-20 09:00:00"),
+                                                    record("4", "2013-11-24 09:00:00")};
+    model.replaceAll(all, kServer);
+    model.clear();
+    EXPECT_EQ(observer.calls, (std::vector<std::string>{
+                                  "before insert 0=- 0+0",
+                                  "insert 0=1 1+0",
+                                  "before insert 0=1 1+0",
+                                  "insert 0=2 2+0",
+                                  "change 1=1 2+0",
+                                  "before remove 1=1 2+0",
+                                  "remove 1=- 1+0",
+                                  "before reset 1+0",
+                                  "reset 1+1",
+                                  "before reset 1+1",
+                                  "reset 0+0",
+                              }));
+}
+
 TEST_F(AlertListModelTest, FindRowGivesTheFirstFromTheTop) {
     model.place(record("dup", "2013-11-24 09:00:00", "first"), kServer);
     model.place(record("DUP", "2013-11-24 09:00:00", "second"), kServer);

@@ -38,6 +38,9 @@ TEST(ClockTick, RestartCountsFromTheNewTime) {
     std::chrono::steady_clock::time_point monotonic{};
     ClockTick tick([&] { return monotonic; });
     tick.start({2024, 3, 10, 12, 0, 0});
+    EXPECT_EQ(tick.now(), (DateTime{2024, 3, 10, 12, 0, 0}));
+    tick.start({2024, 3, 10, 11, 0, 0});  // at the same whole second
+    EXPECT_EQ(tick.now(), (DateTime{2024, 3, 10, 11, 0, 0}));
     monotonic += 90s;
     tick.start({2024, 3, 10, 8, 0, 0});
     EXPECT_EQ(tick.now(), (DateTime{2024, 3, 10, 8, 0, 0}));

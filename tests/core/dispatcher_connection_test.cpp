@@ -14,7 +14,7 @@ namespace {
 using DispatcherConnection = SessionFixture;
 
 TEST_F(DispatcherConnection, ClosedConnectionShowsTheDisconnectPrompt) {
-    dispatcher.onConnectionEvent(0, {});
+    dispatcher.onConnectionEvent(transport::EventKind::Closed, {});
     const std::string expected = core::gbk(core::text::kDisconnected);
     EXPECT_EQ(view.calls(), (std::vector<ViewCall>{{"connectionClosed", expected}}));
     EXPECT_EQ(session.promptText, expected);
@@ -22,36 +22,34 @@ TEST_F(DispatcherConnection, ClosedConnectionShowsTheDisconnectPrompt) {
 
 TEST_F(DispatcherConnection, DataIsUnpackedAndReadUpToTheFirstZeroByte) {
     using namespace std::string_literals;
-    dispatcher.onConnectionEvent(1, protocol::pack("#TM2013-11-24 09:05:03\0#54|9|x"s));
+    dispatcher.onConnectionEvent(transport::EventKind::Data,
+                                 protocol::pack("#TM2013-11-24 09:05:03\0#54|9|x"s));
     scheduler.runAll();
     EXPECT_EQ(session.serverTime.now(), (protocol::DateTime{2013, 11, 24, 9, 5, 3}));
     EXPECT_EQ(sender.sent(), std::vector<std::string>{"#57"});
     EXPECT_EQ(session.serverVersion, 0);
 }
 
-TEST_F(DispatcherConnection, UnreadableDataAndOtherKindsDoNothing) {
+TEST_F(DispatcherConnection, UnreadableDataDoesNothing) {
     const std::string packed = protocol::pack("#54|9|x");
     struct Case {
         const char* name;
-        int kind;
         std::string data;
     };
     const std::vector<Case> cases = {
-        {"not a payload", 1, "#54|9|x"},
-        {"truncated payload", 1, packed.substr(0, packed.size() - 3)},
-        {"empty", 1, ""},
-        {"kind 2", 2, packed},
-        {"kind -1", -1, packed},
+        {"not a payload", "#54|9|x"},
+        {"truncated payload", packed.substr(0, packed.size() - 3)},
+        {"empty", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        dispatcher.onConnectionEvent(c.kind, c.data);
+        dispatcher.onConnectionEvent(transport::EventKind::Data, c.data);
     }
     scheduler.runAll();
     EXPECT_TRUE(sender.sent().empty());
     EXPECT_TRUE(view.calls().empty());
 
-    dispatcher.onConnectionEvent(1, packed);  // the same bytes as kind 1 do work
+    dispatcher.onConnectionEvent(transport::EventKind::Data, packed);  // whole, they work
     EXPECT_EQ(session.serverVersion, 9);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -278,6 +279,13 @@ TEST(MessageCatalogue, PieceCountRules) {
     for (const Case& c : cases) {
         const ServerMessage parsed = parseServerMessage(c.text);
         EXPECT_EQ(!std::holds_alternative<std::monostate>(parsed.body), c.hasBody) << c.name;
+        // The receive path's view of an alert reads the same fields.
+        const std::optional<AlertFields> fields = alertFieldsOf(c.text);
+        const auto* record = std::get_if<AlertRecord>(&parsed.body);
+        ASSERT_EQ(fields.has_value(), record != nullptr) << c.name;
+        if (record != nullptr) {
+            EXPECT_EQ(*fields, fieldsOf(*record)) << c.name;
+        }
     }
     const auto removed = std::get<RemovedNotices>(parseServerMessage("#an3").body);
     EXPECT_TRUE(removed.ids.empty());

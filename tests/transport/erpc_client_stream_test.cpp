@@ -77,7 +77,7 @@ TEST_F(ErpcClientStream, ServerCloseGivesOneClosedEventThenTheClientIsClosed) {
 
     // After the handler the client counts as closed, without a close() call.
     ASSERT_TRUE(eventually([&] { return !client.connected(); }));
-    const transport::ConnectionEvent data{1, "x"};
+    const transport::ConnectionEvent data{transport::EventKind::Data, "x"};
     EXPECT_EQ(client.eventKind(&data), -1);
     EXPECT_FALSE(client.eventData(&data));
     EXPECT_FALSE(client.send(protocol::pack("#54")));
@@ -97,8 +97,8 @@ TEST_F(ErpcClientStream, ZeroLengthFrameEndsTheSession) {
 }
 
 TEST_F(ErpcClientStream, EventKindAndDataWhileConnected) {
-    const transport::ConnectionEvent data{1, "bytes"};
-    const transport::ConnectionEvent closed{0, {}};
+    const transport::ConnectionEvent data{transport::EventKind::Data, "bytes"};
+    const transport::ConnectionEvent closed{transport::EventKind::Closed, {}};
     EXPECT_EQ(client.eventKind(nullptr), -1);
     EXPECT_EQ(client.eventKind(&data), 1);
     EXPECT_EQ(client.eventKind(&closed), 0);

@@ -1,5 +1,5 @@
-// AlertTableModel and AlertListBridge: the core's list edits, told after the
-// fact, reach Qt views through a correct begin/end protocol.
+// AlertTableModel and AlertListBridge: the core's list edits, told before and
+// after they are made, reach Qt views through a correct begin/end protocol.
 
 #include <QAbstractItemModelTester>
 #include <QItemSelectionModel>
