@@ -19,8 +19,9 @@
 #include "platform/open_file_limit.h"
 #include "protocol/frame_codec.h"
 #include "protocol/packed_payload.h"
-#include "server/network_server.h"
-#include "server/storage.h"
+#include "server/network/network_server.h"
+#include "server/sqlite/sqlite_storage.h"
+#include "server/storage/storage.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "platform/open_file_limit.h"
-#include "server/network_server.h"
-#include "server/operator_commands.h"
-#include "server/service_settings.h"
-#include "server/storage.h"
+#include "server/commands/operator_commands.h"
+#include "server/database/open_storage.h"
+#include "server/network/network_server.h"
+#include "server/service/service_settings.h"
 
 namespace {
 

@@ -17,9 +17,10 @@
 
 #include "protocol/frame_codec.h"
 #include "protocol/packed_payload.h"
-#include "server/network_server.h"
-#include "server/service_settings.h"
-#include "server/storage.h"
+#include "server/network/network_server.h"
+#include "server/service/service_settings.h"
+#include "server/sqlite/sqlite_storage.h"
+#include "server/storage/storage.h"
 #include "tests/support/socket_buffers.h"
 
 namespace lanzhou::server {

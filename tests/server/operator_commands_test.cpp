@@ -13,8 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "server/operator_commands.h"
-#include "server/storage.h"
+#include "server/commands/operator_commands.h"
+#include "server/sqlite/sqlite_storage.h"
+#include "server/storage/storage.h"
 #include "temp_database.h"
 #include "tests/support/gbk_literal.h"
 

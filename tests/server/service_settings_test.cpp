@@ -1,4 +1,4 @@
-#include "server/service_settings.h"
+#include "server/service/service_settings.h"
 
 #include <gtest/gtest.h>
 

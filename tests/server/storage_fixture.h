@@ -17,11 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "server/pg_connection.h"
-#include "server/pg_schema.h"
-#include "server/schema_migration.h"
-#include "server/sqlite_schema.h"
-#include "server/storage.h"
+#include "server/database/open_storage.h"
+#include "server/postgres/pg_connection.h"
+#include "server/postgres/pg_schema.h"
+#include "server/sqlite/sqlite_schema.h"
+#include "server/sqlite/sqlite_storage.h"
+#include "server/storage/schema_migration.h"
+#include "server/storage/storage.h"
 #include "temp_database.h"
 #include "tests/support/gbk_literal.h"
 #include "tests/support/postgres_cluster.h"

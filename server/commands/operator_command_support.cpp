@@ -1,0 +1,53 @@
+#include "server/commands/operator_command_support.h"
+
+#include <ctime>
+
+#include "platform/gbk.h"
+#include "server/database/open_storage.h"
+
+namespace lanzhou::server {
+namespace {
+
+void writePrefix(const CommandContext& context) {
+    context.err << "lanzhou-server " << context.group;
+    if (!context.action.empty()) {
+        context.err << ' ' << context.action;
+    }
+    context.err << ": ";
+}
+
+}  // namespace
+
+int reportUsage(const CommandContext& context, std::string_view message) {
+    writePrefix(context);
+    context.err << message << " (see: lanzhou-server " << context.group << " --help)\n";
+    return kCommandUsage;
+}
+
+int reportFailure(const CommandContext& context, std::string_view message) {
+    writePrefix(context);
+    context.err << message << '\n';
+    return kCommandFailed;
+}
+
+std::unique_ptr<Storage> openCommandStorage(const CommandContext& context) {
+    OpenResult opened = openStorage(context.options.value("--db").value_or(std::string_view{}));
+    if (!opened.storage) {
+        reportFailure(context, "cannot open the database: " + opened.error);
+    }
+    return std::move(opened.storage);
+}
+
+protocol::DateTime localNow() {
+    const std::time_t now = std::time(nullptr);
+    // The commands run on one thread, so localtime's shared result is safe.
+    const std::tm local = *std::localtime(&now);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::string shown(std::string_view gbk) {
+    return platform::utf8FromGbk(gbk);
+}
+
+}  // namespace lanzhou::server
