@@ -31,11 +31,12 @@ int reportFailure(const CommandContext& context, std::string_view message) {
 }
 
 std::unique_ptr<Storage> openCommandStorage(const CommandContext& context) {
-    OpenResult opened = openStorage(context.options.value("--db").value_or(std::string_view{}));
-    if (!opened.storage) {
-        reportFailure(context, "cannot open the database: " + opened.error);
+    auto opened = openStorage(context.options.value("--db").value_or(std::string_view{}));
+    if (!opened) {
+        reportFailure(context, "cannot open the database: " + opened.error());
+        return nullptr;
     }
-    return std::move(opened.storage);
+    return std::move(*opened);
 }
 
 protocol::DateTime localNow() {

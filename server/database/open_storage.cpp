@@ -11,28 +11,25 @@
 namespace lanzhou::server {
 namespace {
 
-// The password in the first line of `file`; nothing, with a message, when it
-// cannot be read or others could read it too.
-std::optional<std::string> readPasswordFile(const std::filesystem::path& file, std::string& error) {
+// The password in the first line of `file`; a message when it cannot be read
+// or others could read it too.
+Result<std::string> readPasswordFile(const std::filesystem::path& file) {
     const std::string shown = file.string();
     std::error_code code;
     const auto status = std::filesystem::status(file, code);
     if (code || !std::filesystem::is_regular_file(status)) {
-        error = "cannot read the password file " + shown +
-                (code ? ": " + code.message() : std::string(": not a file"));
-        return std::nullopt;
+        return fail("cannot read the password file " + shown +
+                    (code ? ": " + code.message() : std::string(": not a file")));
     }
     using std::filesystem::perms;
     if ((status.permissions() & (perms::group_all | perms::others_all)) != perms::none) {
-        error =
-            "the password file " + shown + " may be read by others; make it private (chmod 600)";
-        return std::nullopt;
+        return fail("the password file " + shown +
+                    " may be read by others; make it private (chmod 600)");
     }
     std::ifstream in(file, std::ios::binary);
     std::string password;
     if (!in || !std::getline(in, password)) {
-        error = "cannot read the password file " + shown;
-        return std::nullopt;
+        return fail("cannot read the password file " + shown);
     }
     if (!password.empty() && password.back() == '\r') {
         password.pop_back();
@@ -46,30 +43,28 @@ bool isPostgresAddress(std::string_view location) {
     return location.starts_with("postgresql://") || location.starts_with("postgres://");
 }
 
-OpenResult openStorage(std::string_view location, const std::filesystem::path& passwordFile) {
+Result<std::unique_ptr<Storage>> openStorage(std::string_view location,
+                                             const std::filesystem::path& passwordFile) {
     if (!isPostgresAddress(location)) {
         return openSqliteStorage(std::filesystem::path(std::string(location)));
     }
-    OpenResult result;
     std::optional<std::string> password;
     if (!passwordFile.empty()) {
-        password = readPasswordFile(passwordFile, result.error);
-        if (!password) {
-            return result;
+        auto read = readPasswordFile(passwordFile);
+        if (!read) {
+            return fail(read.error());
         }
+        password = std::move(*read);
     }
-    PgConnectResult connected = connectPostgres(location, password);
-    if (!connected.connection) {
-        result.error = "cannot reach the database: " + connected.error;
-        return result;
+    auto connected = connectPostgres(location, password);
+    if (!connected) {
+        return fail("cannot reach the database: " + connected.error());
     }
     std::string error;
-    if (!preparePostgresDatabase(*connected.connection, postgresMigrations(), error)) {
-        result.error = error;
-        return result;
+    if (!preparePostgresDatabase(**connected, postgresMigrations(), error)) {
+        return fail(std::move(error));
     }
-    result.storage = std::make_unique<PostgresStorage>(std::move(connected.connection));
-    return result;
+    return std::unique_ptr<Storage>(std::make_unique<PostgresStorage>(std::move(*connected)));
 }
 
 }  // namespace lanzhou::server

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string_view>
 
+#include "base/result.h"
 #include "server/storage/storage.h"
 
 namespace lanzhou::server {
@@ -15,6 +17,7 @@ bool isPostgresAddress(std::string_view location);
 // URI must not hold a password: it comes from `passwordFile` (its first line;
 // the file must not be readable by others) when one is named, else from
 // libpq's own password file, service file or environment.
-OpenResult openStorage(std::string_view location, const std::filesystem::path& passwordFile = {});
+Result<std::unique_ptr<Storage>> openStorage(std::string_view location,
+                                             const std::filesystem::path& passwordFile = {});
 
 }  // namespace lanzhou::server

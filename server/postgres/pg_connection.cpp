@@ -218,11 +218,12 @@ std::string PgConnection::lastError() const {
     return trimmed(PQerrorMessage(m_conn));
 }
 
-PgConnectResult connectPostgres(std::string_view uri, const std::optional<std::string>& password) {
-    PgConnectResult result;
+Result<std::unique_ptr<PgConnection>> connectPostgres(std::string_view uri,
+                                                      const std::optional<std::string>& password) {
     const std::string address(uri);
-    if (uriHoldsPassword(address, result.error)) {
-        return result;
+    std::string refusal;
+    if (uriHoldsPassword(address, refusal)) {
+        return fail(std::move(refusal));
     }
     // Later entries win over what the URI says; the timeout comes first so
     // that the URI's own connect_timeout wins over it.
@@ -240,16 +241,15 @@ PgConnectResult connectPostgres(std::string_view uri, const std::optional<std::s
     values.push_back(nullptr);
     pg_conn* conn = PQconnectdbParams(keywords.data(), values.data(), 1);
     if (conn == nullptr || PQstatus(conn) != CONNECTION_OK) {
-        result.error = conn != nullptr ? trimmed(PQerrorMessage(conn)) : "out of memory";
+        std::string error = conn != nullptr ? trimmed(PQerrorMessage(conn)) : "out of memory";
         PQfinish(conn);
-        return result;
+        return fail(std::move(error));
     }
     // The server's notices (about what a statement did) are not for the
     // operator's terminal.
     PQsetNoticeProcessor(
         conn, [](void*, const char*) {}, nullptr);
-    result.connection = std::make_unique<PgConnection>(conn);
-    return result;
+    return std::make_unique<PgConnection>(conn);
 }
 
 }  // namespace lanzhou::server

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "base/result.h"
+
 struct pg_conn;
 struct pg_result;
 
@@ -89,15 +91,11 @@ private:
     bool m_inTransaction = false;
 };
 
-struct PgConnectResult {
-    std::unique_ptr<PgConnection> connection;
-    std::string error;
-};
-
 // Connects to the PostgreSQL database of a connection URI
 // ("postgresql://..." or "postgres://..."). A password inside the URI is
 // refused (it would show in the process list); `password`, when given, is
 // used instead of libpq's own password file, service file or environment.
-PgConnectResult connectPostgres(std::string_view uri, const std::optional<std::string>& password);
+Result<std::unique_ptr<PgConnection>> connectPostgres(std::string_view uri,
+                                                      const std::optional<std::string>& password);
 
 }  // namespace lanzhou::server

@@ -33,25 +33,23 @@ public:
     SettingsReader(std::string sourceName, std::filesystem::path baseDirectory)
         : m_source(std::move(sourceName)), m_base(std::move(baseDirectory)) {}
 
-    SettingsResult read(std::string_view text) {
+    Result<ServiceSettings> read(std::string_view text) {
         ServiceSettings settings = defaultServiceSettings();
         toml::table root;
         try {
             root = toml::parse(text, m_source);
         } catch (const toml::parse_error& error) {
-            return failure(m_source + ":" + std::to_string(error.source().begin.line) + ": " +
-                           std::string(error.description()));
+            return lanzhou::fail(m_source + ":" + std::to_string(error.source().begin.line) + ": " +
+                                 std::string(error.description()));
         }
         if (!readRoot(root, settings)) {
-            return failure(m_error);
+            return lanzhou::fail(m_error);
         }
-        return {std::move(settings), {}};
+        return settings;
     }
 
 private:
     using Handler = std::function<bool(const toml::node&, const std::string&)>;
-
-    static SettingsResult failure(std::string error) { return {std::nullopt, std::move(error)}; }
 
     bool fail(const toml::node& node, const std::string& key, const std::string& what) {
         m_error =
@@ -515,22 +513,22 @@ ServiceSettings defaultServiceSettings() {
     return settings;
 }
 
-SettingsResult parseServiceSettings(std::string_view tomlText) {
+Result<ServiceSettings> parseServiceSettings(std::string_view tomlText) {
     std::error_code error;
     std::filesystem::path base = std::filesystem::current_path(error);
     return SettingsReader("settings", error ? std::filesystem::path(".") : std::move(base))
         .read(tomlText);
 }
 
-SettingsResult loadServiceSettings(const std::filesystem::path& file) {
+Result<ServiceSettings> loadServiceSettings(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        return {std::nullopt, file.string() + ": cannot read the file"};
+        return fail(file.string() + ": cannot read the file");
     }
     std::ostringstream content;
     content << in.rdbuf();
     if (in.bad()) {
-        return {std::nullopt, file.string() + ": cannot read the file"};
+        return fail(file.string() + ": cannot read the file");
     }
     return SettingsReader(file.string(), file.parent_path()).read(content.str());
 }

@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "protocol/message_catalogue.h"
 
 namespace lanzhou::server {
@@ -36,14 +36,10 @@ struct ServiceSettings {
 // popups closing after 8 s, six channels and no web pages.
 ServiceSettings defaultServiceSettings();
 
-struct SettingsResult {
-    std::optional<ServiceSettings> settings;
-    std::string error;  // file, line and what is wrong, when settings is empty
-};
-
 // Keys missing from the file keep their defaults; unknown keys are errors
-// (a misspelt key must not silently do nothing).
-SettingsResult parseServiceSettings(std::string_view tomlText);
-SettingsResult loadServiceSettings(const std::filesystem::path& file);
+// (a misspelt key must not silently do nothing). The error names the file,
+// the line and what is wrong.
+Result<ServiceSettings> parseServiceSettings(std::string_view tomlText);
+Result<ServiceSettings> loadServiceSettings(const std::filesystem::path& file);
 
 }  // namespace lanzhou::server

@@ -33,8 +33,7 @@ bool makePrivate(const std::filesystem::path& file, std::string& error) {
 
 }  // namespace
 
-OpenResult openSqliteStorage(const std::filesystem::path& file) {
-    OpenResult result;
+Result<std::unique_ptr<Storage>> openSqliteStorage(const std::filesystem::path& file) {
     const std::string path = utf8Path(file);
     std::error_code code;
     const bool existed = std::filesystem::exists(file, code);
@@ -43,18 +42,17 @@ OpenResult openSqliteStorage(const std::filesystem::path& file) {
         sqlite3_open_v2(path.c_str(), &db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (opened != SQLITE_OK) {
-        result.error = path + ": " + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(opened));
+        std::string error =
+            path + ": " + (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(opened));
         sqlite3_close_v2(db);
-        return result;
+        return fail(std::move(error));
     }
     std::string error;
     if ((!existed && !makePrivate(file, error)) || !prepareSqliteDatabase(db, error)) {
-        result.error = path + ": " + error;
         sqlite3_close_v2(db);
-        return result;
+        return fail(path + ": " + error);
     }
-    result.storage = std::make_unique<SqliteStorage>(db);
-    return result;
+    return std::unique_ptr<Storage>(std::make_unique<SqliteStorage>(db));
 }
 
 SqliteStorage::SqliteStorage(sqlite3* db)

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "server/sqlite/sqlite_account_store.h"
 #include "server/sqlite/sqlite_content_store.h"
 #include "server/sqlite/sqlite_event_log.h"
@@ -75,6 +77,6 @@ private:
 
 // Opens (creating when missing) an SQLite database in WAL mode; a new file
 // gets mode 0600, because it holds the members' passwords.
-OpenResult openSqliteStorage(const std::filesystem::path& file);
+Result<std::unique_ptr<Storage>> openSqliteStorage(const std::filesystem::path& file);
 
 }  // namespace lanzhou::server

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
 
@@ -118,11 +119,6 @@ public:
     // ---- the running server's view of operator commands
     virtual std::vector<OperatorEvent> eventsAfter(std::int64_t sequence) = 0;
     virtual std::int64_t lastEventSequence() = 0;
-};
-
-struct OpenResult {
-    std::unique_ptr<Storage> storage;
-    std::string error;
 };
 
 }  // namespace lanzhou::server
