@@ -70,139 +70,116 @@ bool readAccountFields(OptionValues& values, AccountRecord& account) {
     return !values.failed();
 }
 
-int addAccount(const CommandContext& context) {
-    const std::string problem = context.options.check(
+// The options of "account add" and "account set".
+std::string checkAccountOptions(const CommandContext& context) {
+    return context.options.check(
         {"--db", "--name", "--password", "--qq", "--phone", "--type", "--expiry", "--adapter"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    OptionValues values(context.options);
+}
+
+int addAccount(const CommandContext& context) {
     AccountRecord account;
-    values.require("--name");
-    values.require("--password");
-    if (auto name = values.text("--name", Field::Account, true)) {
-        account.name = std::move(*name);
-    }
-    if (!readAccountFields(values, account)) {
-        return reportUsage(context, values.error());
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    if (!storage->addAccount(account)) {
-        return reportFailure(context, "the account " + shown(account.name) +
-                                          " exists already (or could not be written)");
-    }
-    context.out << "added account " << shown(account.name) << '\n';
-    return kCommandOk;
+    const auto read = [&](OptionValues& values) {
+        values.require("--name");
+        values.require("--password");
+        if (auto name = values.text("--name", Field::Account, true)) {
+            account.name = std::move(*name);
+        }
+        return readAccountFields(values, account);
+    };
+    return runOnDatabase(context, checkAccountOptions(context), read, [&](Storage& storage) {
+        if (!storage.addAccount(account)) {
+            return reportFailure(context, "the account " + shown(account.name) +
+                                              " exists already (or could not be written)");
+        }
+        context.out << "added account " << shown(account.name) << '\n';
+        return kCommandOk;
+    });
 }
 
 int setAccount(const CommandContext& context) {
-    const std::string problem = context.options.check(
-        {"--db", "--name", "--password", "--qq", "--phone", "--type", "--expiry", "--adapter"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    OptionValues values(context.options);
-    values.require("--name");
-    const auto name = values.text("--name", Field::Account, true);
-    AccountRecord changes;
-    if (!readAccountFields(values, changes) || !name) {
-        return reportUsage(context, values.error());
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    auto account = storage->findAccount(*name);
-    if (!account) {
-        return reportFailure(context, "no account " + shown(*name));
-    }
-    // The same reading over the stored record keeps what was not given.
-    OptionValues again(context.options);
-    readAccountFields(again, *account);
-    if (!storage->updateAccount(*account)) {
-        return reportFailure(context, "the account " + shown(*name) + " could not be written");
-    }
-    context.out << "changed account " << shown(*name) << '\n';
-    return kCommandOk;
+    std::optional<std::string> name;
+    const auto read = [&](OptionValues& values) {
+        values.require("--name");
+        name = values.text("--name", Field::Account, true);
+        AccountRecord changes;
+        return readAccountFields(values, changes) && name;
+    };
+    return runOnDatabase(context, checkAccountOptions(context), read, [&](Storage& storage) {
+        auto account = storage.findAccount(*name);
+        if (!account) {
+            return reportFailure(context, "no account " + shown(*name));
+        }
+        // The same reading over the stored record keeps what was not given.
+        OptionValues again(context.options);
+        readAccountFields(again, *account);
+        if (!storage.updateAccount(*account)) {
+            return reportFailure(context, "the account " + shown(*name) + " could not be written");
+        }
+        context.out << "changed account " << shown(*name) << '\n';
+        return kCommandOk;
+    });
 }
 
 int listAccounts(const CommandContext& context) {
-    const std::string problem = context.options.check({"--db"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    for (const AccountRecord& account : storage->listAccounts()) {
-        context.out << shown(account.name) << '\t' << account.userType << '\t'
-                    << expiryText(account.expiry) << '\t' << shown(account.qq) << '\t'
-                    << shown(account.phone) << '\n';
-    }
-    return kCommandOk;
+    return runOnDatabase(context, context.options.check({"--db"}), [&](Storage& storage) {
+        for (const AccountRecord& account : storage.listAccounts()) {
+            context.out << shown(account.name) << '\t' << account.userType << '\t'
+                        << expiryText(account.expiry) << '\t' << shown(account.qq) << '\t'
+                        << shown(account.phone) << '\n';
+        }
+        return kCommandOk;
+    });
 }
 
 int addCard(const CommandContext& context) {
+    CardRecord card;
+    const auto read = [&](OptionValues& values) {
+        values.require("--number");
+        values.require("--days");
+        if (auto number = values.text("--number", Field::Content, true)) {
+            card.number = std::move(*number);
+        }
+        if (const auto days = values.number("--days", 1, kMaxCardDays)) {
+            card.days = static_cast<std::int32_t>(*days);
+        }
+        const auto validUntil = values.dateTime("--valid-until");
+        if (values.failed()) {
+            return false;
+        }
+        if (validUntil) {
+            card.validUntil = *validUntil;
+        } else {
+            card.validUntil = localNow();
+            card.validUntil.year += 10;
+            if (card.validUntil.month == 2 && card.validUntil.day == 29) {
+                card.validUntil.day = 28;  // ten years on is not a leap year
+            }
+        }
+        return true;
+    };
     const std::string problem =
         context.options.check({"--db", "--number", "--days", "--valid-until"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    OptionValues values(context.options);
-    values.require("--number");
-    values.require("--days");
-    CardRecord card;
-    if (auto number = values.text("--number", Field::Content, true)) {
-        card.number = std::move(*number);
-    }
-    if (const auto days = values.number("--days", 1, kMaxCardDays)) {
-        card.days = static_cast<std::int32_t>(*days);
-    }
-    const auto validUntil = values.dateTime("--valid-until");
-    if (values.failed()) {
-        return reportUsage(context, values.error());
-    }
-    if (validUntil) {
-        card.validUntil = *validUntil;
-    } else {
-        card.validUntil = localNow();
-        card.validUntil.year += 10;
-        if (card.validUntil.month == 2 && card.validUntil.day == 29) {
-            card.validUntil.day = 28;  // ten years on is not a leap year
+    return runOnDatabase(context, problem, read, [&](Storage& storage) {
+        if (!storage.addCard(card)) {
+            return reportFailure(context, "the card " + shown(card.number) +
+                                              " exists already (or could not be written)");
         }
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    if (!storage->addCard(card)) {
-        return reportFailure(context, "the card " + shown(card.number) +
-                                          " exists already (or could not be written)");
-    }
-    context.out << "added card " << shown(card.number) << '\n';
-    return kCommandOk;
+        context.out << "added card " << shown(card.number) << '\n';
+        return kCommandOk;
+    });
 }
 
 int listCards(const CommandContext& context) {
-    const std::string problem = context.options.check({"--db"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    for (const CardRecord& card : storage->listCards()) {
-        context.out << shown(card.number) << '\t' << card.days << '\t'
-                    << protocol::formatDateTime(card.validUntil) << '\t'
-                    << (card.used ? "used" : "unused") << '\t' << shown(card.usedBy) << '\t'
-                    << (card.used ? protocol::formatDateTime(card.usedAt) : std::string()) << '\n';
-    }
-    return kCommandOk;
+    return runOnDatabase(context, context.options.check({"--db"}), [&](Storage& storage) {
+        for (const CardRecord& card : storage.listCards()) {
+            context.out << shown(card.number) << '\t' << card.days << '\t'
+                        << protocol::formatDateTime(card.validUntil) << '\t'
+                        << (card.used ? "used" : "unused") << '\t' << shown(card.usedBy) << '\t'
+                        << (card.used ? protocol::formatDateTime(card.usedAt) : std::string())
+                        << '\n';
+        }
+        return kCommandOk;
+    });
 }
 
 }  // namespace

@@ -114,190 +114,155 @@ int publishAlert(const CommandContext& context) {
     const std::string problem =
         context.options.check({"--db", "--code", "--name", "--operation", "--buy", "--sell",
                                "--remark", "--audience", "--popup", "--time"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    OptionValues values(context.options);
-    for (const std::string_view key : {"--code", "--name", "--operation", "--buy", "--sell"}) {
-        values.require(key);
-    }
     protocol::AlertRecord alert;
-    alert.audience = "1";
-    alert.popup = "1";
-    alert.time = protocol::formatDateTime(localNow());
-    if (!readAlertFields(values, alert)) {
-        return reportUsage(context, values.error());
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    const auto published = storage->publishAlert(alert);
-    if (!published) {
-        return reportFailure(context, "the alert could not be written");
-    }
-    context.out << published->id << '\n';
-    return kCommandOk;
+    const auto read = [&](OptionValues& values) {
+        for (const std::string_view key : {"--code", "--name", "--operation", "--buy", "--sell"}) {
+            values.require(key);
+        }
+        alert.audience = "1";
+        alert.popup = "1";
+        alert.time = protocol::formatDateTime(localNow());
+        return readAlertFields(values, alert);
+    };
+    return runOnDatabase(context, problem, read, [&](Storage& storage) {
+        const auto published = storage.publishAlert(alert);
+        if (!published) {
+            return reportFailure(context, "the alert could not be written");
+        }
+        context.out << published->id << '\n';
+        return kCommandOk;
+    });
 }
 
 int updateAlert(const CommandContext& context) {
     const std::string problem =
         context.options.check({"--db", "--id", "--code", "--name", "--operation", "--buy", "--sell",
                                "--remark", "--audience", "--popup", "--time"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    OptionValues values(context.options);
-    values.require("--id");
-    const auto id = values.number("--id", 1, kMaxId);
-    protocol::AlertRecord changes;
-    if (!readAlertFields(values, changes) || !id) {
-        return reportUsage(context, values.error());
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    auto alert = storage->findAlert(std::to_string(*id));
-    if (!alert) {
-        return reportFailure(context, "no alert " + std::to_string(*id));
-    }
-    // The same reading over the stored alert keeps what was not given.
-    OptionValues again(context.options);
-    readAlertFields(again, *alert);
-    if (!storage->updateAlert(*alert)) {
-        return reportFailure(context, "the alert " + alert->id + " could not be written");
-    }
-    context.out << "changed alert " << alert->id << '\n';
-    return kCommandOk;
+    std::optional<std::int64_t> id;
+    const auto read = [&](OptionValues& values) {
+        values.require("--id");
+        id = values.number("--id", 1, kMaxId);
+        protocol::AlertRecord changes;
+        return readAlertFields(values, changes) && id;
+    };
+    return runOnDatabase(context, problem, read, [&](Storage& storage) {
+        auto alert = storage.findAlert(std::to_string(*id));
+        if (!alert) {
+            return reportFailure(context, "no alert " + std::to_string(*id));
+        }
+        // The same reading over the stored alert keeps what was not given.
+        OptionValues again(context.options);
+        readAlertFields(again, *alert);
+        if (!storage.updateAlert(*alert)) {
+            return reportFailure(context, "the alert " + alert->id + " could not be written");
+        }
+        context.out << "changed alert " << alert->id << '\n';
+        return kCommandOk;
+    });
 }
 
 int removeAlerts(const CommandContext& context) {
+    std::vector<std::string> ids;
+    const auto read = [&](OptionValues& values) {
+        ids = readIds(values);
+        return !values.failed();
+    };
     const std::string problem = context.options.check({"--db", "--id"}, {"--id"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    OptionValues values(context.options);
-    const auto ids = readIds(values);
-    if (values.failed()) {
-        return reportUsage(context, values.error());
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    if (!storage->removeAlerts(ids)) {
-        return reportFailure(context, "none of the alerts exists (or they could not be removed)");
-    }
-    context.out << "removed\n";
-    return kCommandOk;
+    return runOnDatabase(context, problem, read, [&](Storage& storage) {
+        if (!storage.removeAlerts(ids)) {
+            return reportFailure(context,
+                                 "none of the alerts exists (or they could not be removed)");
+        }
+        context.out << "removed\n";
+        return kCommandOk;
+    });
 }
 
 int listAlerts(const CommandContext& context) {
+    std::int64_t count = kDefaultListCount;
+    const auto read = [&](OptionValues& values) {
+        count = values.number("--count", 1, kMaxListCount).value_or(kDefaultListCount);
+        return !values.failed();
+    };
     const std::string problem = context.options.check({"--db", "--count"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    OptionValues values(context.options);
-    const auto count = values.number("--count", 1, kMaxListCount).value_or(kDefaultListCount);
-    if (values.failed()) {
-        return reportUsage(context, values.error());
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    for (const auto& alert : storage->listAlerts(static_cast<std::int32_t>(count))) {
-        context.out << alert.id << '\t' << alert.time << '\t' << alert.audience << '\t'
-                    << alert.popup << '\t' << shown(alert.code) << '\t' << shown(alert.name) << '\t'
-                    << shown(alert.operation) << '\t' << shown(alert.buy) << '\t'
-                    << shown(alert.sell) << '\t' << shown(alert.remark) << '\n';
-    }
-    return kCommandOk;
+    return runOnDatabase(context, problem, read, [&](Storage& storage) {
+        for (const auto& alert : storage.listAlerts(static_cast<std::int32_t>(count))) {
+            context.out << alert.id << '\t' << alert.time << '\t' << alert.audience << '\t'
+                        << alert.popup << '\t' << shown(alert.code) << '\t' << shown(alert.name)
+                        << '\t' << shown(alert.operation) << '\t' << shown(alert.buy) << '\t'
+                        << shown(alert.sell) << '\t' << shown(alert.remark) << '\n';
+        }
+        return kCommandOk;
+    });
 }
 
 int publishNotice(const CommandContext& context) {
     const std::string problem = context.options.check(
         {"--db", "--title", "--body", "--stars", "--channel", "--popup", "--time"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    OptionValues values(context.options);
-    values.require("--title");
-    values.require("--body");
     protocol::NoticeRecord notice;
-    notice.stars = "1";
-    notice.channel = "0";
-    notice.popup = "1";
-    notice.time = protocol::formatDateTime(localNow());
-    if (!readNoticeFields(values, notice)) {
-        return reportUsage(context, values.error());
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    const auto published = storage->publishNotice(notice);
-    if (!published) {
-        return reportFailure(context, "the notice could not be written");
-    }
-    context.out << published->id << '\n';
-    return kCommandOk;
+    const auto read = [&](OptionValues& values) {
+        values.require("--title");
+        values.require("--body");
+        notice.stars = "1";
+        notice.channel = "0";
+        notice.popup = "1";
+        notice.time = protocol::formatDateTime(localNow());
+        return readNoticeFields(values, notice);
+    };
+    return runOnDatabase(context, problem, read, [&](Storage& storage) {
+        const auto published = storage.publishNotice(notice);
+        if (!published) {
+            return reportFailure(context, "the notice could not be written");
+        }
+        context.out << published->id << '\n';
+        return kCommandOk;
+    });
 }
 
 int updateNotice(const CommandContext& context) {
     const std::string problem = context.options.check(
         {"--db", "--id", "--title", "--body", "--stars", "--channel", "--popup", "--time"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    OptionValues values(context.options);
-    values.require("--id");
-    const auto id = values.number("--id", 1, kMaxId);
-    protocol::NoticeRecord changes;
-    if (!readNoticeFields(values, changes) || !id) {
-        return reportUsage(context, values.error());
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    auto notice = storage->findNotice(std::to_string(*id));
-    if (!notice) {
-        return reportFailure(context, "no notice " + std::to_string(*id));
-    }
-    OptionValues again(context.options);
-    readNoticeFields(again, *notice);
-    if (!storage->updateNotice(*notice)) {
-        return reportFailure(context, "the notice " + notice->id + " could not be written");
-    }
-    context.out << "changed notice " << notice->id << '\n';
-    return kCommandOk;
+    std::optional<std::int64_t> id;
+    const auto read = [&](OptionValues& values) {
+        values.require("--id");
+        id = values.number("--id", 1, kMaxId);
+        protocol::NoticeRecord changes;
+        return readNoticeFields(values, changes) && id;
+    };
+    return runOnDatabase(context, problem, read, [&](Storage& storage) {
+        auto notice = storage.findNotice(std::to_string(*id));
+        if (!notice) {
+            return reportFailure(context, "no notice " + std::to_string(*id));
+        }
+        OptionValues again(context.options);
+        readNoticeFields(again, *notice);
+        if (!storage.updateNotice(*notice)) {
+            return reportFailure(context, "the notice " + notice->id + " could not be written");
+        }
+        context.out << "changed notice " << notice->id << '\n';
+        return kCommandOk;
+    });
 }
 
 int removeNotices(const CommandContext& context) {
+    std::vector<std::string> ids;
+    std::optional<std::int64_t> channel;
+    const auto read = [&](OptionValues& values) {
+        ids = readIds(values);
+        values.require("--channel");
+        channel = values.number("--channel", 0, 5);
+        return !values.failed() && channel;
+    };
     const std::string problem = context.options.check({"--db", "--id", "--channel"}, {"--id"});
-    if (!problem.empty()) {
-        return reportUsage(context, problem);
-    }
-    OptionValues values(context.options);
-    const auto ids = readIds(values);
-    values.require("--channel");
-    const auto channel = values.number("--channel", 0, 5);
-    if (values.failed() || !channel) {
-        return reportUsage(context, values.error());
-    }
-    const auto storage = openCommandStorage(context);
-    if (!storage) {
-        return kCommandFailed;
-    }
-    if (!storage->removeNotices(ids, std::to_string(*channel))) {
-        return reportFailure(context, "none of the notices exists in channel " +
-                                          std::to_string(*channel) +
-                                          " (or they could not be removed)");
-    }
-    context.out << "removed\n";
-    return kCommandOk;
+    return runOnDatabase(context, problem, read, [&](Storage& storage) {
+        if (!storage.removeNotices(ids, std::to_string(*channel))) {
+            return reportFailure(context, "none of the notices exists in channel " +
+                                              std::to_string(*channel) +
+                                              " (or they could not be removed)");
+        }
+        context.out << "removed\n";
+        return kCommandOk;
+    });
 }
 
 }  // namespace

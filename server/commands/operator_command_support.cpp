@@ -30,6 +30,29 @@ int reportFailure(const CommandContext& context, std::string_view message) {
     return kCommandFailed;
 }
 
+int runOnDatabase(const CommandContext& context, std::string_view problem,
+                  const std::function<bool(OptionValues&)>& read,
+                  const std::function<int(Storage&)>& act) {
+    if (!problem.empty()) {
+        return reportUsage(context, problem);
+    }
+    OptionValues values(context.options);
+    if (!read(values)) {
+        return reportUsage(context, values.error());
+    }
+    const auto storage = openCommandStorage(context);
+    if (!storage) {
+        return kCommandFailed;
+    }
+    return act(*storage);
+}
+
+int runOnDatabase(const CommandContext& context, std::string_view problem,
+                  const std::function<int(Storage&)>& act) {
+    return runOnDatabase(
+        context, problem, [](OptionValues&) { return true; }, act);
+}
+
 std::unique_ptr<Storage> openCommandStorage(const CommandContext& context) {
     auto opened = openStorage(context.options.value("--db").value_or(std::string_view{}));
     if (!opened) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "protocol/date_time.h"
 #include "server/commands/command_options.h"
+#include "server/commands/option_values.h"
 #include "server/storage/storage.h"
 
 namespace lanzhou::server {
@@ -30,6 +32,18 @@ struct CommandContext {
 // pointer to --help) and returns the exit code.
 int reportUsage(const CommandContext& context, std::string_view message);
 int reportFailure(const CommandContext& context, std::string_view message);
+
+// How a command on the database runs: `problem` (what
+// CommandOptions::check found wrong, empty when nothing) is told as a usage
+// error; `read` takes the option values (false: the first wrong one is told
+// as a usage error); then the database of --db is opened and `act` works on
+// it. The exit code of the first step that failed, else that of `act`.
+int runOnDatabase(const CommandContext& context, std::string_view problem,
+                  const std::function<bool(OptionValues&)>& read,
+                  const std::function<int(Storage&)>& act);
+// The same for a command that reads no option values.
+int runOnDatabase(const CommandContext& context, std::string_view problem,
+                  const std::function<int(Storage&)>& act);
 
 // The database named by --db (an SQLite file or a PostgreSQL URI, checked to
 // be there before any group runs), opened and created when missing; nothing, after a message on

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/gbk.h"
 #include "server/sqlite/sqlite_transaction.h"
+#include "server/storage/record_columns.h"
 #include "server/storage/storage_fields.h"
 
 namespace lanzhou::server {
@@ -16,36 +16,6 @@ namespace {
 constexpr std::int32_t kMaxListCount = 100000;
 // Audiences whose latest alerts are kept (there are two user types).
 constexpr std::size_t kCachedAudiences = 4;
-
-// Alert queries select "id, time, code, name, operation, buy, sell, remark,
-// audience, popup" (AlertRecord order), notice queries "id, time, title,
-// stars, body, channel, popup".
-protocol::AlertRecord alertFrom(const SqliteStatement& row) {
-    protocol::AlertRecord alert;
-    alert.id = std::to_string(row.integer(0));
-    alert.time = row.text(1);
-    alert.code = platform::gbkFromUtf8(row.text(2));
-    alert.name = platform::gbkFromUtf8(row.text(3));
-    alert.operation = platform::gbkFromUtf8(row.text(4));
-    alert.buy = platform::gbkFromUtf8(row.text(5));
-    alert.sell = platform::gbkFromUtf8(row.text(6));
-    alert.remark = platform::gbkFromUtf8(row.text(7));
-    alert.audience = std::to_string(row.integer(8));
-    alert.popup = row.integer(9) != 0 ? "1" : "0";
-    return alert;
-}
-
-protocol::NoticeRecord noticeFrom(const SqliteStatement& row) {
-    protocol::NoticeRecord notice;
-    notice.id = std::to_string(row.integer(0));
-    notice.time = row.text(1);
-    notice.title = platform::gbkFromUtf8(row.text(2));
-    notice.stars = std::to_string(row.integer(3));
-    notice.body = platform::gbkFromUtf8(row.text(4));
-    notice.channel = std::to_string(row.integer(5));
-    notice.popup = row.integer(6) != 0 ? "1" : "0";
-    return notice;
-}
 
 // Binds an alert row from parameter `first` on: time, code, name, operation,
 // buy, sell, remark, audience, popup.
@@ -138,104 +108,65 @@ std::vector<protocol::AlertRecord> SqliteContentStore::latestAlerts(std::int32_t
     return alerts;
 }
 
-std::optional<protocol::AlertRecord> SqliteContentStore::findAlert(std::string_view id) {
-    const auto rowId = parseRowId(id);
+bool SqliteContentStore::inTransaction(const std::function<bool()>& work) {
+    SqliteTransaction transaction(m_statements);
+    return transaction.begin() && work() && transaction.commit();
+}
+
+bool SqliteContentStore::record(OperatorEvent::Kind kind, const std::vector<std::string>& subjects,
+                                std::string_view channel) {
+    return m_events.record(kind, subjects, channel);
+}
+
+std::optional<int> SqliteContentStore::changeRows(
+    std::string_view sql, const std::function<void(SqliteStatement&)>& bind) {
+    auto statement = m_statements.get(sql);
+    if (!statement) {
+        return std::nullopt;
+    }
+    bind(*statement);
+    if (!statement->run()) {
+        return std::nullopt;
+    }
+    return sqlite3_changes(m_db);
+}
+
+std::optional<protocol::AlertRecord> SqliteContentStore::selectAlert(std::int64_t id) {
     auto statement = m_statements.get(
         "SELECT id, time, code, name, operation, buy, sell, remark, audience, popup"
         " FROM alerts WHERE id = ?");
-    if (!rowId || !statement) {
+    if (!statement) {
         return std::nullopt;
     }
-    statement->bind(1, *rowId);
+    statement->bind(1, id);
     if (statement->step() != SqliteStatement::Step::Row) {
         return std::nullopt;
     }
     return alertFrom(*statement);
 }
 
-std::optional<std::int64_t> SqliteContentStore::writeRecorded(
-    std::string_view sql, const std::function<void(SqliteStatement&)>& bind,
-    std::optional<std::int64_t> existing, OperatorEvent::Kind kind) {
-    SqliteTransaction transaction(m_statements);
-    if (!transaction.begin()) {
-        return std::nullopt;
-    }
-    std::int64_t id = 0;
-    {
-        auto statement = m_statements.get(sql);
-        if (!statement) {
-            return std::nullopt;
-        }
-        bind(*statement);
-        if (!statement->run() || (existing && sqlite3_changes(m_db) != 1)) {
-            return std::nullopt;
-        }
-        id = existing ? *existing : sqlite3_last_insert_rowid(m_db);
-    }
-    if (!m_events.record(kind, {std::to_string(id)}) || !transaction.commit()) {
-        return std::nullopt;
-    }
-    return id;
-}
-
-std::optional<protocol::AlertRecord> SqliteContentStore::publishAlert(
-    const protocol::AlertRecord& draft) {
-    const auto row = alertRow(draft);
-    if (!row) {
-        return std::nullopt;
-    }
-    const auto id = writeRecorded(
+std::optional<std::int64_t> SqliteContentStore::insertAlert(const AlertRow& row) {
+    const auto inserted = changeRows(
         "INSERT INTO alerts(time, code, name, operation, buy, sell, remark, audience, popup) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-        [&](SqliteStatement& insert) { bindAlert(insert, *row, 1); }, std::nullopt,
-        OperatorEvent::Kind::AlertPublished);
-    return id ? findAlert(std::to_string(*id)) : std::nullopt;
+        [&](SqliteStatement& insert) { bindAlert(insert, row, 1); });
+    return inserted ? std::optional<std::int64_t>(sqlite3_last_insert_rowid(m_db)) : std::nullopt;
 }
 
-bool SqliteContentStore::updateAlert(const protocol::AlertRecord& alert) {
-    const auto rowId = parseRowId(alert.id);
-    const auto row = alertRow(alert);
-    if (!rowId || !row) {
-        return false;
-    }
-    return writeRecorded(
+bool SqliteContentStore::rewriteAlert(std::int64_t id, const AlertRow& row) {
+    return changeRows(
                "UPDATE alerts SET time = ?, code = ?, name = ?, operation = ?, buy = ?, sell = ?, "
                "remark = ?, audience = ?, popup = ? WHERE id = ?",
                [&](SqliteStatement& update) {
-                   bindAlert(update, *row, 1);
-                   update.bind(10, *rowId);
-               },
-               *rowId, OperatorEvent::Kind::AlertUpdated)
-        .has_value();
+                   bindAlert(update, row, 1);
+                   update.bind(10, id);
+               }) == 1;
 }
 
-bool SqliteContentStore::removeAlerts(const std::vector<std::string>& ids) {
-    SqliteTransaction transaction(m_statements);
-    if (!transaction.begin()) {
-        return false;
-    }
-    std::vector<std::string> removed;
-    for (const auto& id : ids) {
-        const auto rowId = parseRowId(id);
-        auto remove = m_statements.get("DELETE FROM alerts WHERE id = ?");
-        if (!remove) {
-            return false;
-        }
-        if (!rowId) {
-            continue;
-        }
-        remove->bind(1, *rowId);
-        if (!remove->run()) {
-            return false;
-        }
-        if (sqlite3_changes(m_db) == 1) {
-            removed.push_back(std::to_string(*rowId));
-        }
-    }
-    // Only the alerts that were there are announced; nothing removed is a
-    // failure the operator should hear of.
-    return !removed.empty() && m_events.record(OperatorEvent::Kind::AlertsRemoved, removed) &&
-           transaction.commit();
+std::optional<bool> SqliteContentStore::deleteAlert(std::int64_t id) {
+    const auto removed = changeRows("DELETE FROM alerts WHERE id = ?",
+                                    [&](SqliteStatement& remove) { remove.bind(1, id); });
+    return removed ? std::optional(*removed == 1) : std::nullopt;
 }
 
 std::vector<protocol::AlertRecord> SqliteContentStore::listAlerts(std::int32_t count) {
@@ -249,86 +180,44 @@ std::vector<protocol::AlertRecord> SqliteContentStore::listAlerts(std::int32_t c
     return readAlerts(statement);
 }
 
-std::optional<protocol::NoticeRecord> SqliteContentStore::findNotice(std::string_view id) {
-    const auto rowId = parseRowId(id);
+std::optional<protocol::NoticeRecord> SqliteContentStore::selectNotice(std::int64_t id) {
     auto statement = m_statements.get(
         "SELECT id, time, title, stars, body, channel, popup"
         " FROM notices WHERE id = ?");
-    if (!rowId || !statement) {
+    if (!statement) {
         return std::nullopt;
     }
-    statement->bind(1, *rowId);
+    statement->bind(1, id);
     if (statement->step() != SqliteStatement::Step::Row) {
         return std::nullopt;
     }
     return noticeFrom(*statement);
 }
 
-std::optional<protocol::NoticeRecord> SqliteContentStore::publishNotice(
-    const protocol::NoticeRecord& draft) {
-    const auto row = noticeRow(draft);
-    if (!row) {
-        return std::nullopt;
-    }
-    const auto id = writeRecorded(
+std::optional<std::int64_t> SqliteContentStore::insertNotice(const NoticeRow& row) {
+    const auto inserted = changeRows(
         "INSERT INTO notices(time, title, stars, body, channel, popup) VALUES (?, ?, ?, ?, ?, ?)",
-        [&](SqliteStatement& insert) { bindNotice(insert, *row, 1); }, std::nullopt,
-        OperatorEvent::Kind::NoticePublished);
-    return id ? findNotice(std::to_string(*id)) : std::nullopt;
+        [&](SqliteStatement& insert) { bindNotice(insert, row, 1); });
+    return inserted ? std::optional<std::int64_t>(sqlite3_last_insert_rowid(m_db)) : std::nullopt;
 }
 
-bool SqliteContentStore::updateNotice(const protocol::NoticeRecord& notice) {
-    const auto rowId = parseRowId(notice.id);
-    const auto row = noticeRow(notice);
-    if (!rowId || !row) {
-        return false;
-    }
-    return writeRecorded(
+bool SqliteContentStore::rewriteNotice(std::int64_t id, const NoticeRow& row) {
+    return changeRows(
                "UPDATE notices SET time = ?, title = ?, stars = ?, body = ?, channel = ?, "
                "popup = ? WHERE id = ?",
                [&](SqliteStatement& update) {
-                   bindNotice(update, *row, 1);
-                   update.bind(7, *rowId);
-               },
-               *rowId, OperatorEvent::Kind::NoticeUpdated)
-        .has_value();
+                   bindNotice(update, row, 1);
+                   update.bind(7, id);
+               }) == 1;
 }
 
-bool SqliteContentStore::removeNotices(const std::vector<std::string>& ids,
-                                       std::string_view channel) {
-    const auto channelNo = channelNumber(channel);
-    if (!channelNo) {
-        return false;
-    }
-    SqliteTransaction transaction(m_statements);
-    if (!transaction.begin()) {
-        return false;
-    }
-    std::vector<std::string> removed;
-    for (const auto& id : ids) {
-        const auto rowId = parseRowId(id);
-        // The message names one channel for all ids, so only notices of that
-        // channel are removed.
-        auto remove = m_statements.get("DELETE FROM notices WHERE id = ? AND channel = ?");
-        if (!remove) {
-            return false;
-        }
-        if (!rowId) {
-            continue;
-        }
-        remove->bind(1, *rowId);
-        remove->bind(2, *channelNo);
-        if (!remove->run()) {
-            return false;
-        }
-        if (sqlite3_changes(m_db) == 1) {
-            removed.push_back(std::to_string(*rowId));
-        }
-    }
-    return !removed.empty() &&
-           m_events.record(OperatorEvent::Kind::NoticesRemoved, removed,
-                           std::to_string(*channelNo)) &&
-           transaction.commit();
+std::optional<bool> SqliteContentStore::deleteNotice(std::int64_t id, std::int64_t channel) {
+    const auto removed = changeRows("DELETE FROM notices WHERE id = ? AND channel = ?",
+                                    [&](SqliteStatement& remove) {
+                                        remove.bind(1, id);
+                                        remove.bind(2, channel);
+                                    });
+    return removed ? std::optional(*removed == 1) : std::nullopt;
 }
 
 }  // namespace lanzhou::server

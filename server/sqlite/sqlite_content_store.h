@@ -10,30 +10,21 @@
 #include "protocol/message_catalogue.h"
 #include "server/sqlite/sqlite_event_log.h"
 #include "server/sqlite/sqlite_statement_cache.h"
+#include "server/storage/content_store.h"
 
 struct sqlite3;
 
 namespace lanzhou::server {
 
-// The alerts and notices of an SQLite database. Every change is one
-// transaction together with the event that tells the running server of it.
-// Ids are the integer row ids as decimal text.
-class SqliteContentStore final {
+// The alerts and notices of an SQLite database (ContentStore's rules), with
+// the latest alerts of each audience kept between changes.
+class SqliteContentStore final : public ContentStore {
 public:
     SqliteContentStore(sqlite3* db, StatementCache& statements, SqliteEventLog& events)
         : m_db(db), m_statements(statements), m_events(events) {}
 
     std::vector<protocol::AlertRecord> latestAlerts(std::int32_t audience, std::int32_t count);
-    std::optional<protocol::AlertRecord> findAlert(std::string_view id);
-    std::optional<protocol::AlertRecord> publishAlert(const protocol::AlertRecord& draft);
-    bool updateAlert(const protocol::AlertRecord& alert);
-    bool removeAlerts(const std::vector<std::string>& ids);
     std::vector<protocol::AlertRecord> listAlerts(std::int32_t count);
-
-    std::optional<protocol::NoticeRecord> findNotice(std::string_view id);
-    std::optional<protocol::NoticeRecord> publishNotice(const protocol::NoticeRecord& draft);
-    bool updateNotice(const protocol::NoticeRecord& notice);
-    bool removeNotices(const std::vector<std::string>& ids, std::string_view channel);
 
 private:
     // Every login asks for the same few hundred alerts, and reading them
@@ -47,15 +38,23 @@ private:
         std::vector<protocol::AlertRecord> alerts;
     };
 
+    bool inTransaction(const std::function<bool()>& work) override;
+    bool record(OperatorEvent::Kind kind, const std::vector<std::string>& subjects,
+                std::string_view channel) override;
+    std::optional<protocol::AlertRecord> selectAlert(std::int64_t id) override;
+    std::optional<protocol::NoticeRecord> selectNotice(std::int64_t id) override;
+    std::optional<std::int64_t> insertAlert(const AlertRow& row) override;
+    std::optional<std::int64_t> insertNotice(const NoticeRow& row) override;
+    bool rewriteAlert(std::int64_t id, const AlertRow& row) override;
+    bool rewriteNotice(std::int64_t id, const NoticeRow& row) override;
+    std::optional<bool> deleteAlert(std::int64_t id) override;
+    std::optional<bool> deleteNotice(std::int64_t id, std::int64_t channel) override;
+
     std::vector<protocol::AlertRecord> readAlerts(StatementCache::Lease& statement);
-    // Runs the INSERT or UPDATE `sql`, its parameters bound by `bind`, and
-    // records `kind` for the row in the same transaction. An update names
-    // its row (`existing`) and must change exactly that one. The row's id, or
-    // nullopt when anything failed (the transaction is then rolled back).
-    std::optional<std::int64_t> writeRecorded(std::string_view sql,
-                                              const std::function<void(SqliteStatement&)>& bind,
-                                              std::optional<std::int64_t> existing,
-                                              OperatorEvent::Kind kind);
+    // Runs `sql` with the parameters `bind` gives it; the rows it changed,
+    // nothing when it failed.
+    std::optional<int> changeRows(std::string_view sql,
+                                  const std::function<void(SqliteStatement&)>& bind);
     // What tells whether the database changed: PRAGMA data_version (commits
     // of other connections) and this connection's own change count.
     bool databaseVersion(std::int64_t& dataVersion, std::int64_t& ownChanges);
