@@ -7,8 +7,8 @@
 namespace lanzhou::server {
 
 // lanzhou-server account add|set|list and card add|list.
-int runAccountCommand(const CommandContext& context);
-int runCardCommand(const CommandContext& context);
+[[nodiscard]] int runAccountCommand(const CommandContext& context);
+[[nodiscard]] int runCardCommand(const CommandContext& context);
 
 extern const std::string_view kAccountHelp;
 extern const std::string_view kCardHelp;

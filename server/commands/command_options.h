@@ -15,8 +15,8 @@ namespace lanzhou::server {
 class CommandOptions final {
 public:
     // Nothing, with a message, when a key has no value.
-    static std::optional<CommandOptions> parse(std::span<const std::string_view> words,
-                                               std::string& error);
+    [[nodiscard]] static std::optional<CommandOptions> parse(
+        std::span<const std::string_view> words, std::string& error);
 
     bool help() const { return m_help; }
     // The value of a key given once; nothing when it was not given.

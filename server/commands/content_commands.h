@@ -9,8 +9,8 @@ namespace lanzhou::server {
 // lanzhou-server alert publish|update|remove|list and notice
 // publish|update|remove. Changes reach the connected members through the
 // events the storage records with them.
-int runAlertCommand(const CommandContext& context);
-int runNoticeCommand(const CommandContext& context);
+[[nodiscard]] int runAlertCommand(const CommandContext& context);
+[[nodiscard]] int runNoticeCommand(const CommandContext& context);
 
 extern const std::string_view kAlertHelp;
 extern const std::string_view kNoticeHelp;

@@ -38,12 +38,12 @@ int reportFailure(const CommandContext& context, std::string_view message);
 // error; `read` takes the option values (false: the first wrong one is told
 // as a usage error); then the database of --db is opened and `act` works on
 // it. The exit code of the first step that failed, else that of `act`.
-int runOnDatabase(const CommandContext& context, std::string_view problem,
-                  const std::function<bool(OptionValues&)>& read,
-                  const std::function<int(Storage&)>& act);
+[[nodiscard]] int runOnDatabase(const CommandContext& context, std::string_view problem,
+                                const std::function<bool(OptionValues&)>& read,
+                                const std::function<int(Storage&)>& act);
 // The same for a command that reads no option values.
-int runOnDatabase(const CommandContext& context, std::string_view problem,
-                  const std::function<int(Storage&)>& act);
+[[nodiscard]] int runOnDatabase(const CommandContext& context, std::string_view problem,
+                                const std::function<int(Storage&)>& act);
 
 // The database named by --db (an SQLite file or a PostgreSQL URI, checked to
 // be there before any group runs), opened and created when missing; nothing, after a message on

@@ -14,8 +14,8 @@ namespace lanzhou::server {
 // `args` start at the group word, e.g. {"account", "add", "--db", "x.db",
 // "--name", "a", ...}. Values are UTF-8 (stored as GBK); output is UTF-8.
 // Exit code: 0 done, 1 wrong usage (nothing changed), 2 failed.
-int runOperatorCommand(std::span<const std::string_view> args, std::ostream& out,
-                       std::ostream& err);
+[[nodiscard]] int runOperatorCommand(std::span<const std::string_view> args, std::ostream& out,
+                                     std::ostream& err);
 
 // True when `word` is the group word of an operator command.
 bool isOperatorCommand(std::string_view word);

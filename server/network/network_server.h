@@ -34,7 +34,7 @@ public:
     NetworkServer& operator=(const NetworkServer&) = delete;
 
     // Binds "HOST:PORT" (port 0: any free port). False with a message.
-    bool listen(const std::string& endpoint, std::string& error);
+    [[nodiscard]] bool listen(const std::string& endpoint, std::string& error);
     int port() const;
 
     // Serves until stop(); then closes every connection.

@@ -63,15 +63,15 @@ public:
     PgResult run(std::string_view sql, std::initializer_list<std::string_view> params = {});
     // Runs `sql` without parameters (several statements allowed); false with
     // the server's message in `error` when it failed.
-    bool execute(std::string_view sql, std::string& error);
-    bool execute(std::string_view sql) {
+    [[nodiscard]] bool execute(std::string_view sql, std::string& error);
+    [[nodiscard]] bool execute(std::string_view sql) {
         std::string ignored;
         return execute(sql, ignored);
     }
 
     // Transactions: begin() then commit(); rollback() when abandoned.
-    bool begin();
-    bool commit();
+    [[nodiscard]] bool begin();
+    [[nodiscard]] bool commit();
     void rollback();
 
     std::string lastError() const;

@@ -24,8 +24,8 @@ public:
     explicit PgEventLog(PgConnection& connection) : m_connection(connection) {}
 
     // Call inside the transaction of the change it reports. Subjects are GBK.
-    bool record(OperatorEvent::Kind kind, const std::vector<std::string>& subjects,
-                std::string_view channel = {});
+    [[nodiscard]] bool record(OperatorEvent::Kind kind, const std::vector<std::string>& subjects,
+                              std::string_view channel = {});
 
     std::vector<OperatorEvent> after(std::int64_t sequence);
     std::int64_t last();

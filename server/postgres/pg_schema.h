@@ -17,7 +17,8 @@ std::span<const SchemaMigration> postgresMigrations();
 // schema_version. Servers starting together wait for each other. False with a
 // message when the database cannot be used, for example because a newer
 // program made it.
-bool preparePostgresDatabase(PgConnection& connection, std::span<const SchemaMigration> migrations,
-                             std::string& error);
+[[nodiscard]] bool preparePostgresDatabase(PgConnection& connection,
+                                           std::span<const SchemaMigration> migrations,
+                                           std::string& error);
 
 }  // namespace lanzhou::server

@@ -12,8 +12,8 @@ public:
     PgTransaction(const PgTransaction&) = delete;
     PgTransaction& operator=(const PgTransaction&) = delete;
 
-    bool begin() { return m_connection.begin(); }
-    bool commit() { return m_connection.commit(); }
+    [[nodiscard]] bool begin() { return m_connection.begin(); }
+    [[nodiscard]] bool commit() { return m_connection.commit(); }
 
 private:
     PgConnection& m_connection;

@@ -27,7 +27,7 @@ public:
     // Logs `connection` in as `account` (leaving any login it had). Returns
     // the other connection that was logged in as the account, which is now
     // logged out.
-    std::optional<Id> login(Id connection, std::string_view account, int userType);
+    [[nodiscard]] std::optional<Id> login(Id connection, std::string_view account, int userType);
     void logout(Id connection);
 
     std::optional<Id> connectionOf(std::string_view account) const;

@@ -30,10 +30,10 @@ public:
     std::optional<std::string> retrievePassword(std::string_view account, std::string_view qq,
                                                 std::string_view phone);
 
-    bool add(const AccountRecord& account);
-    bool update(const AccountRecord& account);
+    [[nodiscard]] bool add(const AccountRecord& account);
+    [[nodiscard]] bool update(const AccountRecord& account);
     std::vector<AccountRecord> list();
-    bool addCard(const CardRecord& card);
+    [[nodiscard]] bool addCard(const CardRecord& card);
     std::vector<CardRecord> listCards();
 
 private:

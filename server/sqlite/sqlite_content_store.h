@@ -53,8 +53,8 @@ private:
     std::vector<protocol::AlertRecord> readAlerts(StatementCache::Lease& statement);
     // Runs `sql` with the parameters `bind` gives it; the rows it changed,
     // nothing when it failed.
-    std::optional<int> changeRows(std::string_view sql,
-                                  const std::function<void(SqliteStatement&)>& bind);
+    [[nodiscard]] std::optional<int> changeRows(std::string_view sql,
+                                                const std::function<void(SqliteStatement&)>& bind);
     // What tells whether the database changed: PRAGMA data_version (commits
     // of other connections) and this connection's own change count.
     bool databaseVersion(std::int64_t& dataVersion, std::int64_t& ownChanges);

@@ -18,9 +18,9 @@ std::span<const SchemaMigration> sqliteMigrations();
 // in one transaction (creating the tables on first use). False with a message
 // when the database cannot be used, for example because a newer program made
 // it.
-bool prepareSqliteDatabase(sqlite3* db, std::span<const SchemaMigration> migrations,
-                           std::string& error);
-inline bool prepareSqliteDatabase(sqlite3* db, std::string& error) {
+[[nodiscard]] bool prepareSqliteDatabase(sqlite3* db, std::span<const SchemaMigration> migrations,
+                                         std::string& error);
+[[nodiscard]] inline bool prepareSqliteDatabase(sqlite3* db, std::string& error) {
     return prepareSqliteDatabase(db, sqliteMigrations(), error);
 }
 

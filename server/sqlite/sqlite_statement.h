@@ -34,7 +34,7 @@ public:
 
     Step step();
     // Steps through to the end; false on any error.
-    bool run();
+    [[nodiscard]] bool run();
 
     bool isNull(int column) const;
     std::string text(int column) const;

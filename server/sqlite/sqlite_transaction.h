@@ -16,9 +16,9 @@ public:
     SqliteTransaction& operator=(const SqliteTransaction&) = delete;
 
     // False when the write lock could not be had (within the busy timeout).
-    bool begin();
+    [[nodiscard]] bool begin();
     // False when the commit failed; the transaction is then rolled back.
-    bool commit();
+    [[nodiscard]] bool commit();
 
 private:
     StatementCache& m_statements;

@@ -58,16 +58,10 @@ struct OperatorEvent {
     friend bool operator==(const OperatorEvent&, const OperatorEvent&) = default;
 };
 
-enum class RegisterResult { Registered, AccountExists, MachineTaken, Failed };
-enum class RechargeResult {
-    Recharged,
-    UnknownAccount,
-    WrongPassword,
-    BadCard,
-    CardExpired,
-    Failed
-};
-enum class ChangeResult { Changed, DataWrong, Failed };
+enum class [[nodiscard]] RegisterResult{Registered, AccountExists, MachineTaken, Failed};
+enum class [[nodiscard]] RechargeResult{Recharged, UnknownAccount, WrongPassword,
+                                        BadCard,   CardExpired,    Failed};
+enum class [[nodiscard]] ChangeResult{Changed, DataWrong, Failed};
 
 // Accounts, recharge cards, alerts, notices and operator events. One
 // implementation per database; SQLite is the default. Implementations are
@@ -100,21 +94,27 @@ public:
     virtual std::optional<protocol::NoticeRecord> findNotice(std::string_view id) = 0;
 
     // ---- operator commands (each records its OperatorEvent)
-    virtual bool addAccount(const AccountRecord& account) = 0;     // false when it exists
-    virtual bool updateAccount(const AccountRecord& account) = 0;  // false when it does not
+    [[nodiscard]] virtual bool addAccount(
+        const AccountRecord& account) = 0;  // false when it exists
+    [[nodiscard]] virtual bool updateAccount(
+        const AccountRecord& account) = 0;  // false when it does not
     virtual std::vector<AccountRecord> listAccounts() = 0;
-    virtual bool addCard(const CardRecord& card) = 0;  // false when the number exists
+    [[nodiscard]] virtual bool addCard(const CardRecord& card) = 0;  // false when the number exists
     virtual std::vector<CardRecord> listCards() = 0;
     // The record with the id the storage gave it (the id in the draft is
     // ignored); nullopt on failure.
-    virtual std::optional<protocol::AlertRecord> publishAlert(protocol::AlertRecord draft) = 0;
-    virtual bool updateAlert(const protocol::AlertRecord& alert) = 0;  // false: no such id
-    virtual bool removeAlerts(const std::vector<std::string>& ids) = 0;
+    [[nodiscard]] virtual std::optional<protocol::AlertRecord> publishAlert(
+        protocol::AlertRecord draft) = 0;
+    [[nodiscard]] virtual bool updateAlert(
+        const protocol::AlertRecord& alert) = 0;  // false: no such id
+    [[nodiscard]] virtual bool removeAlerts(const std::vector<std::string>& ids) = 0;
     virtual std::vector<protocol::AlertRecord> listAlerts(std::int32_t count) = 0;  // newest first
-    virtual std::optional<protocol::NoticeRecord> publishNotice(protocol::NoticeRecord draft) = 0;
-    virtual bool updateNotice(const protocol::NoticeRecord& notice) = 0;
-    virtual bool removeNotices(const std::vector<std::string>& ids, std::string_view channel) = 0;
-    virtual bool kick(std::string_view account) = 0;
+    [[nodiscard]] virtual std::optional<protocol::NoticeRecord> publishNotice(
+        protocol::NoticeRecord draft) = 0;
+    [[nodiscard]] virtual bool updateNotice(const protocol::NoticeRecord& notice) = 0;
+    [[nodiscard]] virtual bool removeNotices(const std::vector<std::string>& ids,
+                                             std::string_view channel) = 0;
+    [[nodiscard]] virtual bool kick(std::string_view account) = 0;
 
     // ---- the running server's view of operator commands
     virtual std::vector<OperatorEvent> eventsAfter(std::int64_t sequence) = 0;
