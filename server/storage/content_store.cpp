@@ -5,8 +5,10 @@ namespace lanzhou::server {
 std::optional<std::int64_t> ContentStore::writeRecorded(
     const std::function<std::optional<std::int64_t>()>& write, OperatorEvent::Kind kind) {
     std::optional<std::int64_t> id;
-    const bool committed =
-        inTransaction([&] { return (id = write()) && record(kind, {std::to_string(*id)}, {}); });
+    const bool committed = inTransaction([&] {
+        id = write();
+        return id && record(kind, {std::to_string(*id)}, {});
+    });
     return committed ? id : std::nullopt;
 }
 
