@@ -19,8 +19,9 @@
 #include "platform/open_file_limit.h"
 #include "protocol/frame_codec.h"
 #include "protocol/packed_payload.h"
-#include "server/network_server.h"
-#include "server/storage.h"
+#include "server/network/network_server.h"
+#include "server/sqlite/sqlite_storage.h"
+#include "server/storage/storage.h"
 
 namespace {
 
@@ -331,12 +332,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto opened = lanzhou::server::openSqliteStorage(arguments.database);
-    if (!opened.storage) {
-        std::fprintf(stderr, "server_load: %s\n", opened.error.c_str());
+    if (!opened) {
+        std::fprintf(stderr, "server_load: %s\n", opened.error().c_str());
         return 1;
     }
     if (arguments.mode == "seed") {
-        return seed(*opened.storage, arguments.members);
+        return seed(**opened, arguments.members);
     }
-    return run(*opened.storage, arguments);
+    return run(**opened, arguments);
 }

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "platform/open_file_limit.h"
-#include "server/network_server.h"
-#include "server/operator_commands.h"
-#include "server/service_settings.h"
-#include "server/storage.h"
+#include "server/commands/operator_commands.h"
+#include "server/database/open_storage.h"
+#include "server/network/network_server.h"
+#include "server/service/service_settings.h"
 
 namespace {
 
@@ -82,23 +82,23 @@ int serve(std::span<const std::string_view> args) {
     ServiceSettings settings = lanzhou::server::defaultServiceSettings();
     if (arguments.config) {
         auto loaded = lanzhou::server::loadServiceSettings(*arguments.config);
-        if (!loaded.settings) {
-            std::cerr << "lanzhou-server: " << loaded.error << "\n";
+        if (!loaded) {
+            std::cerr << "lanzhou-server: " << loaded.error() << "\n";
             return 1;
         }
-        settings = std::move(*loaded.settings);
+        settings = std::move(*loaded);
     }
     if (arguments.listen) {
         settings.listen = *arguments.listen;
     }
     auto opened = lanzhou::server::openStorage(arguments.database, settings.databasePasswordFile);
-    if (!opened.storage) {
-        std::cerr << "lanzhou-server: cannot open the database: " << opened.error << "\n";
+    if (!opened) {
+        std::cerr << "lanzhou-server: cannot open the database: " << opened.error() << "\n";
         return 1;
     }
     const std::uint64_t openFiles = lanzhou::platform::raiseOpenFileLimit();
 
-    NetworkServer server(settings, *opened.storage);
+    NetworkServer server(settings, **opened);
     if (!server.listen(settings.listen, error)) {
         std::cerr << "lanzhou-server: " << error << "\n";
         return 1;

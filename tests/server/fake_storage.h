@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "server/storage.h"
+#include "server/storage/storage.h"
 
 namespace lanzhou::test {
 

@@ -17,9 +17,10 @@
 
 #include "protocol/frame_codec.h"
 #include "protocol/packed_payload.h"
-#include "server/network_server.h"
-#include "server/service_settings.h"
-#include "server/storage.h"
+#include "server/network/network_server.h"
+#include "server/service/service_settings.h"
+#include "server/sqlite/sqlite_storage.h"
+#include "server/storage/storage.h"
 #include "tests/support/socket_buffers.h"
 
 namespace lanzhou::server {
@@ -153,13 +154,13 @@ protected:
                        std::to_string(counter++));
         std::filesystem::create_directories(m_directory);
         auto opened = openSqliteStorage(m_directory / "service.db");
-        EXPECT_TRUE(opened.storage) << opened.error;
-        m_storage = std::move(opened.storage);
+        EXPECT_TRUE(opened.has_value()) << opened.error();
+        m_storage = std::move(*opened);
         // The operator's own handle: a Storage serves one thread at a time,
         // and the server's runs on the server thread.
         auto operatorSide = openSqliteStorage(m_directory / "service.db");
-        EXPECT_TRUE(operatorSide.storage) << operatorSide.error;
-        m_operator = std::move(operatorSide.storage);
+        EXPECT_TRUE(operatorSide.has_value()) << operatorSide.error();
+        m_operator = std::move(*operatorSide);
         m_settings = defaultServiceSettings();
     }
 

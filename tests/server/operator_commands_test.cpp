@@ -13,8 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "server/operator_commands.h"
-#include "server/storage.h"
+#include "server/commands/operator_commands.h"
+#include "server/sqlite/sqlite_storage.h"
+#include "server/storage/storage.h"
 #include "temp_database.h"
 #include "tests/support/gbk_literal.h"
 
@@ -50,9 +51,9 @@ protected:
     }
 
     std::unique_ptr<Storage> storage() {
-        OpenResult opened = openSqliteStorage(database->file());
-        EXPECT_TRUE(opened.storage) << opened.error;
-        return std::move(opened.storage);
+        auto opened = openSqliteStorage(database->file());
+        EXPECT_TRUE(opened.has_value()) << opened.error();
+        return std::move(*opened);
     }
 
     // alice (free, with contacts), alert 1 (audience 1), notice 1 (channel 2),

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "server/storage.h"
+#include "server/storage/storage.h"
 #include "temp_database.h"
 #include "tests/e2e/server_process.h"
 #include "tests/support/postgres_cluster.h"

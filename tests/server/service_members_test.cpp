@@ -1,4 +1,4 @@
-#include "server/service_members.h"
+#include "server/service/service_members.h"
 
 #include <gtest/gtest.h>
 

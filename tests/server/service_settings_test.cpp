@@ -1,4 +1,4 @@
-#include "server/service_settings.h"
+#include "server/service/service_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +23,13 @@ void writeFile(const std::filesystem::path& file, const std::string& content) {
 TEST(ServiceSettings, TheExampleFileDescribesTheDefaults) {
     const std::filesystem::path example =
         std::filesystem::path(LANZHOU_SOURCE_DIR) / "server" / "lanzhou-server.example.toml";
-    const SettingsResult loaded = loadServiceSettings(example);
-    ASSERT_TRUE(loaded.settings) << loaded.error;
-    EXPECT_TRUE(*loaded.settings == defaultServiceSettings());
+    const auto loaded = loadServiceSettings(example);
+    ASSERT_TRUE(loaded.has_value()) << loaded.error();
+    EXPECT_TRUE(*loaded == defaultServiceSettings());
 
-    const SettingsResult empty = parseServiceSettings("");
-    ASSERT_TRUE(empty.settings) << empty.error;
-    EXPECT_TRUE(*empty.settings == defaultServiceSettings());
+    const auto empty = parseServiceSettings("");
+    ASSERT_TRUE(empty.has_value()) << empty.error();
+    EXPECT_TRUE(*empty == defaultServiceSettings());
 }
 
 TEST(ServiceSettings, DefaultsMakeAWorkingService) {
@@ -50,7 +50,7 @@ TEST(ServiceSettings, DefaultsMakeAWorkingService) {
 }
 
 TEST(ServiceSettings, ReadsEveryKeyAndConvertsTextsToGbk) {
-    const SettingsResult result = parseServiceSettings(R"(
+    const auto result = parseServiceSettings(R"(
 listen = "[::1]:9000"
 alert_list_count = 20
 one_account_per_computer = true
@@ -102,8 +102,8 @@ name = "隐藏页"
 address = "http://127.0.0.1/hidden.html"
 hidden = true
 )");
-    ASSERT_TRUE(result.settings) << result.error;
-    const ServiceSettings& s = *result.settings;
+    ASSERT_TRUE(result.has_value()) << result.error();
+    const ServiceSettings& s = *result;
     const ServiceSettings defaults = defaultServiceSettings();
 
     EXPECT_EQ(s.listen, "[::1]:9000");
@@ -151,32 +151,32 @@ TEST(ServiceSettings, ReadsTheBulletinFromAFileBesideTheSettings) {
     test::TempDatabase folder;
     writeFile(folder.folder() / "bulletin.html", "<h1>欢迎</h1>\n<p>第二行</p>\n");
     writeFile(folder.folder() / "settings.toml", "[bulletin]\nhtml_file = \"bulletin.html\"\n");
-    const SettingsResult result = loadServiceSettings(folder.folder() / "settings.toml");
-    ASSERT_TRUE(result.settings) << result.error;
-    EXPECT_EQ(result.settings->bulletinHtml, G("<h1>欢迎</h1>\n<p>第二行</p>\n"));
+    const auto result = loadServiceSettings(folder.folder() / "settings.toml");
+    ASSERT_TRUE(result.has_value()) << result.error();
+    EXPECT_EQ(result->bulletinHtml, G("<h1>欢迎</h1>\n<p>第二行</p>\n"));
 
     writeFile(folder.folder() / "bad.html", "a|b");
     writeFile(folder.folder() / "bad.toml", "[bulletin]\nhtml_file = \"bad.html\"\n");
-    const SettingsResult bad = loadServiceSettings(folder.folder() / "bad.toml");
-    EXPECT_FALSE(bad.settings);
-    EXPECT_NE(bad.error.find("bulletin.html_file"), std::string::npos) << bad.error;
+    const auto bad = loadServiceSettings(folder.folder() / "bad.toml");
+    EXPECT_FALSE(bad.has_value());
+    EXPECT_NE(bad.error().find("bulletin.html_file"), std::string::npos) << bad.error();
 
     writeFile(folder.folder() / "missing.toml", "[bulletin]\nhtml_file = \"nowhere.html\"\n");
-    const SettingsResult missing = loadServiceSettings(folder.folder() / "missing.toml");
-    EXPECT_FALSE(missing.settings);
-    EXPECT_NE(missing.error.find("nowhere.html"), std::string::npos) << missing.error;
+    const auto missing = loadServiceSettings(folder.folder() / "missing.toml");
+    EXPECT_FALSE(missing.has_value());
+    EXPECT_NE(missing.error().find("nowhere.html"), std::string::npos) << missing.error();
 
-    const SettingsResult noFile = loadServiceSettings(folder.folder() / "absent.toml");
-    EXPECT_FALSE(noFile.settings);
-    EXPECT_NE(noFile.error.find("absent.toml"), std::string::npos) << noFile.error;
+    const auto noFile = loadServiceSettings(folder.folder() / "absent.toml");
+    EXPECT_FALSE(noFile.has_value());
+    EXPECT_NE(noFile.error().find("absent.toml"), std::string::npos) << noFile.error();
 }
 
 TEST(ServiceSettings, TheDatabasePasswordFileIsNamedBesideTheSettings) {
     test::TempDatabase folder;
     writeFile(folder.folder() / "settings.toml", "[database]\npassword_file = \"db-password\"\n");
-    const SettingsResult result = loadServiceSettings(folder.folder() / "settings.toml");
-    ASSERT_TRUE(result.settings) << result.error;
-    EXPECT_EQ(result.settings->databasePasswordFile, folder.folder() / "db-password");
+    const auto result = loadServiceSettings(folder.folder() / "settings.toml");
+    ASSERT_TRUE(result.has_value()) << result.error();
+    EXPECT_EQ(result->databasePasswordFile, folder.folder() / "db-password");
     EXPECT_TRUE(defaultServiceSettings().databasePasswordFile.empty());
 }
 
@@ -230,9 +230,9 @@ TEST(ServiceSettings, ErrorsNameTheKeyAndLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.toml);
-        const SettingsResult result = parseServiceSettings(c.toml);
-        EXPECT_FALSE(result.settings);
-        EXPECT_NE(result.error.find(c.expected), std::string::npos) << result.error;
+        const auto result = parseServiceSettings(c.toml);
+        EXPECT_FALSE(result.has_value());
+        EXPECT_NE(result.error().find(c.expected), std::string::npos) << result.error();
     }
 }
 

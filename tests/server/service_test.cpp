@@ -1,4 +1,4 @@
-#include "server/service.h"
+#include "server/service/service.h"
 
 #include <gtest/gtest.h>
 

@@ -17,11 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "server/pg_connection.h"
-#include "server/pg_schema.h"
-#include "server/schema_migration.h"
-#include "server/sqlite_schema.h"
-#include "server/storage.h"
+#include "server/database/open_storage.h"
+#include "server/postgres/pg_connection.h"
+#include "server/postgres/pg_schema.h"
+#include "server/sqlite/sqlite_schema.h"
+#include "server/sqlite/sqlite_storage.h"
+#include "server/storage/schema_migration.h"
+#include "server/storage/storage.h"
 #include "temp_database.h"
 #include "tests/support/gbk_literal.h"
 #include "tests/support/postgres_cluster.h"
@@ -36,9 +38,9 @@ using test::G;
 inline const DateTime kNow{2024, 6, 15, 12, 0, 0};
 
 inline std::unique_ptr<Storage> open(const std::filesystem::path& file) {
-    OpenResult opened = openSqliteStorage(file);
-    EXPECT_TRUE(opened.storage) << opened.error;
-    return std::move(opened.storage);
+    auto opened = openSqliteStorage(file);
+    EXPECT_TRUE(opened.has_value()) << opened.error();
+    return std::move(*opened);
 }
 
 inline AccountRecord account(std::string name, std::string password, std::string qq = "10001",
@@ -117,9 +119,9 @@ public:
 
     // Another connection to the database (created on first use).
     std::unique_ptr<Storage> open() const {
-        OpenResult opened = openStorage(location(), passwordFile());
-        EXPECT_TRUE(opened.storage) << opened.error;
-        return std::move(opened.storage);
+        auto opened = openStorage(location(), passwordFile());
+        EXPECT_TRUE(opened.has_value()) << opened.error();
+        return std::move(*opened);
     }
 };
 
@@ -167,9 +169,12 @@ private:
     std::unique_ptr<PgConnection> connect(std::string& error) const {
         std::string password;
         std::getline(std::ifstream(m_cluster.passwordFile()) >> std::ws, password);
-        PgConnectResult connected = connectPostgres(location(), password);
-        error = connected.error;
-        return std::move(connected.connection);
+        auto connected = connectPostgres(location(), password);
+        if (!connected) {
+            error = connected.error();
+            return nullptr;
+        }
+        return std::move(*connected);
     }
 
     const test::PostgresCluster& m_cluster;

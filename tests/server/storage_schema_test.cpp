@@ -33,11 +33,11 @@ TEST_P(StorageTest, AnOlderSchemaIsUpgradedKeepingItsDataAndANewerOneIsRefused) 
     EXPECT_EQ(database->queryText("SELECT note FROM accounts"), "xy");
 
     // This program does not know the later schema: it refuses the database.
-    const OpenResult opened = openStorage(database->location(), database->passwordFile());
-    EXPECT_FALSE(opened.storage);
-    EXPECT_NE(opened.error.find("newer version (schema " + std::to_string(version + 2) + ")"),
+    const auto opened = openStorage(database->location(), database->passwordFile());
+    EXPECT_FALSE(opened.has_value());
+    EXPECT_NE(opened.error().find("newer version (schema " + std::to_string(version + 2) + ")"),
               std::string::npos)
-        << opened.error;
+        << opened.error();
 }
 
 TEST_P(StorageTest, AFailingStepLeavesTheDatabaseAtItsVersion) {

@@ -80,22 +80,22 @@ TEST(StorageOpenTest, RefusesWhatIsNotItsDatabase) {
         sqlite3_exec(db, "PRAGMA user_version=99", nullptr, nullptr, nullptr);
         sqlite3_close(db);
     }
-    OpenResult newer = openSqliteStorage(database.file());
-    EXPECT_FALSE(newer.storage);
-    EXPECT_NE(newer.error.find("newer"), std::string::npos) << newer.error;
+    auto newer = openSqliteStorage(database.file());
+    EXPECT_FALSE(newer.has_value());
+    EXPECT_NE(newer.error().find("newer"), std::string::npos) << newer.error();
 
     const auto text = database.folder() / "notes.txt";
     std::FILE* file = std::fopen(text.string().c_str(), "wb");
     std::fputs("this is not a database, just some words long enough to matter\n", file);
     std::fclose(file);
-    OpenResult notDatabase = openSqliteStorage(text);
-    EXPECT_FALSE(notDatabase.storage);
-    EXPECT_FALSE(notDatabase.error.empty());
+    auto notDatabase = openSqliteStorage(text);
+    EXPECT_FALSE(notDatabase.has_value());
+    EXPECT_FALSE(notDatabase.error().empty());
 
-    OpenResult folder = openSqliteStorage(database.folder());
-    EXPECT_FALSE(folder.storage);
-    OpenResult missingFolder = openSqliteStorage(database.folder() / "nope" / "x.db");
-    EXPECT_FALSE(missingFolder.storage);
+    auto folder = openSqliteStorage(database.folder());
+    EXPECT_FALSE(folder.has_value());
+    auto missingFolder = openSqliteStorage(database.folder() / "nope" / "x.db");
+    EXPECT_FALSE(missingFolder.has_value());
 }
 
 // ---------------------------------------------------------- accounts

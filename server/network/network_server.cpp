@@ -1,0 +1,318 @@
+#include "server/network/network_server.h"
+
+#include <algorithm>
+#include <array>
+#include <asio.hpp>
+#include <ctime>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "protocol/frame_codec.h"
+#include "protocol/packed_payload.h"
+#include "server/network/server_connection.h"
+#include "server/service/service.h"
+
+namespace lanzhou::server {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long a connection being closed may take to receive what it was sent.
+constexpr std::chrono::seconds kCloseGrace{5};
+// Pause before accepting again when the process is out of descriptors.
+constexpr std::chrono::milliseconds kAcceptRetry{100};
+
+protocol::DateTime localNow() {
+    const std::time_t now = std::time(nullptr);
+    // Only the I/O thread asks, so localtime's shared result is safe here.
+    const std::tm* local = std::localtime(&now);
+    if (local == nullptr) {
+        return protocol::DateTime::fromTotalSeconds(static_cast<std::int64_t>(now));
+    }
+    return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday,
+            local->tm_hour,        local->tm_min,     local->tm_sec};
+}
+
+// "HOST:PORT", "[V6HOST]:PORT"; false when there is no port.
+bool splitEndpoint(const std::string& text, std::string& host, std::string& port) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon + 1 == text.size()) {
+        return false;
+    }
+    host = text.substr(0, colon);
+    port = text.substr(colon + 1);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    return !port.empty() &&
+           std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+class NetworkServer::Impl final : public ServiceOutput, public ServerConnection::Owner {
+public:
+    Impl(const ServiceSettings& settings, Storage& storage, Options options)
+        : m_storage(storage),
+          m_options(options),
+          m_io(1),
+          m_acceptor(m_io),
+          m_sweepTimer(m_io),
+          m_pollTimer(m_io),
+          m_acceptTimer(m_io),
+          m_service(settings, storage, *this, localNow),
+          m_readBuffer(protocol::kMaxReadSize) {
+        const auto heartbeat = std::max(0, settings.session.heartbeatSeconds);
+        m_idleLimit = std::chrono::seconds(3 * static_cast<std::int64_t>(heartbeat));
+        m_limits.maxRequestBytes = settings.maxRequestBytes;
+        m_limits.maxQueuedBytes = settings.maxQueuedBytes;
+    }
+
+    bool listen(const std::string& endpoint, std::string& error) {
+        std::string host;
+        std::string port;
+        if (!splitEndpoint(endpoint, host, port)) {
+            error = "listen address \"" + endpoint + "\" is not HOST:PORT";
+            return false;
+        }
+        asio::error_code code;
+        asio::ip::tcp::resolver resolver(m_io);
+        const auto results = resolver.resolve(host, port, asio::ip::tcp::resolver::passive, code);
+        if (code || results.empty()) {
+            error = "cannot resolve \"" + host + "\": " + code.message();
+            return false;
+        }
+        const asio::ip::tcp::endpoint where = results.begin()->endpoint();
+        m_acceptor.open(where.protocol(), code);
+        if (!code) {
+            m_acceptor.set_option(asio::socket_base::reuse_address(true), code);
+        }
+        if (!code) {
+            m_acceptor.bind(where, code);
+        }
+        if (!code) {
+            m_acceptor.listen(asio::socket_base::max_listen_connections, code);
+        }
+        if (code) {
+            error = "cannot listen on " + endpoint + ": " + code.message();
+            asio::error_code ignored;
+            m_acceptor.close(ignored);
+            return false;
+        }
+        return true;
+    }
+
+    int port() const {
+        asio::error_code ignored;
+        return m_acceptor.is_open() ? m_acceptor.local_endpoint(ignored).port() : 0;
+    }
+
+    void run() {
+        if (!m_stopped) {
+            m_lastEvent = m_storage.lastEventSequence();
+            accept();
+            armSweep();
+            armPoll();
+        }
+        m_io.run();
+        m_io.restart();
+    }
+
+    void stop() {
+        asio::post(m_io, [this] { shutDown(); });
+    }
+
+    // ---- ServiceOutput
+    void send(ConnectionId connection, std::string_view text) override {
+        const auto found = m_connections.find(connection);
+        if (found == m_connections.end() || found->second->ended()) {
+            return;
+        }
+        const std::string packed = protocol::pack(text);
+        found->second->sendPacked(packed);
+    }
+
+    void sendToMany(std::span<const ConnectionId> connections, std::string_view text) override {
+        if (connections.empty()) {
+            return;
+        }
+        const std::string packed = protocol::pack(text);
+        for (const ConnectionId id : connections) {
+            const auto found = m_connections.find(id);
+            if (found != m_connections.end()) {
+                found->second->sendPacked(packed);
+            }
+        }
+    }
+
+    void close(ConnectionId connection) override {
+        const auto found = m_connections.find(connection);
+        if (found != m_connections.end()) {
+            found->second->closeAfterSending(Clock::now() + kCloseGrace);
+        }
+    }
+
+    // ---- ServerConnection::Owner
+    void requestReceived(ServerConnection::Id id, std::string_view text) override {
+        m_service.request(id, text);
+    }
+
+    void connectionEnded(ServerConnection::Id id) override {
+        // Called from inside the connection and perhaps from inside the
+        // Service: tell the Service later, from a fresh handler.
+        asio::post(m_io, [this, id] {
+            if (m_connections.erase(id) > 0) {
+                m_service.disconnected(id);
+            }
+        });
+    }
+
+    std::span<char> readBuffer() override { return m_readBuffer; }
+    std::string& unpackBuffer() override { return m_unpacked; }
+
+private:
+    void accept() {
+        m_acceptor.async_accept(
+            [this](const asio::error_code& error, asio::ip::tcp::socket socket) {
+                if (m_stopped || error == asio::error::operation_aborted) {
+                    return;
+                }
+                if (error) {
+                    // Out of descriptors or a connection reset while queued:
+                    // try again shortly instead of spinning.
+                    m_acceptTimer.expires_after(kAcceptRetry);
+                    m_acceptTimer.async_wait([this](const asio::error_code& waitError) {
+                        if (!waitError && !m_stopped) {
+                            accept();
+                        }
+                    });
+                    return;
+                }
+                const ConnectionId id = ++m_lastId;
+                auto connection =
+                    std::make_shared<ServerConnection>(std::move(socket), id, m_limits, *this);
+                m_connections.emplace(id, connection);
+                m_service.connected(id);
+                connection->start();
+                accept();
+            });
+    }
+
+    std::chrono::milliseconds sweepInterval() const {
+        if (m_idleLimit.count() == 0) {
+            return std::chrono::seconds(1);
+        }
+        const auto quarter = std::chrono::duration_cast<std::chrono::milliseconds>(m_idleLimit) / 4;
+        return std::clamp(quarter, std::chrono::milliseconds(100), std::chrono::milliseconds(1000));
+    }
+
+    // Ends connections silent for longer than the idle limit, and closing
+    // ones whose member has not taken their last messages in time.
+    void armSweep() {
+        m_sweepTimer.expires_after(sweepInterval());
+        m_sweepTimer.async_wait([this](const asio::error_code& error) {
+            if (error || m_stopped) {
+                return;
+            }
+            const auto now = Clock::now();
+            m_expired.clear();
+            for (const auto& [id, connection] : m_connections) {
+                if (connection->ended()) {
+                    continue;
+                }
+                const bool idle = m_idleLimit.count() > 0 && !connection->closing() &&
+                                  now - connection->lastRequest() > m_idleLimit;
+                if (idle || now > connection->closeDeadline()) {
+                    m_expired.push_back(connection);
+                }
+            }
+            for (const auto& connection : m_expired) {
+                connection->end();
+            }
+            m_expired.clear();
+            armSweep();
+        });
+    }
+
+    void armPoll() {
+        m_pollTimer.expires_after(m_options.operatorPoll);
+        m_pollTimer.async_wait([this](const asio::error_code& error) {
+            if (error || m_stopped) {
+                return;
+            }
+            for (const OperatorEvent& event : m_storage.eventsAfter(m_lastEvent)) {
+                m_lastEvent = std::max(m_lastEvent, event.sequence);
+                m_service.operatorEvent(event);
+            }
+            armPoll();
+        });
+    }
+
+    void shutDown() {
+        if (m_stopped) {
+            return;
+        }
+        m_stopped = true;
+        asio::error_code ignored;
+        m_acceptor.close(ignored);
+        m_sweepTimer.cancel();
+        m_pollTimer.cancel();
+        m_acceptTimer.cancel();
+        std::vector<std::shared_ptr<ServerConnection>> all;
+        all.reserve(m_connections.size());
+        for (const auto& entry : m_connections) {
+            all.push_back(entry.second);
+        }
+        for (const auto& connection : all) {
+            connection->end();
+        }
+        // The posted connectionEnded handlers tell the Service; then run()
+        // finds no more work and returns.
+    }
+
+    Storage& m_storage;
+    const Options m_options;
+    asio::io_context m_io;
+    asio::ip::tcp::acceptor m_acceptor;
+    asio::steady_timer m_sweepTimer;
+    asio::steady_timer m_pollTimer;
+    asio::steady_timer m_acceptTimer;
+    Service m_service;
+    ServerConnection::Limits m_limits;
+    std::chrono::seconds m_idleLimit{0};
+    std::unordered_map<ConnectionId, std::shared_ptr<ServerConnection>> m_connections;
+    std::vector<std::shared_ptr<ServerConnection>> m_expired;
+    std::vector<char> m_readBuffer;
+    std::string m_unpacked;
+    ConnectionId m_lastId = 0;
+    std::int64_t m_lastEvent = 0;
+    bool m_stopped = false;
+};
+
+NetworkServer::NetworkServer(const ServiceSettings& settings, Storage& storage)
+    : NetworkServer(settings, storage, Options{}) {}
+
+NetworkServer::NetworkServer(const ServiceSettings& settings, Storage& storage, Options options)
+    : m_impl(std::make_unique<Impl>(settings, storage, options)) {}
+
+NetworkServer::~NetworkServer() = default;
+
+bool NetworkServer::listen(const std::string& endpoint, std::string& error) {
+    return m_impl->listen(endpoint, error);
+}
+
+int NetworkServer::port() const {
+    return m_impl->port();
+}
+
+void NetworkServer::run() {
+    m_impl->run();
+}
+
+void NetworkServer::stop() {
+    m_impl->stop();
+}
+
+}  // namespace lanzhou::server

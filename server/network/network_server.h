@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "server/service/service_settings.h"
+#include "server/storage/storage.h"
+
+namespace lanzhou::server {
+
+// The TCP side of lanzhou-server: accepts members, speaks the chunked framing
+// (protocol/frame_codec.h), hands each request to the Service and writes its
+// answers, and passes on what operator commands recorded in the database.
+//
+// One I/O thread runs every connection and the Service. Each connection has
+// bounded input (a request above settings.maxRequestBytes, a malformed chunk
+// or frame closes it), a bounded send queue (settings.maxQueuedBytes; beyond
+// it the member is disconnected) and an idle limit of three heartbeat
+// periods. Nothing a client sends affects the other connections.
+class NetworkServer final {
+public:
+    struct Options {
+        // How often the database is asked for new operator events.
+        std::chrono::milliseconds operatorPoll{50};
+    };
+
+    NetworkServer(const ServiceSettings& settings, Storage& storage);
+    NetworkServer(const ServiceSettings& settings, Storage& storage, Options options);
+    ~NetworkServer();
+
+    NetworkServer(const NetworkServer&) = delete;
+    NetworkServer& operator=(const NetworkServer&) = delete;
+
+    // Binds "HOST:PORT" (port 0: any free port). False with a message.
+    [[nodiscard]] bool listen(const std::string& endpoint, std::string& error);
+    int port() const;
+
+    // Serves until stop(); then closes every connection.
+    void run();
+    // Any thread, also a signal-handling thread.
+    void stop();
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace lanzhou::server
