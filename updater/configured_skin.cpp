@@ -4,10 +4,10 @@
 
 #include "client/core/config_file.h"
 #include "client/core/startup_settings.h"
-#include "client/display/qt_path.h"
 #include "platform/paths.h"
 #include "protocol/lenient_int.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/qt_path.h"
 
 namespace lanzhou::updater {
 

@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "client/display/component_placement.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/component_placement.h"
 #include "updater/updater_texts.h"
 
 namespace lanzhou::updater {

@@ -12,8 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "client/display/qt_path.h"
-#include "client/display/sound_player.h"
 #include "platform/ansi_command_line.h"
 #include "platform/command_line.h"
 #include "platform/gbk.h"
@@ -21,6 +19,8 @@
 #include "ui/look/app_icon.h"
 #include "ui/look/song_face.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/sound/sound_player.h"
+#include "ui/widgets/qt_path.h"
 #include "updater/core/update_arguments.h"
 #include "updater/update_run.h"
 

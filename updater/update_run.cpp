@@ -11,10 +11,10 @@
 #include <system_error>
 #include <utility>
 
-#include "client/display/qt_path.h"
 #include "platform/detached_start.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
+#include "ui/widgets/qt_path.h"
 #include "updater/configured_skin.h"
 #include "updater/core/archive_unpacker.h"
 #include "updater/finish_window.h"

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "client/display/component_placement.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/component_placement.h"
 #include "updater/updater_texts.h"
 
 namespace lanzhou::updater {

@@ -5,8 +5,8 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "client/display/component_placement.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/component_placement.h"
 
 namespace lanzhou::account {
 

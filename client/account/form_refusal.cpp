@@ -4,7 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "client/display/prompt_presenter.h"
+#include "ui/prompt/prompt_presenter.h"
 
 namespace lanzhou::account {
 

@@ -17,11 +17,11 @@
 #include "client/account/picture_button.h"
 #include "client/account/support_pictures.h"
 #include "client/core/status_text.h"
-#include "client/display/component_placement.h"
-#include "client/display/html_view.h"
-#include "client/display/prompt_presenter.h"
-#include "client/display/qt_text.h"
+#include "ui/html/html_view.h"
+#include "ui/prompt/prompt_presenter.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/component_placement.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::account {
 namespace {

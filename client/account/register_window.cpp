@@ -10,8 +10,8 @@
 #include "client/account/form_components.h"
 #include "client/account/form_refusal.h"
 #include "client/core/terms_text.h"
-#include "client/display/component_placement.h"
-#include "client/display/qt_text.h"
+#include "ui/widgets/component_placement.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::account {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLoggingCategory>
 
 #include "client/app/font_setup.h"
-#include "client/display/qt_text.h"
+#include "client/app/logging_rules.h"
 #include "ui/look/app_icon.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::app {
 
@@ -14,12 +14,7 @@ void prepareQtEnvironment() {
     // Qt's and the browser's own reports are for their developers: a
     // member's terminal keeps the client's lines. Settings the member made
     // are left as they are.
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES")) {
-        QLoggingCategory::setFilterRules(
-            QStringLiteral("*.debug=false\n"
-                           "*.info=false\n"
-                           "*.warning=false"));
-    }
+    quietForeignReports();
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--log-level=3");
     }

@@ -7,8 +7,8 @@ namespace lanzhou::app {
 // What every program that shows the client's windows does before it creates
 // its QApplication: Qt's and the embedded browser's own debug, info and
 // warning reports kept off standard error (unless QT_LOGGING_RULES or
-// QTWEBENGINE_CHROMIUM_FLAGS say otherwise) and the shared OpenGL contexts
-// the browser needs.
+// QTWEBENGINE_CHROMIUM_FLAGS say otherwise; quietForeignReports) and the
+// shared OpenGL contexts the browser needs.
 void prepareQtEnvironment();
 
 // What every program that shows the client's windows does once its

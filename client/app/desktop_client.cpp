@@ -22,13 +22,13 @@
 #include "client/display/alert_sound.h"
 #include "client/display/main_window.h"
 #include "client/display/message_window.h"
-#include "client/display/qt_path.h"
-#include "client/display/qt_text.h"
-#include "client/display/sound_player.h"
-#include "client/display/window_prompt_presenter.h"
 #include "client/settings/settings_window.h"
 #include "client/update/embedded_updater.h"
 #include "client/update/update_notice_window.h"
+#include "ui/prompt/window_prompt_presenter.h"
+#include "ui/sound/sound_player.h"
+#include "ui/widgets/qt_path.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::app {
 

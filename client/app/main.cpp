@@ -14,6 +14,7 @@
 
 #include "client/account/login_window.h"
 #include "client/app/application_setup.h"
+#include "client/app/core_diagnostics.h"
 #include "client/app/desktop_client.h"
 #include "client/app/startup_probe.h"
 #include "client/app/usage_prompt.h"
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
     }
 
     app::prepareQtEnvironment();
+    app::logCoreDiagnostics();
     QApplication application(argc, argv);
     app::setUpApplication(*runDirectory.directory);
     app::reportPromptsWhenShown();

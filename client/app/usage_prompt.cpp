@@ -5,11 +5,11 @@
 #include <QWidget>
 
 #include "client/app/startup_probe.h"
-#include "client/display/sound_player.h"
-#include "client/display/window_prompt_presenter.h"
 #include "platform/gbk.h"
 #include "platform/quit_handler.h"
+#include "ui/prompt/window_prompt_presenter.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/sound/sound_player.h"
 
 namespace lanzhou::app {
 

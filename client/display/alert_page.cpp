@@ -14,9 +14,9 @@
 #include "client/core/html_templates.h"
 #include "client/display/alert_list_bridge.h"
 #include "client/display/alert_table_model.h"
-#include "client/display/component_placement.h"
-#include "client/display/html_view.h"
-#include "client/display/qt_text.h"
+#include "ui/html/html_view.h"
+#include "ui/widgets/component_placement.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::display {
 

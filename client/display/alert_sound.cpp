@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <optional>
 
-#include "client/display/sound_player.h"
+#include "client/display/display_log.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
+#include "ui/sound/sound_player.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::display {
 namespace {
@@ -26,6 +28,7 @@ bool playAlertSound(SoundPlayer& player, const std::string& soundFileGbk) {
     const std::optional<std::string> bytes =
         platform::readFile(platform::pathFromGbk(soundFileGbk), kMaxSoundFileBytes + 1);
     if (!bytes || bytes->empty() || bytes->size() > kMaxSoundFileBytes) {
+        qCDebug(displayLog) << "alert sound not read:" << fromGbk(soundFileGbk);
         return false;
     }
     return player.play(QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size())));

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "client/display/qt_text.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::display {
 

@@ -11,13 +11,13 @@
 
 #include "client/core/texts.h"
 #include "client/display/alert_page.h"
-#include "client/display/prompt_presenter.h"
-#include "client/display/qt_text.h"
 #include "client/display/tray_controller.h"
 #include "client/display/web_link_page.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
+#include "ui/prompt/prompt_presenter.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::display {
 

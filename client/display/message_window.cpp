@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "client/core/html_templates.h"
-#include "client/display/html_view.h"
+#include "ui/html/html_view.h"
 #include "ui/skin/skin_frame.h"
 
 namespace lanzhou::display {

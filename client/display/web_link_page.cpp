@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "client/core/html_templates.h"
-#include "client/display/html_view.h"
-#include "client/display/qt_text.h"
+#include "ui/html/html_view.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::display {
 

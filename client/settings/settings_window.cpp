@@ -17,13 +17,13 @@
 #include "client/core/client_session.h"
 #include "client/core/config_file.h"
 #include "client/core/texts.h"
-#include "client/display/component_placement.h"
-#include "client/display/prompt_presenter.h"
-#include "client/display/qt_path.h"
-#include "client/display/qt_text.h"
 #include "client/settings/colour_box.h"
 #include "platform/paths.h"
+#include "ui/prompt/prompt_presenter.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/component_placement.h"
+#include "ui/widgets/qt_path.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::settings {
 namespace {

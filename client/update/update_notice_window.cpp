@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "client/display/component_placement.h"
-#include "client/display/qt_text.h"
+#include "ui/widgets/component_placement.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::update {
 namespace {

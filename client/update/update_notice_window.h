@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "client/display/prompt_dialog.h"
+#include "ui/prompt/prompt_dialog.h"
 
 class QWidget;
 

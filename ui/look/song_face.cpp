@@ -5,6 +5,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include "ui/look/look_log.h"
+
 namespace lanzhou::look {
 
 namespace {
@@ -39,6 +41,8 @@ QString mapSongFace() {
         }
         if (!face.isEmpty()) {
             QFont::insertSubstitution(kSongName, face);
+        } else {
+            qCDebug(lookLog, "no Song-style face installed: the default face stands in");
         }
     }
 

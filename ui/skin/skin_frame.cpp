@@ -5,6 +5,7 @@
 #include "ui/skin/frame_look.h"
 #include "ui/skin/framed_window.h"
 #include "ui/skin/image_loading.h"
+#include "ui/skin/skin_log.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -112,11 +113,19 @@ SkinFrame::~SkinFrame() {
 }
 
 bool SkinFrame::SetPicture(const QString& path) {
-    return m_impl->applyPicture(readPictureFile(path));
+    if (m_impl->applyPicture(readPictureFile(path))) {
+        return true;
+    }
+    qCDebug(skinLog) << "picture not used:" << path;
+    return false;
 }
 
 bool SkinFrame::setPictureBytes(const QByteArray& bytes) {
-    return m_impl->applyPicture(readPicture(bytes));
+    if (m_impl->applyPicture(readPicture(bytes))) {
+        return true;
+    }
+    qCDebug(skinLog) << "picture not used:" << bytes.size() << "bytes";
+    return false;
 }
 
 void SkinFrame::SetColour(const QColor& colour) {

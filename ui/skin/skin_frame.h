@@ -63,11 +63,13 @@ enum class CaptionButton {
 // push buttons, check boxes, radio buttons and edits inside it in its look.
 //
 // One SkinFrame exists per process; windows get it through their
-// constructors. Each attached window carries its state as dynamic properties
-// (Vuziz_BannerHeight, Vuziz_StatusHeight, Vuziz_MaximizeBox, Vuziz_bSizeBox,
-// Vuziz_MinWidth, Vuziz_MinHeight, Vuziz_DUIIndex, Vuziz_Maximize,
-// Vuziz_bMinimize, Vuziz_hWndChild, ...; ZaderEdav_WndProc marks an attached
-// window or restyled control), so that tests and tools can inspect it.
+// constructors. The frame keeps each attached window's state itself and
+// mirrors it in dynamic properties of the window (Vuziz_BannerHeight,
+// Vuziz_StatusHeight, Vuziz_MaximizeBox, Vuziz_bSizeBox, Vuziz_MinWidth,
+// Vuziz_MinHeight, Vuziz_DUIIndex, Vuziz_Maximize, Vuziz_bMinimize,
+// Vuziz_hWndChild, ...; ZaderEdav_WndProc marks an attached window or
+// restyled control), so that tests and tools can inspect it; setting them
+// changes nothing.
 // Restyled child controls carry Vuziz_WindowType, Vuziz_bCheck and
 // Vuziz_DrawState. GUI thread only.
 class SkinFrame final : public QObject {

@@ -22,15 +22,15 @@
 
 #include "client/core/session_core.h"
 #include "client/core/texts.h"
-#include "client/display/prompt_presenter.h"
-#include "client/display/qt_text.h"
 #include "platform/paths.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/fake_service.h"
 #include "tests/support/fake_session_view.h"
 #include "tests/support/gbk_literal.h"
 #include "tests/support/manual_scheduler.h"
+#include "ui/prompt/prompt_presenter.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::test {
 

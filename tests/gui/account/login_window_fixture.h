@@ -13,10 +13,10 @@
 #include "client/account/login_window.h"
 #include "client/core/form_checks.h"
 #include "client/core/texts.h"
-#include "client/display/qt_text.h"
 #include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::test {
 

@@ -13,8 +13,8 @@
 #include <QTimer>
 
 #include "client/account/picture_button.h"
-#include "client/display/html_view.h"
 #include "tests/gui/account/login_window_fixture.h"
+#include "ui/html/html_view.h"
 
 namespace lanzhou::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "client/display/html_view.h"
 #include "tests/gui/account/login_window_fixture.h"
+#include "ui/html/html_view.h"
 
 namespace lanzhou::test {
 namespace {

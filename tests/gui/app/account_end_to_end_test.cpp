@@ -30,7 +30,6 @@
 #include "client/account/register_window.h"
 #include "client/app/desktop_client.h"
 #include "client/core/texts.h"
-#include "client/display/html_view.h"
 #include "client/display/main_window.h"
 #include "protocol/date_time.h"
 #include "tests/e2e/server_process.h"
@@ -38,6 +37,7 @@
 #include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/local_clock.h"
+#include "ui/html/html_view.h"
 
 namespace lanzhou::test {
 namespace {

@@ -12,10 +12,10 @@
 #include "client/account/register_window.h"
 #include "client/core/stored_text_cipher.h"
 #include "client/core/texts.h"
-#include "client/display/qt_text.h"
 #include "tests/gui/app/client_fixture.h"
 #include "tests/gui/support/fake_desktop_opener.h"
 #include "tests/support/gbk_literal.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "client/app/desktop_client.h"
-#include "client/display/prompt_presenter.h"
 #include "platform/paths.h"
+#include "ui/prompt/prompt_presenter.h"
 
 namespace lanzhou::test {
 

@@ -19,15 +19,15 @@
 #include "client/account/login_window.h"
 #include "client/app/desktop_client.h"
 #include "client/core/texts.h"
-#include "client/display/html_view.h"
 #include "client/display/main_window.h"
-#include "client/display/qt_text.h"
 #include "tests/gui/app/client_options.h"
 #include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/fake_service.h"
 #include "tests/support/gbk_literal.h"
 #include "tests/support/refused_port.h"
+#include "ui/html/html_view.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::test {
 namespace {

@@ -23,10 +23,8 @@
 #include "client/app/desktop_client.h"
 #include "client/core/texts.h"
 #include "client/display/alert_page.h"
-#include "client/display/html_view.h"
 #include "client/display/main_window.h"
 #include "client/display/message_window.h"
-#include "client/display/qt_text.h"
 #include "client/display/web_link_page.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
@@ -36,6 +34,8 @@
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/fake_service.h"
 #include "tests/support/gbk_literal.h"
+#include "ui/html/html_view.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::test {
 namespace {

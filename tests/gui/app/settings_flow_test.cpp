@@ -16,7 +16,7 @@
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
 #include "tests/gui/app/client_fixture.h"
-#include "tests/gui/display/alert_sound_test_sounds.h"
+#include "tests/gui/support/test_sounds.h"
 #include "tests/support/gbk_literal.h"
 
 namespace lanzhou::test {

@@ -13,14 +13,14 @@
 #include <gtest/gtest.h>
 
 #include "client/app/desktop_client.h"
-#include "client/display/sound_player.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
 #include "tests/gui/app/client_options.h"
-#include "tests/gui/display/alert_sound_test_sounds.h"
 #include "tests/gui/support/recording_prompts.h"
+#include "tests/gui/support/test_sounds.h"
 #include "tests/support/fake_service.h"
 #include "tests/support/gbk_literal.h"
+#include "ui/sound/sound_player.h"
 
 namespace lanzhou::test {
 namespace {

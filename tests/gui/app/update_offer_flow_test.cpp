@@ -7,11 +7,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "client/display/qt_text.h"
 #include "client/update/embedded_updater.h"
 #include "client/update/update_notice_window.h"
 #include "protocol/message_catalogue.h"
 #include "tests/gui/app/client_fixture.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::test {
 namespace {

@@ -18,10 +18,10 @@
 
 #include "client/core/alert_list_model.h"
 #include "client/display/alert_page.h"
-#include "client/display/html_view.h"
 #include "tests/gui/display/alert_page_fixture.h"
 #include "tests/gui/support/page_reading.h"
 #include "tests/gui/support/widget_lookup.h"
+#include "ui/html/html_view.h"
 
 namespace lanzhou::display {
 namespace {

@@ -17,10 +17,10 @@
 #include <gtest/gtest.h>
 
 #include "client/display/alert_sound.h"
-#include "client/display/sound_player.h"
 #include "platform/paths.h"
-#include "tests/gui/display/alert_sound_test_sounds.h"
+#include "tests/gui/support/test_sounds.h"
 #include "tests/support/gbk_literal.h"
+#include "ui/sound/sound_player.h"
 
 namespace lanzhou::display {
 namespace {

@@ -20,11 +20,11 @@
 
 #include "client/core/client_session.h"
 #include "client/core/html_templates.h"
-#include "client/display/html_view.h"
 #include "client/display/message_window.h"
 #include "tests/gui/support/page_reading.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/gbk_literal.h"
+#include "ui/html/html_view.h"
 #include "ui/skin/skin_frame.h"
 
 namespace lanzhou::display {

@@ -21,11 +21,11 @@
 
 #include <gtest/gtest.h>
 
-#include "client/display/html_view.h"
 #include "client/display/web_link_page.h"
 #include "tests/gui/support/page_reading.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/gbk_literal.h"
+#include "ui/html/html_view.h"
 
 namespace lanzhou::display {
 namespace {

@@ -99,6 +99,26 @@ TEST_F(SkinFrameMouse, DoubleClickOnBannerWithoutMaximizeButtonDoesNothing) {
     EXPECT_EQ(m_window.geometry(), before);
 }
 
+// The properties show the frame's state; writing them changes nothing.
+TEST_F(SkinFrameMouse, WrittenPropertiesChangeNothing) {
+    AttachOptions options;
+    options.maximizeButton = false;
+    attach(options);
+    const QRect content = m_frame.contentRect(&m_window);
+    const QRect before = m_window.geometry();
+    m_window.setProperty("Vuziz_BannerHeight", 120);
+    m_window.setProperty("Vuziz_StatusHeight", 60);
+    m_window.setProperty("Vuziz_MaximizeBox", 1);
+    m_window.setProperty("Vuziz_bSizeBox", 1);
+    EXPECT_EQ(m_frame.contentRect(&m_window), content);
+    mouse::doubleClick(&m_window, QPoint(150, 40));  // on the banner
+    EXPECT_FALSE(m_window.isMaximized());
+    mouse::press(&m_window, QPoint(399, 150));  // the right border
+    mouse::drag(&m_window, QPoint(450, 150));
+    mouse::release(&m_window, QPoint(450, 150));
+    EXPECT_EQ(m_window.geometry(), before);
+}
+
 TEST_F(SkinFrameMouse, DoubleClickMaximizesToTheWorkAreaAndRestores) {
     AttachOptions options;
     options.maximizeButton = true;

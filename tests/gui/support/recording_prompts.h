@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "client/display/prompt_presenter.h"
+#include "ui/prompt/prompt_presenter.h"
 
 namespace lanzhou::test {
 

@@ -16,11 +16,11 @@
 
 #include <gtest/gtest.h>
 
-#include "client/display/confirm_window.h"
-#include "client/display/countdown_prompt.h"
-#include "client/display/prompt_window.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "tests/support/gbk_literal.h"
+#include "ui/prompt/confirm_window.h"
+#include "ui/prompt/countdown_prompt.h"
+#include "ui/prompt/prompt_window.h"
 #include "ui/skin/skin_frame.h"
 
 namespace lanzhou::display {

@@ -1,4 +1,4 @@
-#include "client/display/prompt_dialog.h"
+#include "ui/prompt/prompt_dialog.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -6,8 +6,8 @@
 #include <QPushButton>
 
 #include "client/core/prompt_width.h"
-#include "client/display/qt_text.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/qt_text.h"
 
 namespace lanzhou::display {
 namespace {

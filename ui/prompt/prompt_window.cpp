@@ -1,4 +1,4 @@
-#include "client/display/prompt_window.h"
+#include "ui/prompt/prompt_window.h"
 
 #include <QPushButton>
 

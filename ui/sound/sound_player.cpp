@@ -1,4 +1,4 @@
-#include "client/display/sound_player.h"
+#include "ui/sound/sound_player.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/sound_library_messages.h"
+#include "ui/sound/sound_log.h"
 
 namespace lanzhou::display {
 namespace {
@@ -47,7 +48,11 @@ public:
         }
         Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 1);
         if (!chunk) {
-            return isMidi(bytes) && playAsMusic(bytes);
+            if (isMidi(bytes) && playAsMusic(bytes)) {
+                return true;
+            }
+            qCDebug(soundLog, "sound not played: %s", Mix_GetError());
+            return false;
         }
         if (!start(chunk)) {
             Mix_FreeChunk(chunk);
@@ -95,12 +100,14 @@ private:
         SDL_LogSetOutputFunction(&dropSdlLog, nullptr);
         platform::silenceSoundLibraryMessages();
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            qCDebug(soundLog, "no audio output: %s", SDL_GetError());
             return false;
         }
         // MIDI alert sounds need the MIDI decoder; WAV needs nothing. A
         // missing decoder only means that such files do not play.
         Mix_Init(MIX_INIT_MID);
         if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+            qCDebug(soundLog, "no audio output: %s", Mix_GetError());
             Mix_Quit();
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             return false;

@@ -1,4 +1,4 @@
-#include "client/display/confirm_window.h"
+#include "ui/prompt/confirm_window.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "client/display/sound_player.h"
+#include "ui/sound/sound_player.h"
 
 namespace lanzhou::display {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <numbers>
 
-#include "client/display/sound_player.h"
+#include "ui/sound/sound_player.h"
 
 namespace lanzhou::display {
 namespace {

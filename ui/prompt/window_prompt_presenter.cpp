@@ -1,13 +1,13 @@
-#include "client/display/window_prompt_presenter.h"
+#include "ui/prompt/window_prompt_presenter.h"
 
 #include <QPointer>
 
 #include <utility>
 
 #include "client/core/texts.h"
-#include "client/display/confirm_window.h"
-#include "client/display/countdown_prompt.h"
-#include "client/display/prompt_window.h"
+#include "ui/prompt/confirm_window.h"
+#include "ui/prompt/countdown_prompt.h"
+#include "ui/prompt/prompt_window.h"
 
 namespace lanzhou::display {
 namespace {

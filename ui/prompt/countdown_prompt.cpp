@@ -1,4 +1,4 @@
-#include "client/display/countdown_prompt.h"
+#include "ui/prompt/countdown_prompt.h"
 
 #include <QPushButton>
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "client/display/prompt_presenter.h"
+#include "ui/prompt/prompt_presenter.h"
 
 namespace lanzhou::skin {
 class SkinFrame;

@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "client/display/sound_player.h"
-#include "tests/gui/display/alert_sound_test_sounds.h"
+#include "tests/gui/support/test_sounds.h"
+#include "ui/sound/sound_player.h"
 
 namespace lanzhou::display {
 namespace {

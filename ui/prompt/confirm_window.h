@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "client/display/prompt_dialog.h"
+#include "ui/prompt/prompt_dialog.h"
 
 class QPushButton;
 

@@ -15,8 +15,8 @@
 #include "tests/gui/support/page_reading.h"
 
 #include "client/core/html_templates.h"
-#include "client/display/html_view.h"
 #include "tests/support/gbk_literal.h"
+#include "ui/html/html_view.h"
 
 namespace lanzhou::display {
 namespace {

@@ -1,4 +1,4 @@
-#include "client/display/html_view.h"
+#include "ui/html/html_view.h"
 
 #include <QByteArray>
 #include <QUrl>
