@@ -22,7 +22,7 @@
 #include "ui/look/song_face.h"
 #include "ui/skin/skin_frame.h"
 #include "updater/core/update_arguments.h"
-#include "updater/update_run.h"
+#include "updater/window/update_run.h"
 
 int main(int argc, char** argv) {
     using namespace lanzhou;

@@ -1,11 +1,11 @@
-#include "updater/finish_window.h"
+#include "updater/window/finish_window.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 #include "client/display/component_placement.h"
 #include "ui/skin/skin_frame.h"
-#include "updater/updater_texts.h"
+#include "updater/window/updater_texts.h"
 
 namespace lanzhou::updater {
 

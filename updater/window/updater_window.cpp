@@ -1,4 +1,4 @@
-#include "updater/updater_window.h"
+#include "updater/window/updater_window.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -10,7 +10,7 @@
 
 #include "client/display/component_placement.h"
 #include "ui/skin/skin_frame.h"
-#include "updater/updater_texts.h"
+#include "updater/window/updater_texts.h"
 
 namespace lanzhou::updater {
 
