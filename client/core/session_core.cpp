@@ -21,13 +21,12 @@ SessionCore::Options withDefaults(SessionCore::Options options) {
     return options;
 }
 
-// The configuration file exists (with its defaults when it did not) before
-// the start-up settings are read from it, and no half-finished write of an
-// earlier run lies beside it.
+// No half-finished write of an earlier run lies beside the configuration
+// file when the start-up settings are read (which first writes the file with
+// its defaults when it is missing).
 StartupSettings readPreparedSettings(const config::ConfigFile& config,
                                      std::string_view runDirectory) {
     platform::removeLeftoverTemporaries(config.path());
-    static_cast<void>(config.ensure());
     return readStartupSettings(config, runDirectory);
 }
 

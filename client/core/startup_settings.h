@@ -24,8 +24,10 @@ struct StartupSettings {
     config::SkinChoice skin;
 };
 
-StartupSettings readStartupSettings(const config::ConfigFile& config,
-                                    std::string_view runDirectory);
+// Writes the default file first when it is missing, then reads the keys in
+// the order above.
+[[nodiscard]] StartupSettings readStartupSettings(const config::ConfigFile& config,
+                                                  std::string_view runDirectory);
 
 // The remember box was clicked: ticked stores zx "1" and the credentials as
 // the form holds them now; unticked stores zx "0" and empties both.
