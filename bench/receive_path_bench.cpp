@@ -25,13 +25,14 @@
 
 #include "client/core/alert_list_model.h"
 #include "client/core/client_session.h"
-#include "client/core/config_file.h"
 #include "client/core/heartbeat.h"
 #include "client/core/message_dispatcher.h"
 #include "client/core/request_sender.h"
 #include "client/core/scheduler.h"
 #include "client/core/session_actions.h"
 #include "client/core/session_view.h"
+#include "config/config_file.h"
+#include "config/run_paths.h"
 #include "platform/gbk.h"
 #include "protocol/date_time.h"
 #include "protocol/frame_codec.h"
@@ -193,8 +194,8 @@ void BM_ReceivePathDispatcher(benchmark::State& state) {
     SilentView view;
     core::Heartbeat heartbeat(scheduler, sender);
     // Never read or written for alerts; a path that does not exist is safe.
-    const core::ConfigFile config(std::filesystem::temp_directory_path() / "lanzhou-bench-unused" /
-                                  "k_config.ini");
+    const config::ConfigFile config(
+        config::configFilePath(std::filesystem::temp_directory_path() / "lanzhou-bench-unused"));
     core::ClientSession session;
     session.userType = 1;
     session.popupHint = true;

@@ -11,7 +11,7 @@ namespace lanzhou::cli {
 
 // The command line is the one both clients share.
 using CliArguments = core::SessionArguments;
-using ArgumentParse = core::SessionArgumentParse;
+using ArgumentParse = Result<core::SessionArguments>;
 
 inline ArgumentParse parseArguments(const std::vector<std::string_view>& arguments) {
     return core::parseSessionArguments(arguments);

@@ -37,37 +37,29 @@ private:
     std::string m_error;
 };
 
-CommandParse failure(std::string text) {
-    CommandParse result;
-    result.error = std::move(text);
-    return result;
-}
-
 template <typename T>
-CommandParse finish(const FieldReader& reader, T command) {
+Result<Command> finish(const FieldReader& reader, T command) {
     if (!reader.error().empty()) {
-        return failure(reader.error());
+        return fail(reader.error());
     }
-    CommandParse result;
-    result.command = std::move(command);
-    return result;
+    return Command(std::move(command));
 }
 
 }  // namespace
 
-CommandParse parseCommand(std::string_view line) {
+Result<Command> parseCommand(std::string_view line) {
     // No exceptions: an invalid line (including ill-formed UTF-8) gives a
     // discarded value.
     const json object = json::parse(line, nullptr, false);
     if (object.is_discarded()) {
-        return failure("not valid JSON");
+        return fail("not valid JSON");
     }
     if (!object.is_object()) {
-        return failure("not a JSON object");
+        return fail("not a JSON object");
     }
     const auto cmd = object.find("cmd");
     if (cmd == object.end() || !cmd->is_string()) {
-        return failure("missing field: cmd");
+        return fail("missing field: cmd");
     }
     const std::string& name = cmd->get_ref<const std::string&>();
     FieldReader reader(object);
@@ -78,7 +70,7 @@ CommandParse parseCommand(std::string_view line) {
         reader.read("password", command.fields.password);
         if (const auto remember = object.find("remember"); remember != object.end()) {
             if (!remember->is_boolean()) {
-                return failure("field is not a boolean: remember");
+                return fail("field is not a boolean: remember");
             }
             command.remember = remember->get<bool>();
         }
@@ -122,7 +114,7 @@ CommandParse parseCommand(std::string_view line) {
     if (name == "quit") {
         return finish(reader, QuitCommand{});
     }
-    return failure("unknown cmd: " + name);
+    return fail("unknown cmd: " + name);
 }
 
 }  // namespace lanzhou::cli

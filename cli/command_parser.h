@@ -5,6 +5,7 @@
 #include <string_view>
 #include <variant>
 
+#include "base/result.h"
 #include "client/core/form_checks.h"
 
 namespace lanzhou::cli {
@@ -32,14 +33,9 @@ struct QuitCommand {};
 using Command = std::variant<LoginCommand, RegisterCommand, RechargeCommand, ChangePasswordCommand,
                              RetrievePasswordCommand, ListsCommand, QuitCommand>;
 
-struct CommandParse {
-    std::optional<Command> command;
-    std::string error;  // UTF-8, set when there is no command
-};
-
 // One line of standard input (UTF-8 JSON object). Text fields must be
 // strings, "remember" a boolean; fields the command does not know are
-// ignored.
-CommandParse parseCommand(std::string_view line);
+// ignored. The error (UTF-8) says what is wrong with the line.
+Result<Command> parseCommand(std::string_view line);
 
 }  // namespace lanzhou::cli

@@ -26,12 +26,12 @@ void CommandRunner::handle(const InputLine& line) {
     if (line.text.find_first_not_of(" \t") == std::string::npos) {
         return;  // blank lines are allowed between commands
     }
-    auto parsed = parseCommand(line.text);
-    if (!parsed.command) {
-        m_view.writeEvent({{"event", "error"}, {"text", parsed.error}});
+    const auto parsed = parseCommand(line.text);
+    if (!parsed) {
+        m_view.writeEvent({{"event", "error"}, {"text", parsed.error()}});
         return;
     }
-    run(*parsed.command);
+    run(*parsed);
 }
 
 void CommandRunner::run(const Command& command) {

@@ -6,11 +6,14 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "base/diagnostics.h"
 #include "cli/cli_arguments.h"
 #include "cli/command_runner.h"
 #include "cli/event_writer.h"
@@ -34,6 +37,21 @@ constexpr int kExitNoConnection = 2;
 
 // Longest command line accepted; commands are a few short fields.
 constexpr std::size_t kMaxCommandLine = 64 * 1024;
+
+// Failures nobody waits for (a setting that did not reach k_config.ini) go
+// to standard error, one line each; standard output stays JSON.
+void reportDiagnosticsOnStandardError() {
+    setDiagnosticSink([](std::string_view area, std::string_view message) {
+        static std::mutex lineGuard;
+        std::string line = "lanzhou-cli: ";
+        line.append(area);
+        line.append(": ");
+        line.append(message);
+        line += '\n';
+        const std::lock_guard lock(lineGuard);
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    });
+}
 
 int runSession(const cli::CliArguments& arguments, const std::string& runDirectory) {
     core::EventLoop loop;
@@ -84,21 +102,22 @@ int runSession(const cli::CliArguments& arguments, const std::string& runDirecto
 }  // namespace
 
 int main(int argc, char** argv) {
+    reportDiagnosticsOnStandardError();
     const std::vector<std::string> arguments = platform::utf8Arguments(argc, argv);
     const std::vector<std::string_view> words(arguments.begin(), arguments.end());
     const auto parsed = cli::parseArguments(words);
-    if (!parsed.arguments) {
-        std::cerr << "lanzhou-cli: " << parsed.error << "\n(lanzhou-cli --help for usage)\n";
+    if (!parsed) {
+        std::cerr << "lanzhou-cli: " << parsed.error() << "\n(lanzhou-cli --help for usage)\n";
         return kExitUsage;
     }
-    if (parsed.arguments->help) {
+    if (parsed->help) {
         std::cout << cli::usageText();
         return kExitDone;
     }
-    const auto runDirectory = core::chooseRunDirectory(parsed.arguments->runDirectory);
-    if (!runDirectory.directory) {
-        std::cerr << "lanzhou-cli: " << runDirectory.error << '\n';
+    const auto runDirectory = core::chooseRunDirectory(parsed->runDirectory);
+    if (!runDirectory) {
+        std::cerr << "lanzhou-cli: " << runDirectory.error() << '\n';
         return kExitUsage;
     }
-    return runSession(*parsed.arguments, *runDirectory.directory);
+    return runSession(*parsed, runDirectory->directory);
 }

@@ -14,10 +14,11 @@
 
 #include "client/core/alert_list_model.h"
 #include "client/core/client_session.h"
-#include "client/core/config_file.h"
 #include "client/core/heartbeat.h"
 #include "client/core/message_dispatcher.h"
 #include "client/core/session_actions.h"
+#include "config/config_file.h"
+#include "config/run_paths.h"
 #include "platform/paths.h"
 #include "platform/process_list.h"
 #include "tests/support/fake_session_view.h"
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     core::ClientSession session;
     session.runDirectory = platform::gbkFromPath(runDirectory());
     session.popupHint = true;
-    core::ConfigFile config(runDirectory() / "k_config.ini");
+    config::ConfigFile config(config::configFilePath(runDirectory()));
     config.ensure();
     test::ManualScheduler scheduler;
     test::FakeSessionView view(&session);

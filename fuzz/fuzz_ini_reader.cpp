@@ -7,12 +7,18 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
-#include "client/core/config_file.h"
+#include "config/config_file.h"
+#include "config/config_keys.h"
 
 namespace {
 
-constexpr const char* kKeys[] = {"xl", "zx", "username", "bpic", "pmusic", "hint1", ""};
+namespace key = lanzhou::config::key;
+
+constexpr std::string_view kKeys[] = {key::kLine,        key::kRemember,  key::kAccount,
+                                      key::kSkinPicture, key::kSoundFile, key::kSoundHint,
+                                      std::string_view()};
 constexpr const char* kSections[] = {"config", "CONFIG", "other"};
 
 bool survivesReading(const std::string& value) {
@@ -35,22 +41,22 @@ void check(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
     const char* section = provider.PickValueInArray(kSections);
-    const char* key = provider.PickValueInArray(kKeys);
+    const std::string_view key = provider.PickValueInArray(kKeys);
     const std::string value = provider.ConsumeRandomLengthString(64);
     const std::string file = provider.ConsumeRemainingBytesAsString();
 
     std::string before[std::size(kKeys)];
     for (std::size_t i = 0; i < std::size(kKeys); ++i) {
-        before[i] = lanzhou::core::readIniValue(file, section, kKeys[i]);
+        before[i] = lanzhou::config::readIniValue(file, section, kKeys[i]);
     }
 
-    const std::string written = lanzhou::core::writeIniValue(file, section, key, value);
+    const std::string written = lanzhou::config::writeIniValue(file, section, key, value);
     if (survivesReading(value)) {
-        check(lanzhou::core::readIniValue(written, section, key) == value);
+        check(lanzhou::config::readIniValue(written, section, key) == value);
     }
     for (std::size_t i = 0; i < std::size(kKeys); ++i) {
-        if (std::string_view(kKeys[i]) != key) {
-            check(lanzhou::core::readIniValue(written, section, kKeys[i]) == before[i]);
+        if (kKeys[i] != key) {
+            check(lanzhou::config::readIniValue(written, section, kKeys[i]) == before[i]);
         }
     }
     return 0;

@@ -147,8 +147,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             lastPercent = percent;
         },
         limits);
-    check(result.complete == result.error.empty());
-    check(!result.complete || lastPercent == 100);
+    check(result.has_value() == result.error().empty());
+    check(!result.has_value() || lastPercent == 100);
     checkNothingOutside(f);
 
     fs::remove_all(f.base, ignored);

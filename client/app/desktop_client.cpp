@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <utility>
+#include <variant>
 
 #include "client/account/account_service_window.h"
 #include "client/account/login_window.h"
@@ -116,12 +117,13 @@ void DesktopClient::createLoginWindow() {
 }
 
 void DesktopClient::applySkin() {
-    const core::SkinChoice& skin = m_core->startupSettings().skin;
-    if (skin.byColour) {
-        m_frame.SetColour(skin::fromColorRef(skin.colour));
+    const config::SkinChoice& skin = m_core->startupSettings().skin;
+    if (const auto* colour = std::get_if<config::SkinColour>(&skin)) {
+        // An empty bcolour is black here.
+        m_frame.SetColour(skin::fromColorRef(colour->colorRef.value_or(0)));
     } else {
         // "\pic\a.jpg" in the run directory: the system's separators.
-        m_frame.SetPicture(display::qtPathFromGbk(skin.picturePath));
+        m_frame.SetPicture(display::qtPathFromGbk(std::get<config::SkinPicture>(skin).path));
     }
 }
 
@@ -161,8 +163,12 @@ void DesktopClient::openAccountServiceWindow() {
 }
 
 void DesktopClient::openSettingsWindow() {
-    settings::SettingsWindow::Context context{
-        m_core->session(), m_core->config(), m_options.runDirectory, {}, {}, {}};
+    settings::SettingsWindow::Context context{std::as_const(*m_core).session(),
+                                              m_core->settingChanges(),
+                                              m_options.runDirectory,
+                                              {},
+                                              {},
+                                              {}};
     context.mainWindowExists = [this] { return m_main != nullptr; };
     // The labels show the frame through them: a repaint brings the new skin.
     context.refreshLoginLabels = [this] { m_login->update(); };

@@ -57,14 +57,14 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments = platform::utf8Arguments(argc, argv);
     const std::vector<std::string_view> words(arguments.begin(), arguments.end());
     const auto parsed = core::parseSessionArguments(words);
-    if (!parsed.arguments) {
-        return refuseUsage(argc, argv, parsed.error);
+    if (!parsed) {
+        return refuseUsage(argc, argv, parsed.error());
     }
-    if (parsed.arguments->help) {
+    if (parsed->help) {
         std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
         return 0;
     }
-    std::optional<core::Endpoint> server = parsed.arguments->server;
+    std::optional<core::Endpoint> server = parsed->server;
     if (const char* fromEnvironment = std::getenv("LANZHOU_SERVER"); !server && fromEnvironment) {
         server = core::parseEndpoint(fromEnvironment);
         if (!server) {
@@ -72,21 +72,21 @@ int main(int argc, char** argv) {
                 argc, argv, std::string("LANZHOU_SERVER wants HOST:PORT, got: ") + fromEnvironment);
         }
     }
-    const auto runDirectory = core::chooseRunDirectory(parsed.arguments->runDirectory);
-    if (!runDirectory.directory) {
-        return refuseUsage(argc, argv, runDirectory.error);
+    const auto runDirectory = core::chooseRunDirectory(parsed->runDirectory);
+    if (!runDirectory) {
+        return refuseUsage(argc, argv, runDirectory.error());
     }
 
     app::prepareQtEnvironment();
     app::logCoreDiagnostics();
     QApplication application(argc, argv);
-    app::setUpApplication(*runDirectory.directory);
+    app::setUpApplication(runDirectory->directory);
     app::reportPromptsWhenShown();
 
     app::DesktopClient::Options options;
-    options.runDirectory = *runDirectory.directory;
+    options.runDirectory = runDirectory->directory;
     options.server = server;
-    options.programInRunDirectory = runDirectory.programFolder;
+    options.programInRunDirectory = runDirectory->programFolder;
     app::DesktopClient client(std::move(options));
     // Asked to quit from outside (the updater does before it replaces our
     // files): end at once, as the quit message does on Windows. The request

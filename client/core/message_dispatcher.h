@@ -7,11 +7,14 @@
 #include "client/transport/connection_event.h"
 #include "protocol/message_catalogue.h"
 
+namespace lanzhou::config {
+class ConfigFile;
+}
+
 namespace lanzhou::core {
 
 class ActionArmer;
 class AlertListModel;
-class ConfigFile;
 class Heartbeat;
 class RequestSender;
 class SessionView;
@@ -24,7 +27,7 @@ struct DispatcherContext {
     ActionArmer& actions;
     AlertListModel& alerts;
     RequestSender& sender;
-    const ConfigFile& config;
+    const config::ConfigFile& config;
     Heartbeat& heartbeat;
     // The computer's adapter address, for machine-bound logins.
     std::function<std::string()> adapterAddress;

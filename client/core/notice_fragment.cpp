@@ -73,6 +73,10 @@ bool noticeReadable(std::int32_t userType, const protocol::ChannelConfig& channe
     return userType == 1 || channel.openToFreeUsers;
 }
 
+bool webPageReadable(std::int32_t userType, const protocol::WebPageConfig& page) {
+    return userType == 1 || page.openToFreeUsers;
+}
+
 std::string noticeFragment(const protocol::NoticeRecord& notice, const SessionSettings& settings,
                            bool readable) {
     const std::string time = protocol::formatDateTime(protocol::parseDateTime(notice.time));

@@ -20,6 +20,10 @@ std::string starText(std::string_view stars);
 // to free users.
 bool noticeReadable(std::int32_t userType, const protocol::ChannelConfig& channel);
 
+// A web-link page is readable by paying members, and by everybody when it is
+// open to free users.
+bool webPageReadable(std::int32_t userType, const protocol::WebPageConfig& page);
+
 // The popup fragment of a notice (GBK): title, time, stars and body lines,
 // or the masked title and body when it is not readable.
 std::string noticeFragment(const protocol::NoticeRecord& notice, const SessionSettings& settings,

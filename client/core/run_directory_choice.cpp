@@ -8,8 +8,7 @@
 
 namespace lanzhou::core {
 
-RunDirectoryChoice chooseRunDirectory(const std::optional<std::string>& given) {
-    RunDirectoryChoice choice;
+Result<RunDirectoryChoice> chooseRunDirectory(const std::optional<std::string>& given) {
     std::filesystem::path directory;
     if (given) {
         // The arguments are UTF-8 text (the command line is read as such on
@@ -17,17 +16,16 @@ RunDirectoryChoice chooseRunDirectory(const std::optional<std::string>& given) {
         directory = std::filesystem::path(std::u8string(given->begin(), given->end()));
         std::error_code error;
         if (!std::filesystem::is_directory(directory, error)) {
-            choice.error = "not a directory: " + *given;
-            return choice;
+            return fail("not a directory: " + *given);
         }
         directory = std::filesystem::absolute(directory, error);
         if (error) {
-            choice.error = error.message();
-            return choice;
+            return fail(error.message());
         }
     } else {
         directory = platform::runDirectory();
     }
+    RunDirectoryChoice choice;
     std::error_code error;
     choice.programFolder =
         std::filesystem::equivalent(directory, platform::executableDirectory(), error);

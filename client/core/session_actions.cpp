@@ -27,7 +27,7 @@ int channelIndex(std::string_view kind) {
 }  // namespace
 
 SessionActions::SessionActions(Scheduler& scheduler, ClientSession& session, SessionView& view,
-                               const ConfigFile& config)
+                               const config::ConfigFile& config)
     : m_session(session), m_view(view), m_config(config) {
     for (std::size_t i = 0; i < kSessionActionCount; ++i) {
         const auto action = static_cast<SessionAction>(i);

@@ -5,9 +5,12 @@
 
 #include "client/core/scheduler.h"
 
+namespace lanzhou::config {
+class ConfigFile;
+}
+
 namespace lanzhou::core {
 
-class ConfigFile;
 class SessionView;
 struct ClientSession;
 
@@ -40,7 +43,7 @@ public:
 class SessionActions final : public ActionArmer {
 public:
     SessionActions(Scheduler& scheduler, ClientSession& session, SessionView& view,
-                   const ConfigFile& config);
+                   const config::ConfigFile& config);
     void arm(SessionAction action) override;
 
 private:
@@ -48,7 +51,7 @@ private:
 
     ClientSession& m_session;
     SessionView& m_view;
-    const ConfigFile& m_config;
+    const config::ConfigFile& m_config;
     std::array<std::unique_ptr<DeferredAction>, kSessionActionCount> m_actions;
 };
 

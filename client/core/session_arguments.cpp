@@ -2,17 +2,7 @@
 
 namespace lanzhou::core {
 
-namespace {
-
-SessionArgumentParse failure(std::string text) {
-    SessionArgumentParse result;
-    result.error = std::move(text);
-    return result;
-}
-
-}  // namespace
-
-SessionArgumentParse parseSessionArguments(const std::vector<std::string_view>& arguments) {
+Result<SessionArguments> parseSessionArguments(const std::vector<std::string_view>& arguments) {
     SessionArguments parsed;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string_view argument = arguments[i];
@@ -28,36 +18,34 @@ SessionArgumentParse parseSessionArguments(const std::vector<std::string_view>& 
             value = argument.substr(equals + 1);
         }
         if (name != "--server" && name != "--run-dir") {
-            return failure("unknown argument: " + std::string(argument));
+            return fail("unknown argument: " + std::string(argument));
         }
         if (!value) {
             if (i + 1 >= arguments.size()) {
-                return failure(std::string(name) + " needs a value");
+                return fail(std::string(name) + " needs a value");
             }
             value = arguments[++i];
         }
         if (name == "--server") {
             if (parsed.server) {
-                return failure("--server given twice");
+                return fail("--server given twice");
             }
             auto endpoint = parseEndpoint(*value);
             if (!endpoint || endpoint->host.empty()) {
-                return failure("--server wants HOST:PORT, got: " + std::string(*value));
+                return fail("--server wants HOST:PORT, got: " + std::string(*value));
             }
             parsed.server = std::move(*endpoint);
         } else {
             if (parsed.runDirectory) {
-                return failure("--run-dir given twice");
+                return fail("--run-dir given twice");
             }
             if (value->empty()) {
-                return failure("--run-dir needs a directory");
+                return fail("--run-dir needs a directory");
             }
             parsed.runDirectory = std::string(*value);
         }
     }
-    SessionArgumentParse result;
-    result.arguments = std::move(parsed);
-    return result;
+    return parsed;
 }
 
 }  // namespace lanzhou::core

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "client/core/session_core.h"
 
 namespace lanzhou::core {
@@ -16,13 +17,9 @@ struct SessionArguments {
     std::optional<std::string> runDirectory;  // --run-dir DIR, as given (native text)
 };
 
-struct SessionArgumentParse {
-    std::optional<SessionArguments> arguments;  // set when the command line is usable
-    std::string error;                          // why not, for standard error
-};
-
 // Reads the arguments after the program name. Options may be written as
-// "--server HOST:PORT" or "--server=HOST:PORT"; each may be given once.
-SessionArgumentParse parseSessionArguments(const std::vector<std::string_view>& arguments);
+// "--server HOST:PORT" or "--server=HOST:PORT"; each may be given once. The
+// error says why the command line is not usable, for standard error.
+Result<SessionArguments> parseSessionArguments(const std::vector<std::string_view>& arguments);
 
 }  // namespace lanzhou::core

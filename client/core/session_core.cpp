@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "client/core/scheduler.h"
+#include "config/run_paths.h"
 #include "platform/adapter_address.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
@@ -20,12 +21,12 @@ SessionCore::Options withDefaults(SessionCore::Options options) {
     return options;
 }
 
-// The configuration file exists (with its defaults when it did not) before
-// the start-up settings are read from it, and no half-finished write of an
-// earlier run lies beside it.
-StartupSettings readPreparedSettings(const ConfigFile& config, std::string_view runDirectory) {
+// No half-finished write of an earlier run lies beside the configuration
+// file when the start-up settings are read (which first writes the file with
+// its defaults when it is missing).
+StartupSettings readPreparedSettings(const config::ConfigFile& config,
+                                     std::string_view runDirectory) {
     platform::removeLeftoverTemporaries(config.path());
-    static_cast<void>(config.ensure());
     return readStartupSettings(config, runDirectory);
 }
 
@@ -56,7 +57,7 @@ std::optional<Endpoint> parseEndpoint(std::string_view text) {
 SessionCore::SessionCore(Scheduler& scheduler, SessionView& view, Options options)
     : m_scheduler(scheduler),
       m_options(withDefaults(std::move(options))),
-      m_config(platform::pathFromGbk(m_options.runDirectory + "\\k_config.ini")),
+      m_config(config::configFilePath(platform::pathFromGbk(m_options.runDirectory))),
       m_startup(readPreparedSettings(m_config, m_options.runDirectory)),
       m_client(m_options.limits),
       m_sender(m_client),

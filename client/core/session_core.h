@@ -7,16 +7,17 @@
 
 #include "client/core/alert_list_model.h"
 #include "client/core/client_session.h"
-#include "client/core/config_file.h"
 #include "client/core/form_checks.h"
 #include "client/core/heartbeat.h"
 #include "client/core/message_dispatcher.h"
 #include "client/core/request_sender.h"
 #include "client/core/server_line.h"
 #include "client/core/session_actions.h"
+#include "client/core/setting_changes.h"
 #include "client/core/startup_settings.h"
 #include "client/transport/connection_event.h"
 #include "client/transport/erpc_client.h"
+#include "config/config_file.h"
 
 namespace lanzhou::core {
 
@@ -30,7 +31,7 @@ struct Endpoint {
 };
 
 // Parses "HOST:PORT" (the last ":" separates; the port is 0-65535).
-std::optional<Endpoint> parseEndpoint(std::string_view text);
+[[nodiscard]] std::optional<Endpoint> parseEndpoint(std::string_view text);
 
 // The session without windows: configuration, connection, dispatcher,
 // actions and alert lists, wired together. The desktop client and
@@ -56,16 +57,16 @@ public:
     // session's switches and sound file are set from the configuration.
     // False when the connection could not be made (the caller shows
     // text::kConnectFailed and ends the program).
-    bool open();
+    [[nodiscard]] bool open();
 
     // The login button: checks, then "#a3". The refusal, if any, is for the
     // caller to show and focus.
-    std::optional<FormRefusal> login(const LoginFields& fields);
+    [[nodiscard]] std::optional<FormRefusal> login(const LoginFields& fields);
     void rememberBoxClicked(bool ticked, const Credentials& form);
-    std::optional<FormRefusal> registerAccount(const RegistrationFields& fields);
-    std::optional<FormRefusal> recharge(const RechargeFields& fields);
-    std::optional<FormRefusal> changePassword(const ChangePasswordFields& fields);
-    std::optional<FormRefusal> retrievePassword(const RetrievePasswordFields& fields);
+    [[nodiscard]] std::optional<FormRefusal> registerAccount(const RegistrationFields& fields);
+    [[nodiscard]] std::optional<FormRefusal> recharge(const RechargeFields& fields);
+    [[nodiscard]] std::optional<FormRefusal> changePassword(const ChangePasswordFields& fields);
+    [[nodiscard]] std::optional<FormRefusal> retrievePassword(const RetrievePasswordFields& fields);
     // The alert page asks for the whole list ("#59" + user type).
     void requestAlertList();
 
@@ -74,7 +75,9 @@ public:
     ClientSession& session() { return m_session; }
     const ClientSession& session() const { return m_session; }
     AlertListModel& alerts() { return m_alerts; }
-    const ConfigFile& config() const { return m_config; }
+    const config::ConfigFile& config() const { return m_config; }
+    // What the settings window changes: session fields and their keys.
+    SettingChanges& settingChanges() { return m_settingChanges; }
     RequestSender& sender() { return m_sender; }
     transport::ERPCClient& client() { return m_client; }
 
@@ -86,10 +89,11 @@ private:
 
     Scheduler& m_scheduler;
     Options m_options;
-    ConfigFile m_config;
+    config::ConfigFile m_config;
     StartupSettings m_startup;
     ServerLine m_line;
     ClientSession m_session;
+    SettingChanges m_settingChanges{m_session, m_config};
     AlertListModel m_alerts;
     transport::ERPCClient m_client;
     TransportRequestSender m_sender;

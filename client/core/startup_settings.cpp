@@ -1,73 +1,61 @@
 #include "client/core/startup_settings.h"
 
-#include "client/core/config_file.h"
 #include "client/core/stored_text_cipher.h"
-#include "protocol/lenient_int.h"
+#include "config/config_file.h"
+#include "config/config_keys.h"
+#include "config/run_paths.h"
 
 namespace lanzhou::core {
 namespace {
 
-void writeCredentials(const ConfigFile& config, std::string_view account,
+namespace key = config::key;
+
+void writeCredentials(const config::ConfigFile& config, std::string_view account,
                       std::string_view password) {
-    config.write("username", encodeStored(account));
-    config.write("userpass", encodeStored(password));
+    config.write(key::kAccount, encodeStored(account));
+    config.write(key::kPassword, encodeStored(password));
 }
 
 }  // namespace
 
-std::string resolveRunPath(std::string_view runDirectory, std::string_view value) {
-    if (!value.empty() && value.front() == '\\') {
-        std::string path(runDirectory);
-        path.append(value);
-        return path;
-    }
-    return std::string(value);
-}
-
-StartupSettings readStartupSettings(const ConfigFile& config, std::string_view runDirectory) {
+StartupSettings readStartupSettings(const config::ConfigFile& config,
+                                    std::string_view runDirectory) {
     // Every read goes to the file as it is now, in this order. A file that
     // could not be written reads as all keys empty: telecom line, nothing
     // remembered, both hints off, no sound, skin by picture with no path.
     config.ensure();
 
     StartupSettings settings;
-    settings.xl = config.read("xl");
-    if (config.read("zx") == "1") {
+    settings.xl = config.read(key::kLine);
+    if (config.read(key::kRemember) == config::kOn) {
         Credentials remembered;
-        remembered.account = decodeStored(config.read("username"));
-        remembered.password = decodeStored(config.read("userpass"));
+        remembered.account = decodeStored(config.read(key::kAccount));
+        remembered.password = decodeStored(config.read(key::kPassword));
         settings.remembered = std::move(remembered);
     }
-    settings.soundHint = config.read("hint1") == "1";
-    settings.popupHint = config.read("hint2") == "1";
-    settings.soundFile = resolveRunPath(runDirectory, config.read("pmusic"));
-    if (config.read("bx") == "0") {
-        settings.skin.byColour = true;
-        settings.skin.colour = protocol::lenientInt(config.read("bcolour"));
-    } else {
-        settings.skin.byColour = false;
-        settings.skin.picturePath = resolveRunPath(runDirectory, config.read("bpic"));
-    }
+    settings.soundHint = config.read(key::kSoundHint) == config::kOn;
+    settings.popupHint = config.read(key::kPopupHint) == config::kOn;
+    settings.soundFile = config::resolveRunPath(runDirectory, config.read(key::kSoundFile));
+    settings.skin = config::readSkinChoice(config, runDirectory);
     return settings;
 }
 
-void storeRememberBox(const ConfigFile& config, bool ticked, const Credentials& form) {
+void storeRememberBox(const config::ConfigFile& config, bool ticked, const Credentials& form) {
+    config.write(key::kRemember, config::flagText(ticked));
     if (ticked) {
-        config.write("zx", "1");
         writeCredentials(config, form.account, form.password);
     } else {
-        config.write("zx", "0");
-        config.write("username", "");
-        config.write("userpass", "");
+        config.write(key::kAccount, "");
+        config.write(key::kPassword, "");
     }
 }
 
-void rememberCredentials(const ConfigFile& config, const Credentials& credentials) {
-    config.write("zx", "1");
+void rememberCredentials(const config::ConfigFile& config, const Credentials& credentials) {
+    config.write(key::kRemember, config::kOn);
     writeCredentials(config, credentials.account, credentials.password);
 }
 
-void storeAdoptedCredentials(const ConfigFile& config, const Credentials& credentials) {
+void storeAdoptedCredentials(const config::ConfigFile& config, const Credentials& credentials) {
     writeCredentials(config, credentials.account, credentials.password);
 }
 

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "client/core/html_templates.h"
+#include "client/core/notice_fragment.h"
 #include "ui/html/html_view.h"
 #include "ui/widgets/qt_text.h"
 
@@ -138,7 +139,8 @@ QString WebLinkPage::title() const {
 }
 
 bool WebLinkPage::permitted() const {
-    return m_impl->m_config.openToFreeUsers || (m_impl->m_userType && m_impl->m_userType() == 1);
+    const int userType = m_impl->m_userType ? m_impl->m_userType() : 0;
+    return core::webPageReadable(userType, m_impl->m_config);
 }
 
 void WebLinkPage::showFirstContent() {

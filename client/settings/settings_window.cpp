@@ -15,9 +15,10 @@
 #include <utility>
 
 #include "client/core/client_session.h"
-#include "client/core/config_file.h"
+#include "client/core/setting_changes.h"
 #include "client/core/texts.h"
 #include "client/settings/colour_box.h"
+#include "config/run_paths.h"
 #include "platform/paths.h"
 #include "ui/prompt/prompt_presenter.h"
 #include "ui/skin/skin_frame.h"
@@ -40,17 +41,13 @@ const QString kPictureFilter = QStringLiteral("图片文件 (*.png *.jpg *.bmp *
 const QString kSoundFilter = QStringLiteral("声音文件 (*.wav *.mid)");
 
 // A folder of the run directory, as the file dialogs want it.
-QString runFolder(const std::string& runDirectoryGbk, const char* name) {
+QString runFolder(const std::string& runDirectoryGbk, std::string_view name) {
     return QDir::toNativeSeparators(display::qtPath(platform::pathFromGbk(runDirectoryGbk) / name));
 }
 
 // A chosen file as the configuration keeps it: GBK, the system's separators.
 std::string pathText(const QString& chosen) {
     return display::toGbk(QDir::toNativeSeparators(chosen));
-}
-
-const char* flagText(bool on) {
-    return on ? "1" : "0";
 }
 
 QString askForFile(QWidget* parent, const QString& caption, const QString& folder,
@@ -100,8 +97,8 @@ SettingsWindow::SettingsWindow(skin::SkinFrame& frame, display::PromptPresenter&
     const core::ClientSession& session = m_context.session;
     soundHint->setChecked(session.soundHint);
     popupHint->setChecked(session.popupHint);
-    m_pictureFolder = runFolder(m_context.runDirectory, "ico");
-    m_soundFolder = runFolder(m_context.runDirectory, "music");
+    m_pictureFolder = runFolder(m_context.runDirectory, config::kIconFolder);
+    m_soundFolder = runFolder(m_context.runDirectory, config::kMusicFolder);
     telecom->setChecked(session.lineIndex == kTelecom);
     netcom->setChecked(session.lineIndex == kNetcom);
 
@@ -118,8 +115,7 @@ SettingsWindow::SettingsWindow(skin::SkinFrame& frame, display::PromptPresenter&
 
 void SettingsWindow::colourChosen(const QColor& colour) {
     m_frame.SetColour(colour);
-    write("bx", "0");
-    write("bcolour", std::to_string(skin::toColorRef(colour)));
+    m_context.changes.setSkinColour(skin::toColorRef(colour));
     refreshLoginLabelsAtLogin();
 }
 
@@ -134,8 +130,7 @@ void SettingsWindow::choosePicture() {
     if (!chosen.isEmpty()) {
         m_frame.SetPicture(chosen);
         m_pictureFolder = chosen;
-        write("bx", "1");
-        write("bpic", pathText(chosen));
+        m_context.changes.setSkinPicture(pathText(chosen));
     }
     refreshLoginLabelsAtLogin();
 }
@@ -147,31 +142,24 @@ void SettingsWindow::chooseSound() {
     if (!self || chosen.isEmpty()) {
         return;
     }
-    m_context.session.soundFile = pathText(chosen);
+    m_context.changes.setSoundFile(pathText(chosen));
     m_soundFolder = chosen;
-    write("pmusic", m_context.session.soundFile);
 }
 
 void SettingsWindow::soundHintClicked(bool checked) {
-    m_context.session.soundHint = checked;
-    write("hint1", flagText(checked));
+    m_context.changes.setSoundHint(checked);
 }
 
 void SettingsWindow::popupHintClicked(bool checked) {
-    m_context.session.popupHint = checked;
-    write("hint2", flagText(checked));
+    m_context.changes.setPopupHint(checked);
 }
 
 void SettingsWindow::lineChosen(int lineIndex) {
-    core::ClientSession& session = m_context.session;
-    if (session.lineIndex == lineIndex) {
+    if (!m_context.changes.setServerLine(lineIndex)) {
         return;
     }
-    write("xl", lineIndex == kNetcom ? "1" : "0");
-    session.lineIndex = lineIndex;
-    session.promptText = core::gbk(core::text::kLineChanged);
     // A copy: the session's text may be replaced while the prompt is open.
-    const std::string text = session.promptText;
+    const std::string text = m_context.session.promptText;
     m_prompts.showPrompt(text);
 }
 
@@ -180,12 +168,6 @@ void SettingsWindow::refreshLoginLabelsAtLogin() {
     if (atLogin && m_context.refreshLoginLabels) {
         m_context.refreshLoginLabels();
     }
-}
-
-void SettingsWindow::write(std::string_view key, std::string_view value) {
-    // A failed write is not the member's concern here: the change applies to
-    // the running client all the same.
-    (void)m_context.config.write(key, value);
 }
 
 }  // namespace lanzhou::settings

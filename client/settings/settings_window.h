@@ -10,7 +10,7 @@
 class QColor;
 
 namespace lanzhou::core {
-class ConfigFile;
+class SettingChanges;
 struct ClientSession;
 }  // namespace lanzhou::core
 
@@ -36,9 +36,9 @@ class SettingsWindow final : public QDialog {
 
 public:
     struct Context {
-        core::ClientSession& session;    // lineIndex, soundHint, popupHint, soundFile
-        const core::ConfigFile& config;  // k_config.ini, one key at a time
-        std::string runDirectory;        // GBK, no trailing separator
+        const core::ClientSession& session;  // lineIndex, soundHint, popupHint
+        core::SettingChanges& changes;       // each change, into k_config.ini at once
+        std::string runDirectory;            // GBK, no trailing separator
         std::function<bool()> mainWindowExists;
         std::function<void()> refreshLoginLabels;
         // The open-file dialog (tests replace it): the chosen full path, empty when cancelled.
@@ -61,7 +61,6 @@ private:
     // The login window's labels copy the frame behind them: they follow a
     // new skin while the member is still at the login window.
     void refreshLoginLabelsAtLogin();
-    void write(std::string_view key, std::string_view value);
 
     skin::SkinFrame& m_frame;
     display::PromptPresenter& m_prompts;

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/diagnostics.h"
 #include "platform/detached_start.h"
 #include "platform/file_io.h"
 #include "platform/gbk.h"
@@ -10,6 +11,13 @@
 
 namespace lanzhou::update {
 namespace {
+
+void reportUpdater(std::string_view what, const std::filesystem::path& program) {
+    const std::u8string name = program.u8string();
+    std::string message(what);
+    message.append(name.begin(), name.end());
+    reportDiagnostic("update", message);
+}
 
 // Writes the updater when the place is free. An empty block (a build without
 // the updater) writes nothing: an empty file would stand in the way of a
@@ -21,6 +29,7 @@ void placeUpdater(const std::filesystem::path& program, const QByteArray& bytes)
     }
     const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     if (!platform::writeFileAtomically(program, content)) {
+        reportUpdater("could not write the updater to ", program);
         return;
     }
     using std::filesystem::perms;
@@ -44,7 +53,9 @@ UpdaterLaunch handOffToUpdater(const HandOff& handOff, const QByteArray& updater
     if (start) {
         start(launch);
     } else {
-        (void)platform::startDetached(launch.program, launch.arguments, launch.workingDirectory);
+        if (!platform::startDetached(launch.program, launch.arguments, launch.workingDirectory)) {
+            reportUpdater("could not start the updater ", launch.program);
+        }
     }
     return launch;
 }

@@ -30,7 +30,8 @@ struct UpdaterLaunch {
 // updaterFileName() when no file is there (an existing one is started as it
 // is; the written file is made executable), then starts it with `start`
 // (default: platform::startDetached). Empty bytes write nothing. Returns the
-// launch it made; failures are not reported (the client ends in any case).
+// launch it made. The client ends in any case: an updater that could not be
+// written or started is only reported as an "update" diagnostic.
 UpdaterLaunch handOffToUpdater(const HandOff& handOff, const QByteArray& updaterBytes,
                                const std::function<void(const UpdaterLaunch&)>& start = {});
 

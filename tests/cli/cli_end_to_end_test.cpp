@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "client/core/config_file.h"
 #include "client/core/stored_text_cipher.h"
 #include "client/core/texts.h"
+#include "config/config_file.h"
 #include "platform/file_io.h"
 #include "platform/gbk.h"
 #include "platform/process_list.h"
@@ -90,8 +90,8 @@ protected:
         return static_cast<std::size_t>(std::count_if(
             all.begin(), all.end(), [&](const std::string& m) { return m.starts_with(prefix); }));
     }
-    core::ConfigFile config() const {
-        return core::ConfigFile(m_runDirectory.path() / "k_config.ini");
+    config::ConfigFile config() const {
+        return config::ConfigFile(m_runDirectory.path() / "k_config.ini");
     }
 
     TempDirectory m_runDirectory;
@@ -418,9 +418,31 @@ TEST_F(CliEndToEnd, RunDirectoryRelativeToTheCurrentOneHoldsTheConfigFile) {
     m_cli->sendJson(
         {{"cmd", "login"}, {"account", "demo"}, {"password", "demo"}, {"remember", true}});
     ASSERT_TRUE(m_cli->waitForEvent("main"));
-    const core::ConfigFile stored(m_runDirectory.path() / "run" / "k_config.ini");
+    const config::ConfigFile stored(m_runDirectory.path() / "run" / "k_config.ini");
     EXPECT_EQ(core::decodeStored(stored.read("username")), "demo");
     EXPECT_FALSE(std::filesystem::exists(m_runDirectory.path() / "run" / "run"));
+}
+
+// A folder where k_config.ini should be: every setting reads as empty and no
+// write can succeed. The session goes on as with a good file; each lost
+// write is told on standard error, standard output stays JSON.
+TEST_F(CliEndToEnd, UnwritableConfigFileIsToldOnStandardErrorAndTheSessionGoesOn) {
+    std::filesystem::create_directories(m_runDirectory.path() / "k_config.ini");
+    auto& cli = start();
+    ASSERT_TRUE(m_service.server().waitForReceived(6, kWait));
+    cli.sendJson({{"cmd", "login"}, {"account", "demo"}, {"password", "demo"}, {"remember", true}});
+    ASSERT_TRUE(cli.waitForEvent("main"));
+    cli.sendJson({{"cmd", "quit"}});
+    EXPECT_THAT(cli.waitForExit(), Optional(0));
+
+    EXPECT_TRUE(cli.strayLines().empty());
+    const std::string errors = cli.errorOutput();
+    for (const char* key : {"zx", "username", "userpass"}) {
+        EXPECT_THAT(errors, ::testing::HasSubstr(std::string("lanzhou-cli: config: could not write "
+                                                             "the key ") +
+                                                 key + " to "));
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(m_runDirectory.path() / "k_config.ini"));
 }
 
 FakeServiceScript expiringScript() {

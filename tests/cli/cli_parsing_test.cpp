@@ -45,58 +45,58 @@ TEST(CliArguments, AcceptsBothOptionFormsAndRefusesTheRest) {
     for (const auto& c : cases) {
         const auto parsed = parseArguments(c.words);
         const std::string label = c.words.empty() ? "(none)" : std::string(c.words[0]);
-        ASSERT_EQ(parsed.arguments.has_value(), c.usable) << label;
+        ASSERT_EQ(parsed.has_value(), c.usable) << label;
         if (!c.usable) {
-            EXPECT_FALSE(parsed.error.empty()) << label;
+            EXPECT_FALSE(parsed.error().empty()) << label;
             continue;
         }
-        EXPECT_EQ(parsed.arguments->server.has_value(), !c.host.empty()) << label;
-        if (parsed.arguments->server) {
-            EXPECT_EQ(parsed.arguments->server->host, c.host) << label;
-            EXPECT_EQ(parsed.arguments->server->port, c.port) << label;
+        EXPECT_EQ(parsed->server.has_value(), !c.host.empty()) << label;
+        if (parsed->server) {
+            EXPECT_EQ(parsed->server->host, c.host) << label;
+            EXPECT_EQ(parsed->server->port, c.port) << label;
         }
-        EXPECT_EQ(parsed.arguments->runDirectory.value_or(""), c.runDirectory) << label;
+        EXPECT_EQ(parsed->runDirectory.value_or(""), c.runDirectory) << label;
     }
-    EXPECT_TRUE(parseArguments({"--help"}).arguments->help);
+    EXPECT_TRUE(parseArguments({"--help"})->help);
 }
 
 TEST(CommandParser, ReadsEveryCommandWithItsFieldsInGbk) {
     const auto login = parseCommand(
         R"({"cmd":"login","account":"账号","password":"p w","remember":true,"extra":1})");
-    ASSERT_TRUE(login.command);
-    const auto& l = std::get<LoginCommand>(*login.command);
+    ASSERT_TRUE(login);
+    const auto& l = std::get<LoginCommand>(*login);
     EXPECT_EQ(l.fields.account, G("账号"));
     EXPECT_EQ(l.fields.password, "p w");  // nothing trimmed
     EXPECT_EQ(l.remember, true);
-    EXPECT_FALSE(std::get<LoginCommand>(
-                     *parseCommand(R"({"cmd":"login","account":"","password":""})").command)
-                     .remember);
+    EXPECT_FALSE(
+        std::get<LoginCommand>(*parseCommand(R"({"cmd":"login","account":"","password":""})"))
+            .remember);
 
     const auto registration = parseCommand(
         R"({"cmd":"register","account":"a","password":"b","repeat":"c","qq":"☆","phone":"e"})");
-    ASSERT_TRUE(registration.command);
-    const auto& r = std::get<RegisterCommand>(*registration.command).fields;
+    ASSERT_TRUE(registration);
+    const auto& r = std::get<RegisterCommand>(*registration).fields;
     EXPECT_EQ(r.repeat, "c");
     EXPECT_EQ(r.qq, G("☆"));
     EXPECT_EQ(r.phone, "e");
 
     const auto recharge =
         parseCommand(R"({"cmd":"recharge","account":"a","password":"b","card":"  "})");
-    ASSERT_TRUE(recharge.command);
-    EXPECT_EQ(std::get<RechargeCommand>(*recharge.command).fields.card, "  ");
+    ASSERT_TRUE(recharge);
+    EXPECT_EQ(std::get<RechargeCommand>(*recharge).fields.card, "  ");
 
     const auto change = parseCommand(
         R"({"cmd":"change_password","account":"a","password":"b","confirm":"c","qq":"d","phone":"e"})");
-    ASSERT_TRUE(change.command);
-    EXPECT_EQ(std::get<ChangePasswordCommand>(*change.command).fields.confirm, "c");
+    ASSERT_TRUE(change);
+    EXPECT_EQ(std::get<ChangePasswordCommand>(*change).fields.confirm, "c");
 
     const auto retrieve =
         parseCommand(R"({"cmd":"retrieve_password","account":"a","qq":"d","phone":"e"})");
-    ASSERT_TRUE(retrieve.command);
-    EXPECT_EQ(std::get<RetrievePasswordCommand>(*retrieve.command).fields.phone, "e");
+    ASSERT_TRUE(retrieve);
+    EXPECT_EQ(std::get<RetrievePasswordCommand>(*retrieve).fields.phone, "e");
 
-    EXPECT_TRUE(std::holds_alternative<ListsCommand>(*parseCommand(R"({"cmd":"lists"})").command));
-    EXPECT_TRUE(std::holds_alternative<QuitCommand>(*parseCommand(R"({"cmd":"quit"})").command));
+    EXPECT_TRUE(std::holds_alternative<ListsCommand>(*parseCommand(R"({"cmd":"lists"})")));
+    EXPECT_TRUE(std::holds_alternative<QuitCommand>(*parseCommand(R"({"cmd":"quit"})")));
 }
 
 TEST(CommandParser, RefusesUnusableLinesWithAReason) {
@@ -121,8 +121,8 @@ TEST(CommandParser, RefusesUnusableLinesWithAReason) {
     };
     for (const auto& c : cases) {
         const auto parsed = parseCommand(c.line);
-        EXPECT_FALSE(parsed.command) << c.line;
-        EXPECT_THAT(parsed.error, ::testing::HasSubstr(c.reason)) << c.line;
+        EXPECT_FALSE(parsed) << c.line;
+        EXPECT_THAT(parsed.error(), ::testing::HasSubstr(c.reason)) << c.line;
     }
 }
 

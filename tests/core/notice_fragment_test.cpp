@@ -48,10 +48,28 @@ TEST(NoticeReadable, ByPayingMembersAndOnChannelsOpenToAll) {
     EXPECT_FALSE(noticeReadable(2, closed));  // only type 1 pays
 }
 
+TEST(WebPageReadable, ByPayingMembersAndWhenOpenToAll) {
+    struct Case {
+        std::int32_t userType;
+        bool openToFreeUsers;
+        bool readable;
+    };
+    const Case cases[] = {
+        {1, false, true}, {1, true, true},   {0, false, false},
+        {0, true, true},  {2, false, false}, {-1, true, true},
+    };
+    for (const auto& c : cases) {
+        protocol::WebPageConfig page;
+        page.openToFreeUsers = c.openToFreeUsers;
+        EXPECT_EQ(webPageReadable(c.userType, page), c.readable)
+            << c.userType << ' ' << c.openToFreeUsers;
+    }
+}
+
 // The pieces as the fragment table lists them, checked against its byte
 // counts, then used to build the expected fragments independently.
 class NoticeFragmentTest : public ::testing::Test {
-  protected:
+protected:
     const std::string C = G("<span style=\"");
     const std::string D = G("pt;color:");
     const std::string E = G(";font-weight:bold;\">");

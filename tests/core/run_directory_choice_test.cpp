@@ -19,12 +19,12 @@ std::string utf8(const std::filesystem::path& path) {
 TEST(RunDirectoryChoice, KnowsWhetherItIsTheProgramsOwnFolder) {
     TempRunDirectory elsewhere;
     const auto other = core::chooseRunDirectory(utf8(elsewhere.path()));
-    ASSERT_TRUE(other.directory.has_value()) << other.error;
-    EXPECT_FALSE(other.programFolder);
+    ASSERT_TRUE(other.has_value()) << other.error();
+    EXPECT_FALSE(other->programFolder);
 
     const auto own = core::chooseRunDirectory(utf8(platform::executableDirectory() / "."));
-    ASSERT_TRUE(own.directory.has_value()) << own.error;
-    EXPECT_TRUE(own.programFolder);
+    ASSERT_TRUE(own.has_value()) << own.error();
+    EXPECT_TRUE(own->programFolder);
 }
 
 }  // namespace

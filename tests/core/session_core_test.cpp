@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "client/core/config_file.h"
 #include "client/core/event_loop.h"
 #include "client/core/session_core.h"
 #include "client/core/texts.h"
+#include "config/config_file.h"
 #include "platform/file_io.h"
 #include "tests/core/session_fixture.h"
 #include "tests/support/fake_server.h"
@@ -70,7 +70,7 @@ TEST_F(SessionCoreTest, FirstStartCreatesTheConfigurationAndReadsIt) {
     core::SessionCore core(scheduler, view, options());
     const auto written = platform::readFile(runDirectory.path() / "k_config.ini");
     ASSERT_TRUE(written.has_value());
-    EXPECT_EQ(*written, core::ConfigFile::defaultContent());
+    EXPECT_EQ(*written, config::ConfigFile::defaultContent());
     EXPECT_EQ(core.session().runDirectory, runDirectory.gbkText());
     EXPECT_TRUE(core.startupSettings().soundHint);
     EXPECT_TRUE(core.startupSettings().popupHint);
@@ -78,8 +78,8 @@ TEST_F(SessionCoreTest, FirstStartCreatesTheConfigurationAndReadsIt) {
 }
 
 TEST_F(SessionCoreTest, RefusedConnectionReportsFailureAndSendsNothing) {
-    ASSERT_TRUE(core::ConfigFile(runDirectory.path() / "k_config.ini").ensure());
-    ASSERT_TRUE(core::ConfigFile(runDirectory.path() / "k_config.ini").write("xl", "1"));
+    ASSERT_TRUE(config::ConfigFile(runDirectory.path() / "k_config.ini").ensure());
+    ASSERT_TRUE(config::ConfigFile(runDirectory.path() / "k_config.ini").write("xl", "1"));
     const RefusedPort refused;
     core::SessionCore core(scheduler, view, options(core::Endpoint{"127.0.0.1", refused.port()}));
     EXPECT_FALSE(core.open());

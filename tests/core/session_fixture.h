@@ -12,10 +12,10 @@
 
 #include "client/core/alert_list_model.h"
 #include "client/core/client_session.h"
-#include "client/core/config_file.h"
 #include "client/core/heartbeat.h"
 #include "client/core/message_dispatcher.h"
 #include "client/core/session_actions.h"
+#include "config/config_file.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "protocol/date_time.h"
@@ -103,7 +103,7 @@ protected:
 
     std::chrono::steady_clock::time_point monotonic{};
     TempRunDirectory runDirectory;
-    core::ConfigFile config{runDirectory.path() / "k_config.ini"};
+    config::ConfigFile config{runDirectory.path() / "k_config.ini"};
     core::ClientSession session;
     ManualScheduler scheduler;
     FakeSessionView view;

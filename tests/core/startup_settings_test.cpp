@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "client/core/config_file.h"
 #include "client/core/stored_text_cipher.h"
+#include "config/config_file.h"
 #include "platform/file_io.h"
 #include "tests/core/scratch_directory.h"
 #include "tests/support/gbk_literal.h"
@@ -19,10 +19,17 @@ using test::G;
 
 const std::string kRun = G("C:\\股票\\lanzhou");
 
+// The picture of a picture skin; a colour skin fails the test.
+std::string picturePath(const StartupSettings& settings) {
+    const auto* picture = std::get_if<config::SkinPicture>(&settings.skin);
+    EXPECT_NE(picture, nullptr);
+    return picture ? picture->path : "<a colour>";
+}
+
 class StartupSettingsTest : public ::testing::Test {
-  protected:
+protected:
     test::ScratchDirectory directory;
-    ConfigFile config{directory.path() / "k_config.ini"};
+    config::ConfigFile config{directory.path() / "k_config.ini"};
 
     void set(std::string_view key, std::string_view value) {
         ASSERT_TRUE(config.ensure());
@@ -32,15 +39,14 @@ class StartupSettingsTest : public ::testing::Test {
 
 TEST_F(StartupSettingsTest, DefaultFileGivesTheDefaults) {
     const StartupSettings settings = readStartupSettings(config, kRun);
-    EXPECT_EQ(platform::readFile(config.path()), std::string(ConfigFile::defaultContent()));
+    EXPECT_EQ(platform::readFile(config.path()), std::string(config::ConfigFile::defaultContent()));
     EXPECT_EQ(settings.xl, "0");
     EXPECT_FALSE(settings.remembered.has_value());
     EXPECT_TRUE(settings.soundHint);
     EXPECT_TRUE(settings.popupHint);
     EXPECT_EQ(settings.soundFile, kRun + "\\music\\music.wav");
-    EXPECT_TRUE(settings.skin.byColour);
-    EXPECT_EQ(settings.skin.colour, 178);
-    EXPECT_EQ(settings.skin.picturePath, "");
+    ASSERT_TRUE(std::holds_alternative<config::SkinColour>(settings.skin));
+    EXPECT_EQ(std::get<config::SkinColour>(settings.skin).colorRef, 178);
 }
 
 TEST_F(StartupSettingsTest, RemembersOnlyWhenZxIsExactlyOne) {
@@ -73,18 +79,16 @@ TEST(StartupSettingsSwitches, AreReadAsWholeTexts) {
          [](const StartupSettings& s) { EXPECT_EQ(s.soundFile, kRun + "\\music\\ding.wav"); }},
         {"pmusic", "", [](const StartupSettings& s) { EXPECT_EQ(s.soundFile, ""); }},
         {"bcolour", "16711680abc",
-         [](const StartupSettings& s) { EXPECT_EQ(s.skin.colour, 16711680); }},
-        {"bx", "2",
          [](const StartupSettings& s) {
-             EXPECT_FALSE(s.skin.byColour);
-             EXPECT_EQ(s.skin.picturePath, "");
+             EXPECT_EQ(std::get<config::SkinColour>(s.skin).colorRef, 16711680);
          }},
+        {"bx", "2", [](const StartupSettings& s) { EXPECT_EQ(picturePath(s), ""); }},
         {"xl", "1", [](const StartupSettings& s) { EXPECT_EQ(s.xl, "1"); }},
     };
     for (const Case& c : cases) {
         {
             test::ScratchDirectory fresh;
-            const ConfigFile file(fresh.path() / "k_config.ini");
+            const config::ConfigFile file(fresh.path() / "k_config.ini");
             ASSERT_TRUE(file.ensure());
             ASSERT_TRUE(file.write(c.key, c.value));
             SCOPED_TRACE(std::string(c.key) + "=" + c.value);
@@ -98,33 +102,23 @@ TEST_F(StartupSettingsTest, PictureSkinResolvesItsPath) {
     set("bcolour", "255");
     set("bpic", "\\skin\\a.jpg");
     StartupSettings settings = readStartupSettings(config, kRun);
-    EXPECT_FALSE(settings.skin.byColour);
-    EXPECT_EQ(settings.skin.picturePath, kRun + "\\skin\\a.jpg");
-    EXPECT_EQ(settings.skin.colour, 0);  // not read in the picture branch
+    EXPECT_EQ(picturePath(settings), kRun + "\\skin\\a.jpg");
 
     set("bpic", "E:\\pics\\b.png");
     settings = readStartupSettings(config, kRun);
-    EXPECT_EQ(settings.skin.picturePath, "E:\\pics\\b.png");
+    EXPECT_EQ(picturePath(settings), "E:\\pics\\b.png");
 }
 
 TEST(StartupSettingsUnwritable, ReadsAsEmptyKeys) {
     test::ScratchDirectory directory;
-    const ConfigFile config(directory.path() / "missing" / "k_config.ini");
+    const config::ConfigFile config(directory.path() / "missing" / "k_config.ini");
     const StartupSettings settings = readStartupSettings(config, kRun);
     EXPECT_EQ(settings.xl, "");
     EXPECT_FALSE(settings.remembered.has_value());
     EXPECT_FALSE(settings.soundHint);
     EXPECT_FALSE(settings.popupHint);
     EXPECT_EQ(settings.soundFile, "");
-    EXPECT_FALSE(settings.skin.byColour);
-    EXPECT_EQ(settings.skin.picturePath, "");
-}
-
-TEST(ResolveRunPath, PutsTheRunDirectoryBeforeABackslash) {
-    EXPECT_EQ(resolveRunPath(kRun, "\\music\\a.wav"), kRun + "\\music\\a.wav");
-    EXPECT_EQ(resolveRunPath(kRun, "D:\\snd\\x.mid"), "D:\\snd\\x.mid");
-    EXPECT_EQ(resolveRunPath(kRun, "music\\a.wav"), "music\\a.wav");
-    EXPECT_EQ(resolveRunPath(kRun, ""), "");
+    EXPECT_EQ(picturePath(settings), "");
 }
 
 TEST_F(StartupSettingsTest, RememberBoxWritesAtOnce) {

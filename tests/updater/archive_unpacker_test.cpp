@@ -69,7 +69,7 @@ protected:
     void write(const std::vector<ZipEntry>& entries) {
         ASSERT_TRUE(test::writeZip(archive(), entries));
     }
-    UnpackResult unpack(const UnpackLimits& limits = {}) {
+    Result<void> unpack(const UnpackLimits& limits = {}) {
         return unpackArchive(
             archive(), target(), [this](int percent) { m_progress.push_back(percent); }, limits);
     }
@@ -100,9 +100,9 @@ TEST_F(ArchiveUnpacker, CreatesFoldersAndOverwritesFiles) {
         {"zero.txt", ""},
     });
 
-    const UnpackResult result = unpack();
-    ASSERT_TRUE(result.complete) << result.error;
-    EXPECT_EQ(result.error, "");
+    const Result<void> result = unpack();
+    ASSERT_TRUE(result.has_value()) << result.error();
+    EXPECT_EQ(result.error(), "");
     EXPECT_EQ(contentOf(target() / "lanzhou.exe"), "new program");
     EXPECT_EQ(contentOf(target() / "keep.txt"), "not in the update");
     EXPECT_EQ(contentOf(target() / "data" / "skin" / "back.bmp"), large);
@@ -142,9 +142,9 @@ TEST_F(ArchiveUnpacker, ArchiveWithAnUnsafeNameWritesNothingAtAll) {
     for (const std::string& name : unsafeNames) {
         SCOPED_TRACE(name);
         write({{"safe.txt", "safe"}, {"sub/safe.txt", "safe"}, {name, "evil"}, {"after.txt", "x"}});
-        const UnpackResult result = unpack();
-        EXPECT_FALSE(result.complete);
-        EXPECT_NE(result.error.find("不安全"), std::string::npos) << result.error;
+        const Result<void> result = unpack();
+        EXPECT_FALSE(result.has_value());
+        EXPECT_NE(result.error().find("不安全"), std::string::npos) << result.error();
         EXPECT_FALSE(fs::exists(target())) << "not even the safe entries";
         const std::vector<std::string> onlyTheArchive = {"temp.zip"};
         EXPECT_EQ(listing(m_scratch.path()), onlyTheArchive);
@@ -157,7 +157,7 @@ TEST_F(ArchiveUnpacker, ArchiveWithAnUnsafeNameWritesNothingAtAll) {
 TEST_F(ArchiveUnpacker, NameWithAZeroByteIsRefused) {
     write({{"safe.txt", "safe"}, {"aXb.txt", "x"}});
     ASSERT_TRUE(patchFile(archive(), "aXb.txt", std::string("a\0b.txt", 7)));
-    EXPECT_FALSE(unpack().complete);
+    EXPECT_FALSE(unpack().has_value());
     EXPECT_FALSE(fs::exists(target()));
 }
 
@@ -167,7 +167,7 @@ TEST_F(ArchiveUnpacker, MalformedUtf8NameIsRefused) {
                                    "evil",
                                    "a\xED\xA0\x80.txt", "\xFF.txt"}) {
         write({{"safe.txt", "safe"}, {name, "x", true}});
-        EXPECT_FALSE(unpack().complete) << name;
+        EXPECT_FALSE(unpack().has_value()) << name;
         EXPECT_FALSE(fs::exists(target()));
     }
 }
@@ -194,7 +194,7 @@ TEST_F(ArchiveUnpacker, LinkInTheTargetDoesNotLeadOutside) {
         GTEST_SKIP() << "no symbolic links here: " << error.message();
     }
     write({{"safe.txt", "safe"}, {"link/evil.txt", "evil"}});
-    EXPECT_FALSE(unpack().complete);
+    EXPECT_FALSE(unpack().has_value());
     EXPECT_TRUE(fs::is_empty(outside));
     EXPECT_FALSE(fs::exists(target() / "safe.txt"));
 }
@@ -217,14 +217,14 @@ TEST_F(ArchiveUnpacker, BrokenArchivesAreReportedIncomplete) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(platform::writeFileAtomically(archive(), c.bytes));
-        const UnpackResult result = unpack();
-        EXPECT_FALSE(result.complete);
-        EXPECT_EQ(result.error, kBroken);
+        const Result<void> result = unpack();
+        EXPECT_FALSE(result.has_value());
+        EXPECT_EQ(result.error(), kBroken);
     }
     fs::remove(archive());
-    const UnpackResult missing = unpack();
-    EXPECT_FALSE(missing.complete);
-    EXPECT_FALSE(missing.error.empty());
+    const Result<void> missing = unpack();
+    EXPECT_FALSE(missing.has_value());
+    EXPECT_FALSE(missing.error().empty());
 }
 
 TEST_F(ArchiveUnpacker, BadChecksumKeepsTheOldFile) {
@@ -232,9 +232,9 @@ TEST_F(ArchiveUnpacker, BadChecksumKeepsTheOldFile) {
     write({{"lanzhou.exe", "new program, stored as it is", false, true}});
     ASSERT_TRUE(patchFile(archive(), "stored as it is", "stored as IT is"));
 
-    const UnpackResult result = unpack();
-    EXPECT_FALSE(result.complete);
-    EXPECT_EQ(result.error, kBroken);
+    const Result<void> result = unpack();
+    EXPECT_FALSE(result.has_value());
+    EXPECT_EQ(result.error(), kBroken);
     EXPECT_EQ(contentOf(target() / "lanzhou.exe"), "old program");
     const std::vector<std::string> onlyTheOldFile = {"lanzhou.exe"};
     EXPECT_EQ(listing(target()), onlyTheOldFile) << "no temporary file left";
@@ -242,9 +242,9 @@ TEST_F(ArchiveUnpacker, BadChecksumKeepsTheOldFile) {
 
 TEST_F(ArchiveUnpacker, EmptyArchiveInstallsNothingAndIsNotComplete) {
     write({});
-    const UnpackResult result = unpack();
-    EXPECT_FALSE(result.complete);
-    EXPECT_EQ(result.error, "更新包中没有文件。");
+    const Result<void> result = unpack();
+    EXPECT_FALSE(result.has_value());
+    EXPECT_EQ(result.error(), "更新包中没有文件。");
     EXPECT_FALSE(fs::exists(target()));
 }
 
@@ -252,22 +252,22 @@ TEST_F(ArchiveUnpacker, LimitsRefuseBeforeWriting) {
     write({{"a.txt", "12345"}, {"b.txt", "67890"}, {"c.txt", "x"}});
     UnpackLimits fewEntries;
     fewEntries.maximumEntries = 2;
-    EXPECT_FALSE(unpack(fewEntries).complete);
+    EXPECT_FALSE(unpack(fewEntries).has_value());
     UnpackLimits fewBytes;
     fewBytes.maximumTotalBytes = 10;
-    EXPECT_FALSE(unpack(fewBytes).complete);
+    EXPECT_FALSE(unpack(fewBytes).has_value());
     EXPECT_FALSE(fs::exists(target()));
 
     UnpackLimits enough;
     enough.maximumEntries = 3;
     enough.maximumTotalBytes = 11;
-    EXPECT_TRUE(unpack(enough).complete);
+    EXPECT_TRUE(unpack(enough).has_value());
 }
 
 TEST_F(ArchiveUnpacker, FolderInTheWayOfAFileStays) {
     prepareTarget({{"skin/back.bmp", "the member's picture"}});
     write({{"skin", "a file where a folder is"}});
-    EXPECT_FALSE(unpack().complete);
+    EXPECT_FALSE(unpack().has_value());
     EXPECT_EQ(contentOf(target() / "skin" / "back.bmp"), "the member's picture");
     const std::vector<std::string> unchanged = {"skin", "skin/back.bmp"};
     EXPECT_EQ(listing(target()), unchanged);
@@ -276,9 +276,9 @@ TEST_F(ArchiveUnpacker, FolderInTheWayOfAFileStays) {
 TEST_F(ArchiveUnpacker, FileInTheWayOfAFolderFails) {
     prepareTarget({{"data", "a file where a folder should be"}});
     write({{"data/skin.bmp", "x"}});
-    const UnpackResult result = unpack();
-    EXPECT_FALSE(result.complete);
-    EXPECT_NE(result.error.find("data/skin.bmp"), std::string::npos) << result.error;
+    const Result<void> result = unpack();
+    EXPECT_FALSE(result.has_value());
+    EXPECT_NE(result.error().find("data/skin.bmp"), std::string::npos) << result.error();
 }
 
 }  // namespace

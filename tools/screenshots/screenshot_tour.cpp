@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
     }
     const auto parsed = core::parseSessionArguments(words);
     const auto runDirectory =
-        core::chooseRunDirectory(parsed.arguments ? parsed.arguments->runDirectory : std::nullopt);
-    if (!parsed.arguments || !runDirectory.directory) {
+        core::chooseRunDirectory(parsed ? parsed->runDirectory : std::nullopt);
+    if (!parsed || !runDirectory) {
         std::fprintf(stderr,
                      "usage: lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR "
                      "[--free|--windows]\n");
@@ -122,11 +122,11 @@ int main(int argc, char** argv) {
 
     app::prepareQtEnvironment();
     QApplication application(argc, argv);
-    app::setUpApplication(*runDirectory.directory);
+    app::setUpApplication(runDirectory->directory);
 
     app::DesktopClient::Options options;
-    options.runDirectory = *runDirectory.directory;
-    options.server = parsed.arguments->server;
+    options.runDirectory = runDirectory->directory;
+    options.server = parsed->server;
     options.endProgram = [](int code) { QCoreApplication::exit(code); };
     app::DesktopClient client(std::move(options));
     if (!client.start()) {

@@ -23,9 +23,9 @@
 #include "ui/look/app_icon.h"
 #include "ui/look/song_face.h"
 #include "ui/skin/skin_frame.h"
-#include "updater/finish_window.h"
-#include "updater/update_run.h"
-#include "updater/updater_window.h"
+#include "updater/window/finish_window.h"
+#include "updater/window/update_run.h"
+#include "updater/window/updater_window.h"
 
 using namespace lanzhou;
 using tools::save;

@@ -86,8 +86,8 @@ bool passesThroughLink(const fs::path& target, const Entry& entry) {
     return false;
 }
 
-UnpackResult failure(std::string error) {
-    return UnpackResult{false, std::move(error)};
+Result<void> failure(std::string error) {
+    return fail(std::move(error));
 }
 
 // Reads the current entry's name and facts; an error text when it may not
@@ -282,7 +282,7 @@ private:
 
 }  // namespace
 
-UnpackResult unpackArchive(const fs::path& archive, const fs::path& target,
+Result<void> unpackArchive(const fs::path& archive, const fs::path& target,
                            const std::function<void(int percent)>& progress,
                            const UnpackLimits& limits) {
     std::error_code error;
@@ -338,7 +338,7 @@ UnpackResult unpackArchive(const fs::path& archive, const fs::path& target,
         }
     }
     report.finished();
-    return UnpackResult{true, {}};
+    return {};
 }
 
 }  // namespace lanzhou::updater

@@ -7,15 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "updater/core/entry_name.h"  // safeEntryName
 
 namespace lanzhou::updater {
-
-// Why an archive was not unpacked completely.
-struct UnpackResult {
-    bool complete = false;
-    std::string error;  // UTF-8, for the member (empty when complete)
-};
 
 struct UnpackLimits {
     std::uint64_t maximumTotalBytes = std::uint64_t{4} << 30;  // all entries together
@@ -29,8 +24,9 @@ struct UnpackLimits {
 // temporary name and renamed over it, so a failed entry leaves the old file.
 // An archive without entries installs nothing and is not complete either.
 // `progress` (0 to 100) is called as the work goes on. Names are taken as
-// UTF-8 when the entry says so, else as GBK.
-UnpackResult unpackArchive(const std::filesystem::path& archive,
+// UTF-8 when the entry says so, else as GBK. Complete, or why not (UTF-8,
+// for the member).
+Result<void> unpackArchive(const std::filesystem::path& archive,
                            const std::filesystem::path& target,
                            const std::function<void(int percent)>& progress = {},
                            const UnpackLimits& limits = {});

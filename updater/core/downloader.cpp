@@ -141,7 +141,7 @@ private:
 };
 
 DownloadResult failed(const std::string& reason) {
-    return DownloadResult{DownloadResult::Status::Failed, kFailed + reason};
+    return fail(DownloadFailure{false, kFailed + reason});
 }
 
 std::string reasonFor(CURLcode code, CURL* curl, const Transfer& transfer,
@@ -228,7 +228,7 @@ DownloadResult transfer(Downloader::State& state, Transfer& job) {
     const CURLcode code = curl_easy_perform(handle);
     const bool closed = job.closeTarget();
     if (state.cancelled) {
-        return DownloadResult{DownloadResult::Status::Cancelled, "下载已取消"};
+        return fail(DownloadFailure{true, "下载已取消"});
     }
     if (code != CURLE_OK) {
         return failed(reasonFor(code, handle, job, curlMessage));
@@ -236,13 +236,13 @@ DownloadResult transfer(Downloader::State& state, Transfer& job) {
     if (!closed) {
         return failed("无法写入文件");
     }
-    return DownloadResult{DownloadResult::Status::Finished, {}};
+    return {};
 }
 
 void run(Downloader::State& state) {
     Transfer job(state);
     const DownloadResult result = transfer(state, job);
-    if (result.status != DownloadResult::Status::Finished) {
+    if (!result) {
         std::error_code ignored;
         fs::remove(state.target, ignored);
     } else {

@@ -6,14 +6,18 @@
 #include <memory>
 #include <string>
 
+#include "base/result.h"
+
 namespace lanzhou::updater {
 
-// How a download ended.
-struct DownloadResult {
-    enum class Status { Finished, Failed, Cancelled };
-    Status status = Status::Failed;
-    std::string error;  // UTF-8, for the member: what went wrong (empty when finished)
+// Why a download did not finish.
+struct DownloadFailure {
+    bool cancelled = false;  // cancel() stopped it: nothing went wrong
+    std::string reason;      // UTF-8, for the member: what went wrong
 };
+
+// How a download ended: finished, or why not.
+using DownloadResult = Result<void, DownloadFailure>;
 
 // Reports of a running download. They come on the download's own thread;
 // the receiver hands them to its own thread.

@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "client/core/config_file.h"
 #include "client/core/startup_settings.h"
 #include "client/core/stored_text_cipher.h"
+#include "config/config_file.h"
 #include "tests/gui/account/login_window_fixture.h"
 
 namespace lanzhou::test {
@@ -43,7 +43,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    core::ConfigFile config{m_dir.filePath(QStringLiteral("k_config.ini")).toStdString()};
+    config::ConfigFile config{m_dir.filePath(QStringLiteral("k_config.ini")).toStdString()};
     QCheckBox* box = nullptr;
     QLineEdit* account = nullptr;
     QLineEdit* password = nullptr;

@@ -14,7 +14,7 @@
 
 #include "client/account/login_window.h"
 #include "client/app/desktop_client.h"
-#include "client/core/config_file.h"
+#include "config/config_file.h"
 #include "platform/paths.h"
 #include "tests/gui/app/client_options.h"
 #include "tests/gui/support/recording_prompts.h"
@@ -49,8 +49,8 @@ protected:
     }
 
     std::string runDirectory() const { return platform::gbkFromPath(m_run.path().toStdString()); }
-    core::ConfigFile config() const {
-        return core::ConfigFile(m_run.path().toStdString() + "/k_config.ini");
+    config::ConfigFile config() const {
+        return config::ConfigFile(m_run.path().toStdString() + "/k_config.ini");
     }
 
     account::LoginWindow& login() { return *m_client->loginWindow(); }

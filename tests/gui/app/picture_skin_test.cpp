@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QImage>
 
-#include "client/core/config_file.h"
+#include "config/config_file.h"
 #include "tests/gui/app/client_fixture.h"
 
 namespace lanzhou::test {

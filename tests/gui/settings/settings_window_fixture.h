@@ -13,8 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "client/core/client_session.h"
-#include "client/core/config_file.h"
+#include "client/core/setting_changes.h"
 #include "client/settings/settings_window.h"
+#include "config/config_file.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "tests/gui/support/recording_prompts.h"
@@ -44,7 +45,7 @@ protected:
     void open() {
         settings::SettingsWindow::Context context{
             session,
-            config,
+            changes,
             runDirectory(),
             [this] { return mainWindowExists; },
             [this] { ++labelRefreshes; },
@@ -75,8 +76,10 @@ protected:
     std::string configBytes() const { return platform::readFile(config.path()).value_or(""); }
 
     QTemporaryDir m_dir;
-    core::ConfigFile config{std::filesystem::path(m_dir.path().toStdU16String()) / "k_config.ini"};
+    config::ConfigFile config{std::filesystem::path(m_dir.path().toStdU16String()) /
+                              "k_config.ini"};
     core::ClientSession session;
+    core::SettingChanges changes{session, config};
     skin::SkinFrame frame;
     RecordingPrompts prompts;
     bool mainWindowExists = false;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/diagnostics.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "tests/support/gbk_literal.h"
@@ -115,6 +116,20 @@ TEST_F(UpdaterHandOffTest, StartsTheUpdaterDetachedInTheRunDirectory) {
     const fs::path record = run() / "started";
     EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(record); }, 10000));
     EXPECT_EQ(platform::readFile(record), "28|包 U|C|");
+}
+
+// Nothing to write and nothing there: the start fails and is reported.
+TEST_F(UpdaterHandOffTest, AFailedStartIsReported) {
+    std::vector<std::string> reports;
+    setDiagnosticSink([&](std::string_view area, std::string_view message) {
+        reports.push_back(std::string(area) + ": " + std::string(message));
+    });
+    const UpdaterLaunch launch = update::handOffToUpdater(handOff(), QByteArray());
+    setDiagnosticSink({});
+    EXPECT_FALSE(fs::exists(launch.program));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].starts_with("update: could not start the updater ")) << reports[0];
+    EXPECT_NE(reports[0].find(update::updaterFileName()), std::string::npos) << reports[0];
 }
 
 }  // namespace

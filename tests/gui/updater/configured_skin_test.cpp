@@ -1,4 +1,4 @@
-#include "updater/configured_skin.h"
+#include "updater/window/configured_skin.h"
 
 #include <QColor>
 #include <QImage>

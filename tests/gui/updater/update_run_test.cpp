@@ -1,4 +1,4 @@
-#include "updater/update_run.h"
+#include "updater/window/update_run.h"
 
 #include <QCryptographicHash>
 #include <QLabel>
@@ -19,8 +19,8 @@
 #include "tests/updater/support/loopback_file_server.h"
 #include "tests/updater/support/zip_writer.h"
 #include "ui/skin/skin_frame.h"
-#include "updater/finish_window.h"
-#include "updater/updater_window.h"
+#include "updater/window/finish_window.h"
+#include "updater/window/updater_window.h"
 
 namespace lanzhou::updater {
 namespace {

@@ -1,4 +1,4 @@
-#include "updater/updater_window.h"
+#include "updater/window/updater_window.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -10,7 +10,7 @@
 
 #include "tests/gui/support/widget_lookup.h"
 #include "ui/skin/skin_frame.h"
-#include "updater/finish_window.h"
+#include "updater/window/finish_window.h"
 
 namespace lanzhou::updater {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace lanzhou::core {
+namespace lanzhou::config {
 
 // k_config.ini in the run directory: section "config", GBK text, read and
 // written one key at a time, every read from the file as it is now.
@@ -16,7 +16,8 @@ public:
     static std::string_view defaultContent();
 
     // Writes the default content when the file does not exist. False when it
-    // had to be written and could not be.
+    // had to be written and could not be; that failure is also reported as a
+    // "config" diagnostic.
     bool ensure() const;
 
     // The key's value in section "config"; empty when the file or the key is
@@ -27,7 +28,8 @@ public:
     // Sets one key, keeping every other byte of the file as it was: the value
     // of an existing key is replaced in place, a missing key is added at the
     // end of the section, a missing section at the end of the file. The file
-    // is replaced atomically. False when it could not be written.
+    // is replaced atomically. False when it could not be written; that
+    // failure is also reported as a "config" diagnostic.
     bool write(std::string_view key, std::string_view value) const;
 
     const std::filesystem::path& path() const { return m_path; }
@@ -42,4 +44,4 @@ std::string readIniValue(std::string_view fileBytes, std::string_view section,
 std::string writeIniValue(std::string_view fileBytes, std::string_view section,
                           std::string_view key, std::string_view value);
 
-}  // namespace lanzhou::core
+}  // namespace lanzhou::config

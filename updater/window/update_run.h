@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/result.h"
 #include "updater/core/client_shutdown.h"
 #include "updater/core/downloader.h"
 #include "updater/core/update_arguments.h"
@@ -27,7 +28,6 @@ namespace lanzhou::updater {
 
 class FinishWindow;
 class UpdaterWindow;
-struct UnpackResult;
 
 // One run of the updater, from its arguments to the client started again:
 // the running client asked to quit (on a worker thread, waited for up to a
@@ -104,7 +104,7 @@ private:
     void continueAfterDownload();
     void startUnpacking();
     void onUnpackProgress(int percent);
-    void onUnpacked(const UnpackResult& result);
+    void onUnpacked(const Result<void>& result);
 
     void fail(const QString& message);
     void onCloseRequested();

@@ -1,4 +1,4 @@
-#include "updater/update_run.h"
+#include "updater/window/update_run.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -15,11 +15,11 @@
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "ui/widgets/qt_path.h"
-#include "updater/configured_skin.h"
 #include "updater/core/archive_unpacker.h"
-#include "updater/finish_window.h"
-#include "updater/updater_texts.h"
-#include "updater/updater_window.h"
+#include "updater/window/configured_skin.h"
+#include "updater/window/finish_window.h"
+#include "updater/window/updater_texts.h"
+#include "updater/window/updater_window.h"
 
 namespace lanzhou::updater {
 
@@ -214,22 +214,20 @@ void UpdateRun::onDownloadFinished(const DownloadResult& result) {
     if (m_stage != Stage::Downloading) {
         return;  // cancelled by the member
     }
-    switch (result.status) {
-        case DownloadResult::Status::Finished:
-            m_received = std::max(m_received, m_downloader->receivedBytes());
-            showProgress();
-            if (m_totalBytes <= 0) {
-                m_window->setProgress(100);
-            }
-            m_downloaded = true;
-            continueAfterDownload();
-            return;
-        case DownloadResult::Status::Failed:
-            fail(withReason(texts::downloadFailed(), withoutLead(result.error, "下载失败：")));
-            return;
-        case DownloadResult::Status::Cancelled:
-            return;
+    if (!result) {
+        if (!result.error().cancelled) {
+            fail(withReason(texts::downloadFailed(),
+                            withoutLead(result.error().reason, "下载失败：")));
+        }
+        return;
     }
+    m_received = std::max(m_received, m_downloader->receivedBytes());
+    showProgress();
+    if (m_totalBytes <= 0) {
+        m_window->setProgress(100);
+    }
+    m_downloaded = true;
+    continueAfterDownload();
 }
 
 // ---- unpacking, once downloaded and the client has ended
@@ -258,16 +256,14 @@ void UpdateRun::startUnpacking() {
 
     m_unpackThread = std::thread(
         [this, archive = archivePath(), target = m_options.runDirectory, digest = m_source.sha256] {
-            UnpackResult result;
             if (digest && !digestMatches(archive, *digest)) {
-                result.complete = false;
-                result.error = texts::checksumFailed().toStdString();
+                const Result<void> result = lanzhou::fail(texts::checksumFailed().toStdString());
                 QMetaObject::invokeMethod(
                     this, [this, result] { onUnpacked(result); }, Qt::QueuedConnection);
                 return;
             }
             int shown = -1;
-            result = unpackArchive(archive, target, [this, &shown](int percent) {
+            const Result<void> result = unpackArchive(archive, target, [this, &shown](int percent) {
                 if (percent != shown) {
                     shown = percent;
                     QMetaObject::invokeMethod(
@@ -285,13 +281,13 @@ void UpdateRun::onUnpackProgress(int percent) {
     }
 }
 
-void UpdateRun::onUnpacked(const UnpackResult& result) {
+void UpdateRun::onUnpacked(const Result<void>& result) {
     joinIfRunning(m_unpackThread);
-    if (!result.complete) {
+    if (!result) {
         // The digest check reports its own words; the unpacker says why.
-        const QString error = fromUtf8(result.error);
+        const QString error = fromUtf8(result.error());
         fail(error == texts::checksumFailed() ? error
-                                              : withReason(texts::unpackFailed(), result.error));
+                                              : withReason(texts::unpackFailed(), result.error()));
         return;
     }
     removeArchive();

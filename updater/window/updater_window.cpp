@@ -1,4 +1,4 @@
-#include "updater/updater_window.h"
+#include "updater/window/updater_window.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -10,7 +10,7 @@
 
 #include "ui/skin/skin_frame.h"
 #include "ui/widgets/component_placement.h"
-#include "updater/updater_texts.h"
+#include "updater/window/updater_texts.h"
 
 namespace lanzhou::updater {
 

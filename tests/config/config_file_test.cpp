@@ -1,15 +1,16 @@
-#include "client/core/config_file.h"
+#include "config/config_file.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "base/diagnostics.h"
 #include "platform/file_io.h"
 #include "tests/core/scratch_directory.h"
 #include "tests/support/gbk_literal.h"
 
-namespace lanzhou::core {
+namespace lanzhou::config {
 namespace {
 
 using test::G;
@@ -155,7 +156,7 @@ TEST(WriteIniValue, EveryDefaultKeyRoundTripsAndLeavesTheOthers) {
 // ------------------------------------------------------------------ the file
 
 class ConfigFileOnDisk : public ::testing::Test {
-  protected:
+protected:
     test::ScratchDirectory directory;
     ConfigFile config{directory.path() / "k_config.ini"};
 };
@@ -199,5 +200,30 @@ TEST(ConfigFileUnwritable, ReadsAsAllKeysEmpty) {
     EXPECT_EQ(config.read("hint1"), "");
 }
 
+TEST(ConfigFileUnwritable, EveryFailedWriteIsReportedAndNothingElse) {
+    std::vector<std::string> reports;
+    setDiagnosticSink([&](std::string_view area, std::string_view message) {
+        reports.push_back(std::string(area) + ": " + std::string(message));
+    });
+    test::ScratchDirectory directory;
+    const ConfigFile missing(directory.path() / "missing-folder" / "k_config.ini");
+    const ConfigFile folder(directory.path());  // a folder where the file should be
+    const ConfigFile good(directory.path() / "k_config.ini");
+    EXPECT_FALSE(missing.ensure());
+    EXPECT_FALSE(missing.write("xl", "1"));
+    EXPECT_FALSE(folder.write("hint2", "0"));
+    EXPECT_TRUE(good.ensure());
+    EXPECT_TRUE(good.write("zx", "1"));
+    setDiagnosticSink({});
+
+    ASSERT_EQ(reports.size(), 3u);
+    for (const std::string& report : reports) {
+        EXPECT_TRUE(report.starts_with("config: could not write ")) << report;
+    }
+    EXPECT_NE(reports[0].find("missing-folder"), std::string::npos) << reports[0];
+    EXPECT_NE(reports[1].find("xl"), std::string::npos) << reports[1];
+    EXPECT_NE(reports[2].find("hint2"), std::string::npos) << reports[2];
+}
+
 }  // namespace
-}  // namespace lanzhou::core
+}  // namespace lanzhou::config

@@ -22,7 +22,7 @@
 #include "ui/sound/sound_player.h"
 #include "ui/widgets/qt_path.h"
 #include "updater/core/update_arguments.h"
-#include "updater/update_run.h"
+#include "updater/window/update_run.h"
 
 int main(int argc, char** argv) {
     using namespace lanzhou;

@@ -1,14 +1,16 @@
-#include "client/core/config_file.h"
+#include "config/config_file.h"
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <vector>
 
+#include "base/diagnostics.h"
 #include "platform/file_io.h"
 #include "protocol/gbk_text.h"
 
-namespace lanzhou::core {
+namespace lanzhou::config {
 namespace {
 
 // The section every setting lives in.
@@ -22,6 +24,20 @@ constexpr std::size_t kMaxValueBytes = 10239;
 constexpr std::size_t kMaxFileBytes = std::size_t{4} << 20;
 
 constexpr std::string_view kLineEnd = "\r\n";
+
+// Nobody waits for a setting to reach the disk: a failed write is told to
+// the program's diagnostic sink.
+bool reported(bool written, const std::filesystem::path& path, std::string_view what) {
+    if (!written) {
+        const std::u8string name = path.u8string();
+        std::string message = "could not write ";
+        message.append(what);
+        message.append(" to ");
+        message.append(name.begin(), name.end());
+        reportDiagnostic("config", message);
+    }
+    return written;
+}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -251,7 +267,8 @@ bool ConfigFile::ensure() const {
     if (std::filesystem::exists(m_path, error)) {
         return true;
     }
-    return platform::writeFileAtomically(m_path, defaultContent());
+    return reported(platform::writeFileAtomically(m_path, defaultContent()), m_path,
+                    "the default settings");
 }
 
 std::string ConfigFile::read(std::string_view key) const {
@@ -263,19 +280,22 @@ std::string ConfigFile::read(std::string_view key) const {
 }
 
 bool ConfigFile::write(std::string_view key, std::string_view value) const {
+    const std::string what = "the key " + std::string(key);
     std::string current;
     std::error_code error;
     if (std::filesystem::exists(m_path, error)) {
         // A file we cannot read completely must not be replaced by a part of it.
         auto bytes = platform::readFile(m_path, kMaxFileBytes + 1);
         if (!bytes || bytes->size() > kMaxFileBytes) {
-            return false;
+            return reported(false, m_path, what);
         }
         current = std::move(*bytes);
     } else if (error) {
-        return false;
+        return reported(false, m_path, what);
     }
-    return platform::writeFileAtomically(m_path, writeIniValue(current, kSection, key, value));
+    return reported(
+        platform::writeFileAtomically(m_path, writeIniValue(current, kSection, key, value)), m_path,
+        what);
 }
 
-}  // namespace lanzhou::core
+}  // namespace lanzhou::config

@@ -1,11 +1,11 @@
-#include "updater/finish_window.h"
+#include "updater/window/finish_window.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 #include "ui/skin/skin_frame.h"
 #include "ui/widgets/component_placement.h"
-#include "updater/updater_texts.h"
+#include "updater/window/updater_texts.h"
 
 namespace lanzhou::updater {
 

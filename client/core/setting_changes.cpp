@@ -1,0 +1,57 @@
+#include "client/core/setting_changes.h"
+
+#include <string>
+
+#include "client/core/client_session.h"
+#include "client/core/texts.h"
+#include "config/config_file.h"
+#include "config/config_keys.h"
+
+namespace lanzhou::core {
+namespace {
+
+namespace key = config::key;
+
+constexpr int kNetcomLine = 1;
+
+}  // namespace
+
+SettingChanges::SettingChanges(ClientSession& session, const config::ConfigFile& config)
+    : m_session(session), m_config(config) {}
+
+void SettingChanges::setSkinColour(std::int32_t colorRef) {
+    m_config.write(key::kSkinKind, "0");
+    m_config.write(key::kSkinColour, std::to_string(colorRef));
+}
+
+void SettingChanges::setSkinPicture(std::string_view path) {
+    m_config.write(key::kSkinKind, "1");
+    m_config.write(key::kSkinPicture, path);
+}
+
+void SettingChanges::setSoundFile(std::string_view path) {
+    m_session.soundFile = std::string(path);
+    m_config.write(key::kSoundFile, m_session.soundFile);
+}
+
+void SettingChanges::setSoundHint(bool on) {
+    m_session.soundHint = on;
+    m_config.write(key::kSoundHint, config::flagText(on));
+}
+
+void SettingChanges::setPopupHint(bool on) {
+    m_session.popupHint = on;
+    m_config.write(key::kPopupHint, config::flagText(on));
+}
+
+bool SettingChanges::setServerLine(int lineIndex) {
+    if (m_session.lineIndex == lineIndex) {
+        return false;
+    }
+    m_config.write(key::kLine, lineIndex == kNetcomLine ? "1" : "0");
+    m_session.lineIndex = lineIndex;
+    m_session.promptText = gbk(text::kLineChanged);
+    return true;
+}
+
+}  // namespace lanzhou::core
