@@ -162,7 +162,7 @@ void LoginWindow::fillRemembered(const std::optional<core::Credentials>& remembe
     d.m_password->setFocus(Qt::OtherFocusReason);
 }
 
-void LoginWindow::attachFrame(int lineIndex) {
+void LoginWindow::attachFrame(core::LineChoice line) {
     skin::AttachOptions options;
     options.bannerHeight = kBannerHeight;
     options.minimizeButton = true;
@@ -173,7 +173,7 @@ void LoginWindow::attachFrame(int lineIndex) {
     skin::SkinFrame& frame = m_impl->m_frame;
     frame.Attach(this, options);
     frame.RestyleChildren();
-    frame.SetStatusText(this, display::fromGbk(core::lineStatusText(lineIndex)));
+    frame.SetStatusText(this, display::fromGbk(core::lineStatusText(line)));
 
     // The frame keeps the handlers; the window may be gone by the time one runs.
     QPointer<LoginWindow> self(this);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "client/core/form_checks.h"
+#include "client/core/line_choice.h"
 #include "client/core/session_view.h"
 
 namespace lanzhou::skin {
@@ -54,7 +55,7 @@ public:
     // Attaches the frame (banner 279, status bar, minimize, help and main
     // menu, fixed size), restyles the children, shows the line's status text
     // and binds the main-menu and help buttons.
-    void attachFrame(int lineIndex);
+    void attachFrame(core::LineChoice line);
 
     // ---- what the session changes
     void applyConfig(const core::LoginWindowConfig& config);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "client/core/clock_tick.h"
+#include "client/core/line_choice.h"
 #include "protocol/message_catalogue.h"
 
 namespace lanzhou::core {
@@ -57,7 +58,7 @@ inline constexpr std::string_view kAlertPopupKind = "10";
 struct ClientSession {
     std::string runDirectory;  // GBK path text, no trailing separator
 
-    int lineIndex = 0;
+    LineChoice line = LineChoice::Telecom;
     bool soundHint = false;
     bool popupHint = false;
     std::string soundFile;

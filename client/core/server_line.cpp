@@ -38,11 +38,11 @@ std::string_view portConstant() {
 ServerLine chooseServerLine(std::string_view xl) {
     ServerLine line;
     if (xl == "1") {
-        line.index = 1;
+        line.index = LineChoice::Netcom;
         line.name = gbk(text::kNetcomLine);
         line.host = decodeStored(netcomHostConstant());
     } else {
-        line.index = 0;
+        line.index = LineChoice::Telecom;
         line.name = gbk(text::kTelecomLine);
         line.host = decodeStored(telecomHostConstant());
     }

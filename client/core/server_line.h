@@ -3,11 +3,13 @@
 #include <string>
 #include <string_view>
 
+#include "client/core/line_choice.h"
+
 namespace lanzhou::core {
 
 // One of the service's two network lines.
 struct ServerLine {
-    int index = 0;     // 0 telecom, 1 netcom
+    LineChoice index = LineChoice::Telecom;
     std::string name;  // GBK: "电信线路" or "网通线路"
     std::string host;
     int port = 0;

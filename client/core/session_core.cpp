@@ -77,7 +77,7 @@ SessionCore::~SessionCore() {
 
 bool SessionCore::open() {
     m_line = chooseServerLine(m_startup.xl);
-    m_session.lineIndex = m_line.index;
+    m_session.line = m_line.index;
 
     std::string host = m_line.host;
     int port = m_line.port;

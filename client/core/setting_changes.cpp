@@ -12,8 +12,6 @@ namespace {
 
 namespace key = config::key;
 
-constexpr int kNetcomLine = 1;
-
 }  // namespace
 
 SettingChanges::SettingChanges(ClientSession& session, const config::ConfigFile& config)
@@ -44,12 +42,12 @@ void SettingChanges::setPopupHint(bool on) {
     m_config.write(key::kPopupHint, config::flagText(on));
 }
 
-bool SettingChanges::setServerLine(int lineIndex) {
-    if (m_session.lineIndex == lineIndex) {
+bool SettingChanges::setServerLine(LineChoice line) {
+    if (m_session.line == line) {
         return false;
     }
-    m_config.write(key::kLine, lineIndex == kNetcomLine ? "1" : "0");
-    m_session.lineIndex = lineIndex;
+    m_config.write(key::kLine, lineChoiceText(line));
+    m_session.line = line;
     m_session.promptText = gbk(text::kLineChanged);
     return true;
 }

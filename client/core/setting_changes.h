@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "client/core/line_choice.h"
+
 namespace lanzhou::config {
 class ConfigFile;
 }
@@ -29,10 +31,10 @@ public:
     void setSoundHint(bool on);
     // The popup switch: the session's popupHint and hint2.
     void setPopupHint(bool on);
-    // The line of the next start (0 telecom, 1 netcom): xl, the session's
-    // lineIndex and its prompt text, which says to start again. False, with
+    // The line of the next start: xl, the session's line and its prompt
+    // text, which says to start again. False, with
     // nothing changed, when the line is the one chosen already.
-    [[nodiscard]] bool setServerLine(int lineIndex);
+    [[nodiscard]] bool setServerLine(LineChoice line);
 
 private:
     ClientSession& m_session;

@@ -4,9 +4,9 @@
 
 namespace lanzhou::core {
 
-std::string lineStatusText(int lineIndex) {
-    return gbk(lineIndex == 0 ? "您当前选择的通道：电信线路(可在软件设置中设置)"
-                              : "您当前选择的通道：网通线路(可在软件设置中设置)");
+std::string lineStatusText(LineChoice line) {
+    return gbk(line == LineChoice::Telecom ? "您当前选择的通道：电信线路(可在软件设置中设置)"
+                                           : "您当前选择的通道：网通线路(可在软件设置中设置)");
 }
 
 std::string mainStatusText(std::string_view account, std::int32_t userType,

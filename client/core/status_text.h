@@ -4,10 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "client/core/line_choice.h"
+
 namespace lanzhou::core {
 
 // The login window's status text naming the line in use (GBK).
-std::string lineStatusText(int lineIndex);
+std::string lineStatusText(LineChoice line);
 
 // The main window's status text: account and user type, and the expiry for
 // paying members (GBK).

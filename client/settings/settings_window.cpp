@@ -31,9 +31,6 @@ namespace {
 
 using display::place;
 
-constexpr int kTelecom = 0;
-constexpr int kNetcom = 1;
-
 // The frame paints the content area in a near-white tint of its colour.
 const QColor kTextColour(0x1f, 0x1f, 0x1f);
 
@@ -99,16 +96,17 @@ SettingsWindow::SettingsWindow(skin::SkinFrame& frame, display::PromptPresenter&
     popupHint->setChecked(session.popupHint);
     m_pictureFolder = runFolder(m_context.runDirectory, config::kIconFolder);
     m_soundFolder = runFolder(m_context.runDirectory, config::kMusicFolder);
-    telecom->setChecked(session.lineIndex == kTelecom);
-    netcom->setChecked(session.lineIndex == kNetcom);
+    telecom->setChecked(session.line == core::LineChoice::Telecom);
+    netcom->setChecked(session.line == core::LineChoice::Netcom);
 
     connect(colours, &ColourBox::colourChosen, this, &SettingsWindow::colourChosen);
     connect(picture, &QPushButton::clicked, this, &SettingsWindow::choosePicture);
     connect(sound, &QPushButton::clicked, this, &SettingsWindow::chooseSound);
     connect(soundHint, &QCheckBox::clicked, this, &SettingsWindow::soundHintClicked);
     connect(popupHint, &QCheckBox::clicked, this, &SettingsWindow::popupHintClicked);
-    connect(telecom, &QRadioButton::clicked, this, [this] { lineChosen(kTelecom); });
-    connect(netcom, &QRadioButton::clicked, this, [this] { lineChosen(kNetcom); });
+    connect(telecom, &QRadioButton::clicked, this,
+            [this] { lineChosen(core::LineChoice::Telecom); });
+    connect(netcom, &QRadioButton::clicked, this, [this] { lineChosen(core::LineChoice::Netcom); });
     // Closed by any way (button of the frame, Escape, done()).
     connect(this, &QDialog::finished, this, &SettingsWindow::refreshLoginLabelsAtLogin);
 }
@@ -154,8 +152,8 @@ void SettingsWindow::popupHintClicked(bool checked) {
     m_context.changes.setPopupHint(checked);
 }
 
-void SettingsWindow::lineChosen(int lineIndex) {
-    if (!m_context.changes.setServerLine(lineIndex)) {
+void SettingsWindow::lineChosen(core::LineChoice line) {
+    if (!m_context.changes.setServerLine(line)) {
         return;
     }
     // A copy: the session's text may be replaced while the prompt is open.

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "client/core/line_choice.h"
+
 class QColor;
 
 namespace lanzhou::core {
@@ -36,7 +38,7 @@ class SettingsWindow final : public QDialog {
 
 public:
     struct Context {
-        const core::ClientSession& session;  // lineIndex, soundHint, popupHint
+        const core::ClientSession& session;  // line, soundHint, popupHint
         core::SettingChanges& changes;       // each change, into k_config.ini at once
         std::string runDirectory;            // GBK, no trailing separator
         std::function<bool()> mainWindowExists;
@@ -57,7 +59,7 @@ private:
     void chooseSound();
     void soundHintClicked(bool checked);
     void popupHintClicked(bool checked);
-    void lineChosen(int lineIndex);
+    void lineChosen(core::LineChoice line);
     // The login window's labels copy the frame behind them: they follow a
     // new skin while the member is still at the login window.
     void refreshLoginLabelsAtLogin();

@@ -26,14 +26,23 @@ TEST(ServerLine, OnlyTheTextOnePicksTheNetcomLine) {
     const int port = std::stoi(LANZHOU_PORT);
     struct Case {
         std::string xl;
-        int index;
+        LineChoice index;
     };
-    const Case cases[] = {{"1", 1}, {"0", 0}, {"", 0}, {"2", 0}, {" 1", 0}, {"1 ", 0}, {"01", 0}};
+    constexpr LineChoice kT = LineChoice::Telecom;
+    const Case cases[] = {{"1", LineChoice::Netcom},
+                          {"0", kT},
+                          {"", kT},
+                          {"2", kT},
+                          {" 1", kT},
+                          {"1 ", kT},
+                          {"01", kT}};
     for (const Case& c : cases) {
         const ServerLine line = chooseServerLine(c.xl);
         EXPECT_EQ(line.index, c.index) << '"' << c.xl << '"';
-        EXPECT_EQ(line.name, c.index == 1 ? G("网通线路") : G("电信线路")) << c.xl;
-        EXPECT_EQ(line.host, c.index == 1 ? LANZHOU_NETCOM_HOST : LANZHOU_TELECOM_HOST) << c.xl;
+        EXPECT_EQ(line.name, c.index == LineChoice::Netcom ? G("网通线路") : G("电信线路")) << c.xl;
+        EXPECT_EQ(line.host,
+                  c.index == LineChoice::Netcom ? LANZHOU_NETCOM_HOST : LANZHOU_TELECOM_HOST)
+            << c.xl;
         EXPECT_EQ(line.port, port) << c.xl;
     }
 }

@@ -85,8 +85,8 @@ TEST_F(SessionCoreTest, RefusedConnectionReportsFailureAndSendsNothing) {
     EXPECT_FALSE(core.open());
     EXPECT_FALSE(core.client().connected());
     // The line is chosen all the same; the switches are left off.
-    EXPECT_EQ(core.session().lineIndex, 1);
-    EXPECT_EQ(core.line().index, 1);
+    EXPECT_EQ(core.session().line, core::LineChoice::Netcom);
+    EXPECT_EQ(core.line().index, core::LineChoice::Netcom);
     EXPECT_FALSE(core.session().popupHint);
     EXPECT_TRUE(core.session().soundFile.empty());
 }

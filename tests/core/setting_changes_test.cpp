@@ -96,19 +96,19 @@ TEST_F(SettingChangesTest, EachSetterWritesItsKeysAndItsSessionField) {
 }
 
 TEST_F(SettingChangesTest, ALineIsChangedOnlyToAnotherOne) {
-    session.lineIndex = 0;
-    EXPECT_FALSE(changes.setServerLine(0));
+    session.line = LineChoice::Telecom;
+    EXPECT_FALSE(changes.setServerLine(LineChoice::Telecom));
     EXPECT_EQ(fileBytes(), config::ConfigFile::defaultContent());
     EXPECT_EQ(session.promptText, "");
 
-    EXPECT_TRUE(changes.setServerLine(1));
-    EXPECT_EQ(session.lineIndex, 1);
+    EXPECT_TRUE(changes.setServerLine(LineChoice::Netcom));
+    EXPECT_EQ(session.line, LineChoice::Netcom);
     EXPECT_EQ(session.promptText, gbk(text::kLineChanged));
     EXPECT_EQ(fileBytes(), defaultWith({{"xl", "1"}}));
 
     session.promptText.clear();
-    EXPECT_TRUE(changes.setServerLine(0));
-    EXPECT_EQ(session.lineIndex, 0);
+    EXPECT_TRUE(changes.setServerLine(LineChoice::Telecom));
+    EXPECT_EQ(session.line, LineChoice::Telecom);
     EXPECT_EQ(session.promptText, gbk(text::kLineChanged));
     EXPECT_EQ(fileBytes(), config::ConfigFile::defaultContent());
 }
@@ -123,11 +123,11 @@ TEST(SettingChangesUnwritable, ApplyToTheSessionAndReportTheFailedWrite) {
     ClientSession session;
     SettingChanges changes(session, config);
     changes.setSoundHint(true);
-    EXPECT_TRUE(changes.setServerLine(1));
+    EXPECT_TRUE(changes.setServerLine(LineChoice::Netcom));
     setDiagnosticSink({});
 
     EXPECT_TRUE(session.soundHint);
-    EXPECT_EQ(session.lineIndex, 1);
+    EXPECT_EQ(session.line, LineChoice::Netcom);
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_NE(reports[0].find("config: could not write the key hint1"), std::string::npos);
     EXPECT_NE(reports[1].find("config: could not write the key xl"), std::string::npos);

@@ -10,8 +10,10 @@ namespace {
 using test::G;
 
 TEST(StatusText, NamesTheLine) {
-    EXPECT_EQ(lineStatusText(0), G("您当前选择的通道：电信线路(可在软件设置中设置)"));
-    EXPECT_EQ(lineStatusText(1), G("您当前选择的通道：网通线路(可在软件设置中设置)"));
+    EXPECT_EQ(lineStatusText(LineChoice::Telecom),
+              G("您当前选择的通道：电信线路(可在软件设置中设置)"));
+    EXPECT_EQ(lineStatusText(LineChoice::Netcom),
+              G("您当前选择的通道：网通线路(可在软件设置中设置)"));
 }
 
 TEST(StatusText, NamesAccountTypeAndExpiryForPayingMembers) {

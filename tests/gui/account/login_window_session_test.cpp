@@ -104,16 +104,15 @@ TEST_F(LoginWindowSession, LinksOpenTheirWindowsOnLeftPress) {
 
 TEST_F(LoginWindowSession, FrameWithTheLinesStatusTextAndItsButtons) {
     struct Case {
-        int line;
+        core::LineChoice line;
         const char* status;
     };
     const Case cases[] = {
-        {0, "您当前选择的通道：电信线路(可在软件设置中设置)"},
-        {1, "您当前选择的通道：网通线路(可在软件设置中设置)"},
-        {2, "您当前选择的通道：网通线路(可在软件设置中设置)"},
+        {core::LineChoice::Telecom, "您当前选择的通道：电信线路(可在软件设置中设置)"},
+        {core::LineChoice::Netcom, "您当前选择的通道：网通线路(可在软件设置中设置)"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
+        SCOPED_TRACE(c.status);
         build(recordingActions(record));
         window->attachFrame(c.line);
         window->show();
@@ -141,7 +140,7 @@ TEST_F(LoginWindowSession, FrameWithTheLinesStatusTextAndItsButtons) {
 }
 
 TEST_F(LoginWindowSession, RestyledChildrenKeepTheirLookRules) {
-    window->attachFrame(0);
+    window->attachFrame(core::LineChoice::Telecom);
     window->show();
     auto* password = component<QLineEdit>("登陆_ad2");
     password->setText(QStringLiteral("abc"));

@@ -139,7 +139,7 @@ TEST_F(SettingsFlow, TheLinePromptComesOnceAndNotForTheLineInUse) {
         EXPECT_EQ(count(), 1);
     });
     EXPECT_EQ(config().read("xl"), "1");
-    EXPECT_EQ(m_client->core().session().lineIndex, 1);
+    EXPECT_EQ(m_client->core().session().line, core::LineChoice::Netcom);
 }
 
 }  // namespace

@@ -57,20 +57,20 @@ TEST_F(SettingsWindowLayout, EveryElementAtItsPlace) {
 
 TEST_F(SettingsWindowLayout, OpensShowingTheSessionAndLeavesTheFileAlone) {
     struct Case {
-        int line;
+        core::LineChoice line;
         bool sound;
         bool popup;
         bool telecomChecked;
         bool netcomChecked;
     };
     const Case cases[] = {
-        {0, true, false, true, false},
-        {1, false, true, false, true},
-        {1, true, true, false, true},
+        {core::LineChoice::Telecom, true, false, true, false},
+        {core::LineChoice::Netcom, false, true, false, true},
+        {core::LineChoice::Netcom, true, true, false, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
-        session.lineIndex = c.line;
+        SCOPED_TRACE(static_cast<int>(c.line));
+        session.line = c.line;
         session.soundHint = c.sound;
         session.popupHint = c.popup;
         const std::string before = configBytes();
@@ -123,30 +123,31 @@ TEST_F(SettingsWindowSwitches, EachClickSetsTheSessionAndWritesItsKey) {
 }
 
 TEST_F(SettingsWindowLine, TheLineInUseChangesNothing) {
-    for (const int line : {0, 1}) {
-        SCOPED_TRACE(line);
-        session.lineIndex = line;
+    for (const core::LineChoice line : {core::LineChoice::Telecom, core::LineChoice::Netcom}) {
+        SCOPED_TRACE(static_cast<int>(line));
+        session.line = line;
         const std::string before = configBytes();
         open();
-        auto* radio = component<QRadioButton>(line == 0 ? "电信_单选框" : "网通_单选框");
+        auto* radio = component<QRadioButton>(line == core::LineChoice::Telecom ? "电信_单选框"
+                                                                                : "网通_单选框");
         ASSERT_NE(radio, nullptr);
         QTest::mouseClick(radio, Qt::LeftButton);
         EXPECT_TRUE(radio->isChecked());
-        EXPECT_EQ(session.lineIndex, line);
+        EXPECT_EQ(session.line, line);
         EXPECT_EQ(configBytes(), before);
         EXPECT_TRUE(prompts.prompts.empty());
     }
 }
 
 TEST_F(SettingsWindowLine, TheOtherLineIsWrittenAndPromptedOnce) {
-    session.lineIndex = 1;
+    session.line = core::LineChoice::Netcom;
     ASSERT_TRUE(config.write("xl", "1"));
     open();
     auto* telecom = component<QRadioButton>("电信_单选框");
     auto* netcom = component<QRadioButton>("网通_单选框");
 
     QTest::mouseClick(telecom, Qt::LeftButton);
-    EXPECT_EQ(session.lineIndex, 0);
+    EXPECT_EQ(session.line, core::LineChoice::Telecom);
     EXPECT_EQ(config.read("xl"), "0");
     ASSERT_EQ(prompts.prompts.size(), 1u);
     EXPECT_EQ(prompts.prompts[0], G(core::text::kLineChanged));
@@ -158,7 +159,7 @@ TEST_F(SettingsWindowLine, TheOtherLineIsWrittenAndPromptedOnce) {
     EXPECT_EQ(prompts.prompts.size(), 1u);
 
     QTest::mouseClick(netcom, Qt::LeftButton);
-    EXPECT_EQ(session.lineIndex, 1);
+    EXPECT_EQ(session.line, core::LineChoice::Netcom);
     EXPECT_EQ(config.read("xl"), "1");
     EXPECT_EQ(prompts.prompts.size(), 2u);
 }
