@@ -197,7 +197,7 @@ void BM_ReceivePathDispatcher(benchmark::State& state) {
     const config::ConfigFile config(
         config::configFilePath(std::filesystem::temp_directory_path() / "lanzhou-bench-unused"));
     core::ClientSession session;
-    session.userType = 1;
+    session.userType = core::kPayingUser;
     session.popupHint = true;
     session.serverTime.start(kServerTime);
     core::AlertListModel model;

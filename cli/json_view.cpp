@@ -139,7 +139,7 @@ void JsonView::enterMain() {
     const auto& session = m_core->session();
     writeEvent({{"event", "main"},
                 {"account", utf8(session.accountName)},
-                {"user_type", session.userType},
+                {"user_type", session.userType.value},
                 {"expiry", utf8(session.expiryTime)},
                 {"status", utf8(core::mainStatusText(session.accountName, session.userType,
                                                      session.expiryTime))}});

@@ -10,7 +10,7 @@ MembershipWatch::MembershipWatch(core::Scheduler& scheduler, std::function<void(
       m_timer(scheduler.makePeriodicTimer([this] { check(); })) {}
 
 void MembershipWatch::start(const core::ClientSession& session) {
-    if (session.userType <= 0) {
+    if (session.userType <= core::kFreeUser) {
         stop();
         return;
     }

@@ -6,6 +6,7 @@
 
 #include "client/core/clock_tick.h"
 #include "client/core/line_choice.h"
+#include "client/core/user_type.h"
 #include "protocol/message_catalogue.h"
 
 namespace lanzhou::core {
@@ -75,7 +76,7 @@ struct ClientSession {
     protocol::WebPageTable webPages{};
 
     std::string accountName;
-    std::int32_t userType = 0;
+    UserType userType;
     std::string expiryTime;
 
     PopupRecord popupRecord;

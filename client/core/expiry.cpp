@@ -11,12 +11,12 @@ std::int64_t secondsLeft(std::string_view expiry, const protocol::DateTime& serv
 
 }  // namespace
 
-bool loginIsCurrent(std::int32_t userType, std::string_view expiry,
+bool loginIsCurrent(UserType userType, std::string_view expiry,
                     const protocol::DateTime& serverTime) {
     // The difference in seconds, nudged up by a fraction of a second and
     // truncated toward zero: down to one whole second before the server time
     // it is still 0, which counts as current.
-    return userType != 0 && secondsLeft(expiry, serverTime) >= -1;
+    return userType != kFreeUser && secondsLeft(expiry, serverTime) >= -1;
 }
 
 bool membershipExpired(std::string_view expiry, const protocol::DateTime& serverTime) {

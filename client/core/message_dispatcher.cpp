@@ -260,25 +260,25 @@ void Handlers::loginAccepted(const protocol::LoginAccepted& login) {
     const LoginFormState form = c.view.loginForm();
     session.accountName = form.account;
     session.expiryTime = login.expiry;
-    session.userType = login.userType;
+    session.userType = UserType{login.userType};
 
     if (loginIsCurrent(session.userType, session.expiryTime, session.serverTime.now())) {
         enter(form);
         return;
     }
     if (settings.refuseUnpaid) {
-        if (session.userType == 0) {
+        if (session.userType == kFreeUser) {
             prompt(text::kUnpaidRefused, SessionAction::Prompt);
-        } else if (session.userType == 1) {
+        } else if (session.userType == kPayingUser) {
             prompt(text::kExpiredRefused, SessionAction::Prompt);
         }
         c.sender.sendRequest(protocol::request::kLogout);
         return;
     }
-    if (session.userType == 0) {
+    if (session.userType == kFreeUser) {
         enter(form);
-    } else if (session.userType == 1) {
-        session.userType = 0;  // an expired member is let in as a free user
+    } else if (session.userType == kPayingUser) {
+        session.userType = kFreeUser;  // an expired member is let in as a free user
         prompt(text::kExpiredLetIn, SessionAction::ExpiredLogin);
     }
 }
@@ -302,7 +302,7 @@ bool Handlers::forThisAudience(const protocol::AlertFields& alert) const {
     // The audience is the user type as decimal text, exactly ("01" is not 1).
     char digits[16];
     const auto written =
-        std::to_chars(std::begin(digits), std::end(digits), c.session.userType).ptr;
+        std::to_chars(std::begin(digits), std::end(digits), c.session.userType.value).ptr;
     return alert.audience == std::string_view(digits, static_cast<std::size_t>(written - digits));
 }
 

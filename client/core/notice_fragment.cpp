@@ -69,12 +69,12 @@ std::string starText(std::string_view stars) {
     return text;
 }
 
-bool noticeReadable(std::int32_t userType, const protocol::ChannelConfig& channel) {
-    return userType == 1 || channel.openToFreeUsers;
+bool noticeReadable(UserType userType, const protocol::ChannelConfig& channel) {
+    return userType == kPayingUser || channel.openToFreeUsers;
 }
 
-bool webPageReadable(std::int32_t userType, const protocol::WebPageConfig& page) {
-    return userType == 1 || page.openToFreeUsers;
+bool webPageReadable(UserType userType, const protocol::WebPageConfig& page) {
+    return userType == kPayingUser || page.openToFreeUsers;
 }
 
 std::string noticeFragment(const protocol::NoticeRecord& notice, const SessionSettings& settings,

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "client/core/user_type.h"
 #include "protocol/message_catalogue.h"
 
 namespace lanzhou::core {
@@ -18,11 +19,11 @@ std::string starText(std::string_view stars);
 
 // A notice is readable by paying members, and by everybody on a channel open
 // to free users.
-bool noticeReadable(std::int32_t userType, const protocol::ChannelConfig& channel);
+bool noticeReadable(UserType userType, const protocol::ChannelConfig& channel);
 
 // A web-link page is readable by paying members, and by everybody when it is
 // open to free users.
-bool webPageReadable(std::int32_t userType, const protocol::WebPageConfig& page);
+bool webPageReadable(UserType userType, const protocol::WebPageConfig& page);
 
 // The popup fragment of a notice (GBK): title, time, stars and body lines,
 // or the masked title and body when it is not readable.

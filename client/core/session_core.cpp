@@ -148,7 +148,7 @@ std::optional<FormRefusal> SessionCore::retrievePassword(const RetrievePasswordF
 }
 
 void SessionCore::requestAlertList() {
-    m_sender.sendRequest(protocol::request::alertList(m_session.userType));
+    m_sender.sendRequest(protocol::request::alertList(m_session.userType.value));
 }
 
 void SessionCore::close() {

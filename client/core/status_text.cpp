@@ -9,11 +9,10 @@ std::string lineStatusText(LineChoice line) {
                                            : "您当前选择的通道：网通线路(可在软件设置中设置)");
 }
 
-std::string mainStatusText(std::string_view account, std::int32_t userType,
-                           std::string_view expiry) {
+std::string mainStatusText(std::string_view account, UserType userType, std::string_view expiry) {
     std::string text = gbk("账号：");
     text += account;
-    if (userType == 0) {
+    if (userType == kFreeUser) {
         text += gbk("    用户类型：免费用户");
     } else {
         text += gbk("    用户类型：收费用户    到期时间:");

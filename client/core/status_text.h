@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "client/core/line_choice.h"
+#include "client/core/user_type.h"
 
 namespace lanzhou::core {
 
@@ -13,7 +14,6 @@ std::string lineStatusText(LineChoice line);
 
 // The main window's status text: account and user type, and the expiry for
 // paying members (GBK).
-std::string mainStatusText(std::string_view account, std::int32_t userType,
-                           std::string_view expiry);
+std::string mainStatusText(std::string_view account, UserType userType, std::string_view expiry);
 
 }  // namespace lanzhou::core

@@ -78,7 +78,7 @@ MainWindow::MainWindow(skin::SkinFrame& frame, PromptPresenter& prompts, Setup s
         frame.OnHelpClick(this, std::move(setup.openAccountService));
     }
 
-    if (setup.userType > 0 && setup.membershipExpired) {
+    if (setup.userType > core::kFreeUser && setup.membershipExpired) {
         m_impl->membershipExpired = std::move(setup.membershipExpired);
         m_impl->expiryCheck = new QTimer(this);
         connect(m_impl->expiryCheck, &QTimer::timeout, this, &MainWindow::checkExpiry);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "client/core/user_type.h"
 #include "protocol/message_catalogue.h"
 
 namespace lanzhou::core {
@@ -37,11 +38,11 @@ public:
     struct Setup {
         QString title;   // ProductTitle
         QString status;  // the account line of the status bar
-        int userType = 0;
+        core::UserType userType;
         core::AlertListModel* alerts = nullptr;
         protocol::WebPageTable webPages{};
-        std::function<int()> currentUserType;  // for the pages' permission test
-        std::string runDirectory;              // GBK path text: ico/ lives there
+        std::function<core::UserType()> currentUserType;  // for the pages' permission test
+        std::string runDirectory;                         // GBK path text: ico/ lives there
         // The expiry check's question, asked every ten seconds for paying
         // members: has the membership run out?
         std::function<bool()> membershipExpired;

@@ -44,7 +44,7 @@ public:
     // What the browser was last told to show.
     enum class Content { Nothing, Address, Refusal };
 
-    Impl(int index, protocol::WebPageConfig config, std::function<int()> userType)
+    Impl(int index, protocol::WebPageConfig config, std::function<core::UserType()> userType)
         : m_index(index), m_config(std::move(config)), m_userType(std::move(userType)) {}
 
     void loadAddress() {
@@ -63,7 +63,7 @@ public:
 
     int m_index;
     protocol::WebPageConfig m_config;
-    std::function<int()> m_userType;
+    std::function<core::UserType()> m_userType;
     HtmlView* m_browser = nullptr;  // children of the page
     QFrame* m_bar = nullptr;
     Content m_content = Content::Nothing;
@@ -72,8 +72,8 @@ public:
     bool m_forgetEarlierHistory = false;
 };
 
-WebLinkPage::WebLinkPage(int index, protocol::WebPageConfig config, std::function<int()> userType,
-                         QWidget* parent)
+WebLinkPage::WebLinkPage(int index, protocol::WebPageConfig config,
+                         std::function<core::UserType()> userType, QWidget* parent)
     : QWidget(parent),
       m_impl(std::make_unique<Impl>(index, std::move(config), std::move(userType))) {
     setObjectName(QStringLiteral("WebLinkPage"));
@@ -139,7 +139,7 @@ QString WebLinkPage::title() const {
 }
 
 bool WebLinkPage::permitted() const {
-    const int userType = m_impl->m_userType ? m_impl->m_userType() : 0;
+    const core::UserType userType = m_impl->m_userType ? m_impl->m_userType() : core::kFreeUser;
     return core::webPageReadable(userType, m_impl->m_config);
 }
 

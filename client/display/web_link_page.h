@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "client/core/user_type.h"
 #include "protocol/message_catalogue.h"
 
 namespace lanzhou::display {
@@ -26,7 +27,7 @@ class WebLinkPage final : public QWidget {
 
 public:
     // `index` 0 to 5; `userType` reads the member's current user type.
-    WebLinkPage(int index, protocol::WebPageConfig config, std::function<int()> userType,
+    WebLinkPage(int index, protocol::WebPageConfig config, std::function<core::UserType()> userType,
                 QWidget* parent = nullptr);
     ~WebLinkPage() override;
 

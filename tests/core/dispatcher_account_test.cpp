@@ -112,7 +112,7 @@ TEST_F(DispatcherAccount, LoginJudgement) {
         SCOPED_TRACE(c.name);
         session.settings.machineBinding = c.machineBinding;
         session.settings.refuseUnpaid = c.refuseUnpaid;
-        session.userType = 0;
+        session.userType = core::kFreeUser;
         session.accountName.clear();
         view.clearCalls();
         sender.take();
@@ -124,7 +124,7 @@ TEST_F(DispatcherAccount, LoginJudgement) {
             EXPECT_EQ(prompts(), std::vector<std::string>{gbk(c.prompt)});
         }
         EXPECT_EQ(sender.sent(), c.sent);
-        EXPECT_EQ(session.userType, c.finalUserType);
+        EXPECT_EQ(session.userType, core::UserType{c.finalUserType});
         // The wrong machine stops before the account is taken over.
         EXPECT_EQ(session.accountName.empty(), c.prompt == text::kWrongMachine);
         EXPECT_EQ(config.read("zx"), "0");  // the remember box is not ticked
@@ -136,7 +136,7 @@ TEST_F(DispatcherAccount, AcceptedLoginKeepsAccountAndExpiry) {
     deliver(answer);
     EXPECT_EQ(session.accountName, G("会员01"));
     EXPECT_EQ(session.expiryTime, "2024-03-11 12:00:00");
-    EXPECT_EQ(session.userType, 1);
+    EXPECT_EQ(session.userType, core::kPayingUser);
 }
 
 TEST_F(DispatcherAccount, LoginIsJudgedWithTheRunningServerTime) {

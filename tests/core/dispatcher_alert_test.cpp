@@ -80,7 +80,7 @@ TEST_F(DispatcherAlerts, AlertForAnotherAudienceIsIgnored) {
         SCOPED_TRACE(audience);
         deliver(added(alert("A1", "2024-03-10 09:00:00", audience)));
     }
-    session.userType = 1;
+    session.userType = core::kPayingUser;
     deliver(added(alert("A2", "2024-03-10 09:00:00", "0")));
 
     EXPECT_EQ(alerts.list(AlertListId::Today).rowCount(), 0);

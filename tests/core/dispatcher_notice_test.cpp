@@ -45,7 +45,7 @@ TEST_F(DispatcherNotices, NoticeIsMaskedForAFreeUserOnAClosedChannel) {
                           Case{"paying, closed", 1, false, true}}) {
         SCOPED_TRACE(c.name);
         view.clearCalls();
-        session.userType = c.userType;
+        session.userType = core::UserType{c.userType};
         session.channels[3].openToFreeUsers = c.openToFree;
         const NoticeRecord record = notice("3");
         deliver(added(record));
@@ -103,7 +103,7 @@ TEST_F(DispatcherNotices, NoticeOutsideTheSixChannelsIsIgnored) {
 }
 
 TEST_F(DispatcherNotices, LaterNoticeBeforeTheActionRunsIsTheOneShown) {
-    session.userType = 1;  // titles readable
+    session.userType = core::kPayingUser;  // titles readable
     dispatchOnly(added(notice("0", "1", "first")));
     dispatchOnly(added(notice("1", "1", "second")));
     scheduler.runAll();

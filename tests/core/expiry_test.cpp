@@ -22,7 +22,7 @@ TEST(Expiry, LoginIsCurrentDownToOneSecondBefore) {
         {2, "2030-01-01 00:00:00", true},  {-1, "2030-01-01 00:00:00", true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(loginIsCurrent(c.userType, c.expiry, kServer), c.current)
+        EXPECT_EQ(loginIsCurrent(UserType{c.userType}, c.expiry, kServer), c.current)
             << c.userType << " " << c.expiry;
     }
 }

@@ -42,10 +42,10 @@ TEST(NoticeReadable, ByPayingMembersAndOnChannelsOpenToAll) {
     protocol::ChannelConfig closed;
     protocol::ChannelConfig open;
     open.openToFreeUsers = true;
-    EXPECT_TRUE(noticeReadable(1, closed));
-    EXPECT_FALSE(noticeReadable(0, closed));
-    EXPECT_TRUE(noticeReadable(0, open));
-    EXPECT_FALSE(noticeReadable(2, closed));  // only type 1 pays
+    EXPECT_TRUE(noticeReadable(kPayingUser, closed));
+    EXPECT_FALSE(noticeReadable(kFreeUser, closed));
+    EXPECT_TRUE(noticeReadable(kFreeUser, open));
+    EXPECT_FALSE(noticeReadable(UserType{2}, closed));  // only type 1 pays
 }
 
 TEST(WebPageReadable, ByPayingMembersAndWhenOpenToAll) {
@@ -61,7 +61,7 @@ TEST(WebPageReadable, ByPayingMembersAndWhenOpenToAll) {
     for (const auto& c : cases) {
         protocol::WebPageConfig page;
         page.openToFreeUsers = c.openToFreeUsers;
-        EXPECT_EQ(webPageReadable(c.userType, page), c.readable)
+        EXPECT_EQ(webPageReadable(UserType{c.userType}, page), c.readable)
             << c.userType << ' ' << c.openToFreeUsers;
     }
 }

@@ -17,11 +17,12 @@ TEST(StatusText, NamesTheLine) {
 }
 
 TEST(StatusText, NamesAccountTypeAndExpiryForPayingMembers) {
-    EXPECT_EQ(mainStatusText(G("会员01"), 0, "2030-01-01 00:00:00"),
+    EXPECT_EQ(mainStatusText(G("会员01"), kFreeUser, "2030-01-01 00:00:00"),
               G("账号：会员01    用户类型：免费用户"));
-    EXPECT_EQ(mainStatusText(G("会员01"), 1, "2030-01-01 00:00:00"),
+    EXPECT_EQ(mainStatusText(G("会员01"), kPayingUser, "2030-01-01 00:00:00"),
               G("账号：会员01    用户类型：收费用户    到期时间:2030-01-01 00:00:00"));
-    EXPECT_EQ(mainStatusText("x", 2, "e"), G("账号：x    用户类型：收费用户    到期时间:e"));
+    EXPECT_EQ(mainStatusText("x", UserType{2}, "e"),
+              G("账号：x    用户类型：收费用户    到期时间:e"));
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ TEST_F(AccountEndToEnd, RegisterRechargeLogInChangeAndRetrieveThePassword) {
     child<QPushButton>(&login(), "按钮3")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_client->mainWindow() != nullptr; }, kWait));
     EXPECT_EQ(m_client->core().session().accountName, "alice");
-    EXPECT_EQ(m_client->core().session().userType, 1);
+    EXPECT_EQ(m_client->core().session().userType, core::kPayingUser);
 
     // From the main window's help button: change the password, then
     // retrieve it.

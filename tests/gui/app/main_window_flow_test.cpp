@@ -227,7 +227,8 @@ TEST_F(MainWindowFlow, ExpiredMembershipShowsTheCountdownAndEndsTheProgram) {
         {"late", "late", protocol::formatDateTime(script.now.plusSeconds(2)), 1, "0"});
     start(std::move(script), std::nullopt, 50ms);
     logIn("late", "late");
-    ASSERT_EQ(m_client->core().session().userType, 1) << "let in as a paying member";
+    ASSERT_EQ(m_client->core().session().userType, core::kPayingUser)
+        << "let in as a paying member";
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_exitCode.has_value(); }, kWait));
     EXPECT_EQ(m_exitCode, 0);

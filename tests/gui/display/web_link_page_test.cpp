@@ -161,7 +161,7 @@ protected:
     }
 
     PageServer m_server;
-    int m_userType = 0;
+    core::UserType m_userType;
     std::unique_ptr<WebLinkPage> m_page;
     std::unique_ptr<QSignalSpy> m_loads;
 };
@@ -228,7 +228,7 @@ TEST_F(WebLinkPageTest, FreeUserOnMembersPageSeesTheRefusalAndCannotMoveAway) {
 }
 
 TEST_F(WebLinkPageTest, PayingMemberLoadsTheMembersPage) {
-    m_userType = 1;
+    m_userType = core::kPayingUser;
     WebLinkPage& page = makePage(0, false, m_server.address("/"));
     EXPECT_TRUE(page.permitted());
     page.showFirstContent();
@@ -246,7 +246,7 @@ TEST_F(WebLinkPageTest, OpenPageLoadsForAFreeUserFromAnAddressWithoutScheme) {
 }
 
 TEST_F(WebLinkPageTest, ButtonsMoveThroughHistoryAndReload) {
-    m_userType = 1;
+    m_userType = core::kPayingUser;
     WebLinkPage& page = makePage(1, false, m_server.address("/"));
     page.showFirstContent();
     ASSERT_TRUE(loaded(kMembersTitle));
@@ -272,7 +272,7 @@ TEST_F(WebLinkPageTest, RefreshLoadsTheAddressOnceTheMemberPays) {
     page.showFirstContent();
     ASSERT_TRUE(refused());
 
-    m_userType = 1;
+    m_userType = core::kPayingUser;
     EXPECT_TRUE(page.permitted());
     page.refresh();
     ASSERT_TRUE(loaded(kMembersTitle));
@@ -281,14 +281,14 @@ TEST_F(WebLinkPageTest, RefreshLoadsTheAddressOnceTheMemberPays) {
 }
 
 TEST_F(WebLinkPageTest, RefreshRefusesOnceTheMembershipEndsAndBackStaysOnTheRefusal) {
-    m_userType = 1;
+    m_userType = core::kPayingUser;
     WebLinkPage& page = makePage(2, false, m_server.address("/"));
     page.showFirstContent();
     ASSERT_TRUE(loaded(kMembersTitle));
     followLink();
     ASSERT_TRUE(loaded(kSecondTitle));
 
-    m_userType = 0;
+    m_userType = core::kFreeUser;
     page.refresh();
     ASSERT_TRUE(refused());
     const int secondPageRequests = m_server.requests("/second");
