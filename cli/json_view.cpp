@@ -173,7 +173,7 @@ void JsonView::openPopup() {
     }
     const auto& session = m_core->session();
     writeEvent({{"event", "popup"},
-                {"kind", utf8(session.popupRecord.texts[0])},
+                {"kind", utf8(session.popupRecord.kind.text())},
                 {"fragment", utf8(core::popupFragment(session))}});
 }
 

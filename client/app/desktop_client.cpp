@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <cstdlib>
+#include <optional>
 #include <utility>
 #include <variant>
 
@@ -355,21 +356,21 @@ void DesktopClient::openPopup() {
     if (session.soundHint) {
         display::playAlertSound(*m_sound, session.soundFile);
     }
-    const std::string kind = session.popupRecord.texts[0];
+    const core::PopupKind kind = session.popupRecord.kind;
     connect(m_popup.data(), &display::MessageWindow::detailsRequested, this,
             [this, kind] { showPopupDetails(kind); });
     m_popup->show();
 }
 
-void DesktopClient::showPopupDetails(const std::string& kind) {
+void DesktopClient::showPopupDetails(core::PopupKind kind) {
     if (!m_main) {
         return;  // a popup from before the login: the button only closes it
     }
     m_main->bringToFront();
-    if (kind == core::kAlertPopupKind) {
+    if (kind.isAlert()) {
         m_main->showLatestAlert();
-    } else if (kind.size() == 1 && kind[0] >= '0' && kind[0] <= '5') {
-        const auto& channel = m_core->session().channels[static_cast<std::size_t>(kind[0] - '0')];
+    } else if (const std::optional<std::size_t> index = kind.noticeChannel()) {
+        const auto& channel = m_core->session().channels[*index];
         m_main->selectTab(fromGbk(channel.name));
     }
 }

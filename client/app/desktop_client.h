@@ -10,6 +10,7 @@
 #include <string>
 
 #include "client/app/qt_scheduler.h"
+#include "client/core/popup_kind.h"
 #include "client/core/session_core.h"
 #include "client/core/session_view.h"
 #include "client/update/updater_handoff.h"
@@ -112,7 +113,7 @@ private:
     void openSupportLink(bool shopChat);
     // The popup's details button, for the popup of this kind ("10" an
     // alert, "0" to "5" a notice of that channel).
-    void showPopupDetails(const std::string& kind);
+    void showPopupDetails(core::PopupKind kind);
 
     Options m_options;
     skin::SkinFrame m_frame;

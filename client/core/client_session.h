@@ -6,6 +6,7 @@
 
 #include "client/core/clock_tick.h"
 #include "client/core/line_choice.h"
+#include "client/core/popup_kind.h"
 #include "client/core/user_type.h"
 #include "protocol/message_catalogue.h"
 
@@ -44,15 +45,14 @@ inline constexpr std::int32_t kMaxIndent = 1000;
 // Applies one valid "#55" to the kept settings.
 void mergeSessionConfig(SessionSettings& settings, const protocol::SessionConfig& message);
 
-// What the next popup shows. Slot 1 (index 0) is the kind: "10" for an alert,
-// "0" to "5" for a notice of that channel. For an alert, texts 2 to 7 hold the
-// time text, code, name, operation, buy and sell price; for a notice slot 2
-// holds its popup flag.
+// What the next popup shows: its kind, set by the dispatcher, and its texts.
+// Index 0 is not used. For an alert, indexes 1 to 6 hold the time text, code,
+// name, operation, buy and sell price; for a notice index 1 holds its popup
+// flag.
 struct PopupRecord {
+    PopupKind kind;
     std::array<std::string, 7> texts{};
 };
-
-inline constexpr std::string_view kAlertPopupKind = "10";
 
 // The one session record of the process. All texts are GBK. Written and read
 // on the session thread only.

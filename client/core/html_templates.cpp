@@ -144,11 +144,11 @@ std::string alertTextBlock(const PopupRecord& record) {
 }
 
 std::string popupFragment(const ClientSession& session) {
-    const std::string& kind = session.popupRecord.texts[0];
-    if (kind == kAlertPopupKind) {
+    const PopupKind kind = session.popupRecord.kind;
+    if (kind.isAlert()) {
         return alertTextBlock(session.popupRecord);
     }
-    if (kind.size() == 1 && kind[0] >= '0' && kind[0] <= '5') {
+    if (kind.noticeChannel()) {
         return session.popupNoticeHtml;
     }
     return {};

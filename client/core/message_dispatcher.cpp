@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstddef>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -33,14 +34,6 @@ using protocol::ServerCode;
 template <typename T>
 const T* bodyOf(const protocol::ServerMessage& message) {
     return std::get_if<T>(&message.body);
-}
-
-// Channel index of a notice's channel text "0" to "5"; -1 otherwise.
-int noticeChannel(std::string_view channel) {
-    if (channel.size() == 1 && channel[0] >= '0' && channel[0] <= '5') {
-        return channel[0] - '0';
-    }
-    return -1;
 }
 
 // The fixed texts of the account answers and the action each arms.
@@ -328,7 +321,7 @@ bool Handlers::fillAlertPopup(const protocol::AlertFields& alert) {
         return false;
     }
     auto& texts = c.session.popupRecord.texts;
-    texts[0] = kAlertPopupKind;
+    c.session.popupRecord.kind = PopupKind::alert();
     texts[1] = formatAlertTime(protocol::parseDateTime(alert.time));
     texts[2] = alert.code;
     texts[3] = alert.name;
@@ -339,17 +332,17 @@ bool Handlers::fillAlertPopup(const protocol::AlertFields& alert) {
 }
 
 void Handlers::notice(const protocol::NoticeRecord& record, SessionAction action) {
-    const int channel = noticeChannel(record.channel);
-    if (channel < 0) {
+    const std::optional<PopupKind> kind = PopupKind::ofNoticeChannel(record.channel);
+    if (!kind) {
         // No channel: nothing to show, and the previous notice is not shown
         // again either.
         return;
     }
     auto& session = c.session;
     const bool readable =
-        noticeReadable(session.userType, session.channels[static_cast<std::size_t>(channel)]);
+        noticeReadable(session.userType, session.channels[*kind->noticeChannel()]);
     session.popupNoticeHtml = noticeFragment(record, session.settings, readable);
-    session.popupRecord.texts[0] = record.channel;
+    session.popupRecord.kind = *kind;
     session.popupRecord.texts[1] = record.popup;
     c.actions.arm(action);
 }

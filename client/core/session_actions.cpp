@@ -1,6 +1,7 @@
 #include "client/core/session_actions.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "client/core/client_session.h"
@@ -12,19 +13,6 @@
 #include "client/core/version_check.h"
 
 namespace lanzhou::core {
-
-namespace {
-
-// The channel index of a notice kind "0" to "5"; -1 for anything else (an
-// alert's kind "10" when an alert overwrote the record before the action ran).
-int channelIndex(std::string_view kind) {
-    if (kind.size() == 1 && kind[0] >= '0' && kind[0] <= '5') {
-        return kind[0] - '0';
-    }
-    return -1;
-}
-
-}  // namespace
 
 SessionActions::SessionActions(Scheduler& scheduler, ClientSession& session, SessionView& view,
                                const config::ConfigFile& config)
@@ -92,9 +80,9 @@ void SessionActions::run(SessionAction action) {
             break;
         case SessionAction::NoticeArrived: {
             const auto& record = m_session.popupRecord;
-            const int channel = channelIndex(record.texts[0]);
-            const bool disabled =
-                channel >= 0 && m_session.channels[static_cast<std::size_t>(channel)].disabled;
+            // No channel when an alert overwrote the record before this ran.
+            const std::optional<std::size_t> channel = record.kind.noticeChannel();
+            const bool disabled = channel && m_session.channels[*channel].disabled;
             if (noticeArrivedPopupWanted(disabled, record.texts[1], m_session.popupHint)) {
                 m_view.openPopup();
             }

@@ -111,8 +111,9 @@ TEST_F(DispatcherAlerts, PopupRecordHoldsTheAlertWithItsTimeNormalised) {
     deliver(added(alert("A1", "2024-3-9 9:05:03")));
     const auto popups = view.popupRecords();
     ASSERT_EQ(popups.size(), 1u);
+    EXPECT_TRUE(popups[0].kind.isAlert());
     EXPECT_EQ(popups[0].texts,
-              (std::array<std::string, 7>{"10", "2024-03-09 09:05:03", "600001", G("浦发银行"),
+              (std::array<std::string, 7>{"", "2024-03-09 09:05:03", "600001", G("浦发银行"),
                                           G("买入"), "10.50", "11.20"}));
 }
 

@@ -52,7 +52,7 @@ TEST_F(DispatcherNotices, NoticeIsMaskedForAFreeUserOnAClosedChannel) {
 
         const std::string expected = core::noticeFragment(record, session.settings, c.readable);
         EXPECT_EQ(session.popupNoticeHtml, expected);
-        EXPECT_EQ(session.popupRecord.texts[0], "3");
+        EXPECT_EQ(session.popupRecord.kind.noticeChannel(), 3u);
         EXPECT_EQ(session.popupRecord.texts[1], "1");
         EXPECT_EQ(view.popupNoticeHtml(), std::vector<std::string>{expected});
         EXPECT_EQ(expected.find(G("只有正式用户才能阅读此消息")) != std::string::npos, !c.readable);
@@ -97,7 +97,7 @@ TEST_F(DispatcherNotices, NoticeOutsideTheSixChannelsIsIgnored) {
     }
     deliver("#alN1|2024-03-10 09:00:00|T|3|body");  // too few pieces
     EXPECT_EQ(session.popupNoticeHtml, kept);
-    EXPECT_EQ(session.popupRecord.texts[0], "1");
+    EXPECT_EQ(session.popupRecord.kind.noticeChannel(), 1u);
     EXPECT_EQ(scheduler.armCalls(), armsBefore);
     EXPECT_TRUE(view.calls().empty());
 }

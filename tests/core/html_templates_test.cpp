@@ -112,8 +112,8 @@ TEST(NoPermissionFragment, IsTheFixedTable) {
 
 PopupRecord alertRecord() {
     PopupRecord record;
-    record.texts = {"10",  "2013-11-24 09:05:03", "600000", G("浦发银行"), G("买入"), "10.5",
-                    "11.2"};
+    record.kind = PopupKind::alert();
+    record.texts = {"", "2013-11-24 09:05:03", "600000", G("浦发银行"), G("买入"), "10.5", "11.2"};
     return record;
 }
 
@@ -130,12 +130,14 @@ TEST(PopupFragment, FollowsTheKind) {
     EXPECT_EQ(popupFragment(session), alertTextBlock(alertRecord()));
 
     for (const char* kind : {"0", "3", "5"}) {
-        session.popupRecord.texts[0] = kind;
+        session.popupRecord.kind = PopupKind::ofNoticeChannel(kind).value();
         EXPECT_EQ(popupFragment(session), session.popupNoticeHtml) << kind;
+        EXPECT_EQ(session.popupRecord.kind.text(), kind);
     }
-    for (const char* kind : {"6", "", "05", "1 ", "11"}) {
-        session.popupRecord.texts[0] = kind;
-        EXPECT_EQ(popupFragment(session), "") << '"' << kind << '"';
+    session.popupRecord.kind = PopupKind();
+    EXPECT_EQ(popupFragment(session), "");
+    for (const char* kind : {"6", "", "05", "1 ", "11", "10"}) {
+        EXPECT_FALSE(PopupKind::ofNoticeChannel(kind)) << '"' << kind << '"';
     }
 }
 

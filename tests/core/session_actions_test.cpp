@@ -20,7 +20,7 @@ protected:
     SessionActionsTest() {
         session.promptText = "prompt";
         session.loginBulletin = "<i>b</i>";
-        session.popupRecord.texts[0] = "4";
+        session.popupRecord.kind = core::PopupKind::ofNoticeChannel("4").value();
         session.popupRecord.texts[1] = "1";
     }
 };

@@ -118,7 +118,7 @@ TEST_F(MessageWindowTest, ComponentsFrameAndPlace) {
 
 TEST_F(MessageWindowTest, ShowsTheAlertBlockInTheLargeTemplate) {
     core::PopupRecord record;
-    record.texts = {"10",   "2013-11-24 09:05:03", "600000", G("浦发银行"), G("买入"), "10.50",
+    record.texts = {"",     "2013-11-24 09:05:03", "600000", G("浦发银行"), G("买入"), "10.50",
                     "11.20"};
     MessageWindow* window = open(content(0, core::alertTextBlock(record)));
     auto* browser = child<HtmlView>(window, QStringLiteral("内容_浏览器"));
