@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "client/core/seed_version_rule.h"
 #include "platform/paths.h"
 #include "platform/run_directory.h"
 
@@ -26,7 +27,7 @@ RunDirectoryChoice chooseRunDirectory(const std::optional<std::string>& given) {
             return choice;
         }
     } else {
-        directory = platform::runDirectory();
+        directory = platform::runDirectory(seedReplacesMembersFile);
     }
     std::error_code error;
     choice.programFolder =
