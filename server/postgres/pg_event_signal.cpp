@@ -15,7 +15,16 @@ PgEventSignal::PgEventSignal(Connect connect) : m_connect(std::move(connect)) {}
 
 PgEventSignal::~PgEventSignal() = default;
 
+namespace {
+constexpr std::chrono::seconds kRetryEvery{1};
+}  // namespace
+
 bool PgEventSignal::listen() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < m_nextAttempt) {
+        return false;
+    }
+    m_nextAttempt = now + kRetryEvery;
     auto connected = m_connect();
     if (!connected) {
         return false;

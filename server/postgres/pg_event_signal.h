@@ -12,8 +12,9 @@ namespace lanzhou::server {
 class PgConnection;
 
 // LISTENs on the event log's notification channel over a connection of its
-// own, made on first use and made again after a loss. While the database is
-// away, wait() sleeps its timeout instead of waiting on a socket.
+// own, made on first use and made again after a loss (at most once a second
+// while the database stays away). Until then, wait() sleeps its timeout
+// instead of waiting on a socket.
 class PgEventSignal final : public EventSignal {
 public:
     using Connect = std::function<Result<std::unique_ptr<PgConnection>>()>;
@@ -29,6 +30,7 @@ private:
 
     Connect m_connect;
     std::unique_ptr<PgConnection> m_connection;
+    std::chrono::steady_clock::time_point m_nextAttempt{};
 };
 
 }  // namespace lanzhou::server
