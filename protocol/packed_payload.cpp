@@ -13,6 +13,10 @@ namespace {
 // announced length, so an announced length alone never allocates much.
 constexpr std::size_t kFirstOutputGuess = 64 * 1024;
 
+// zlib's fast decoder runs while at least 258 bytes (the longest match) of
+// output room are left.
+constexpr std::size_t kRoomForFastInflate = 258;
+
 void appendLittleEndian(std::string& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
         out.push_back(static_cast<char>((value >> shift) & 0xFF));
@@ -183,6 +187,7 @@ bool unpack(std::string_view payload, std::string& out) {
     if (announced == 0 || announced > kMaxMessageSize) {
         return false;
     }
+    // Output up to twice the announced length is accepted.
     const std::size_t capacity = 2 * announced;
 
     z_stream* stream = ThreadInflater::forThisThread().fresh();
@@ -191,8 +196,11 @@ bool unpack(std::string_view payload, std::string& out) {
     }
     std::string_view input = payload.substr(kPayloadHeaderSize);
     // Inflate straight into `out`: first the announced length (or a sane
-    // part of it), then doubling up to the capacity.
-    out.resize(std::min(announced, kFirstOutputGuess));
+    // part of it), then doubling up to the capacity. The buffer has room
+    // beyond that, so that zlib's fast decoder (which wants room for a whole
+    // match) runs to the end of the stream and the last call finishes it
+    // without keeping a window.
+    out.resize(std::min(announced, kFirstOutputGuess) + kRoomForFastInflate);
     std::size_t produced = 0;
     for (;;) {
         if (stream->avail_in == 0 && !input.empty()) {
@@ -200,8 +208,13 @@ bool unpack(std::string_view payload, std::string& out) {
         }
         setOutput(*stream, out, produced);
         const uInt room = stream->avail_out;
-        const int result = inflate(stream, Z_NO_FLUSH);
+        const int result = inflate(stream, Z_FINISH);
         produced += room - stream->avail_out;
+        if (produced > capacity) {
+            // More than twice the announced length.
+            out.clear();
+            return false;
+        }
         if (result == Z_STREAM_END) {
             // Bytes after the end of the stream are not read.
             out.resize(produced);
@@ -220,12 +233,7 @@ bool unpack(std::string_view payload, std::string& out) {
             }
             continue;
         }
-        if (out.size() == capacity) {
-            // Full at twice the announced length and the stream goes on.
-            out.clear();
-            return false;
-        }
-        out.resize(std::min(capacity, 2 * out.size()));
+        out.resize(std::min(capacity, 2 * out.size()) + kRoomForFastInflate);
     }
 }
 
