@@ -27,19 +27,26 @@ bool hasNormalForm(std::string_view text) {
 }
 
 // The time column: the text as sent when it is already normalised (kept
-// without formatting it again), otherwise `time` formatted.
-std::string normalisedTime(std::string_view text, const protocol::DateTime& time) {
+// without formatting it again), otherwise `time` formatted into `buffer`.
+std::string_view normalisedTime(std::string_view text, const protocol::DateTime& time,
+                                protocol::DateTimeText& buffer) {
     if (time != protocol::DateTime::null() && hasNormalForm(text)) {
-        return std::string(text);
+        return text;
     }
-    return formatAlertTime(time);
+    return formatAlertTime(time, buffer);
 }
 
 // `time` is the fields' time as read.
 AlertRow rowOf(const protocol::AlertFields& f, const protocol::DateTime& time) {
-    return AlertRow{std::string(f.id),   normalisedTime(f.time, time), std::string(f.code),
-                    std::string(f.name), std::string(f.operation),     std::string(f.buy),
-                    std::string(f.sell), std::string(f.remark)};
+    protocol::DateTimeText buffer;
+    return AlertRow({.id = f.id,
+                     .time = normalisedTime(f.time, time, buffer),
+                     .code = f.code,
+                     .name = f.name,
+                     .operation = f.operation,
+                     .buy = f.buy,
+                     .sell = f.sell,
+                     .remark = f.remark});
 }
 
 }  // namespace
@@ -52,6 +59,10 @@ AlertListId chooseAlertList(const protocol::DateTime& recordTime,
 
 std::string formatAlertTime(const protocol::DateTime& time) {
     return protocol::formatDateTime(time);
+}
+
+std::string_view formatAlertTime(const protocol::DateTime& time, protocol::DateTimeText& out) {
+    return protocol::formatDateTime(time, out);
 }
 
 AlertRow alertRow(const protocol::AlertRecord& record) {
@@ -72,7 +83,7 @@ int AlertList::findRow(std::string_view id) const {
     }
     // From the top, which is the end of the storage.
     for (std::size_t i = m_rows.size(); i-- > 0;) {
-        if (protocol::equalsIgnoringLatinCase(m_rows[i][0], id)) {
+        if (protocol::equalsIgnoringLatinCase(m_rows[i].id(), id)) {
             return static_cast<int>(m_rows.size() - 1 - i);
         }
     }
@@ -80,16 +91,16 @@ int AlertList::findRow(std::string_view id) const {
 }
 
 void AlertList::insertTop(AlertRow&& row) {
-    m_ids.add(row[0]);
+    m_ids.add(row.id());
     m_rows.push_back(std::move(row));
 }
 
 void AlertList::setRow(int index, AlertRow row) {
     assert(index >= 0 && index < rowCount());
     AlertRow& target = m_rows[storageIndex(index)];
-    if (!protocol::equalsIgnoringLatinCase(target[0], row[0])) {
-        m_ids.remove(target[0]);
-        m_ids.add(row[0]);
+    if (!protocol::equalsIgnoringLatinCase(target.id(), row.id())) {
+        m_ids.remove(target.id());
+        m_ids.add(row.id());
     }
     target = std::move(row);
 }
@@ -97,7 +108,7 @@ void AlertList::setRow(int index, AlertRow row) {
 void AlertList::removeRow(int index) {
     assert(index >= 0 && index < rowCount());
     const std::size_t at = storageIndex(index);
-    m_ids.remove(m_rows[at][0]);
+    m_ids.remove(m_rows[at].id());
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(at));
 }
 

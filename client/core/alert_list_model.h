@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "client/core/alert_id_index.h"
+#include "client/core/alert_row.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
 
@@ -15,9 +16,7 @@ namespace lanzhou::core {
 
 // The two alert lists of the main window: today's alerts (the server's date
 // or later) and older ones. Rows are never sorted: the newest insertion is on
-// top. Each row holds the eight column texts: id, time (normalised), code,
-// name, operation, buy, sell, remark.
-using AlertRow = std::array<std::string, 8>;
+// top. Each row holds the eight texts of an AlertRow.
 
 enum class AlertListId { Today = 0, History = 1 };
 
@@ -30,6 +29,8 @@ AlertRow alertRow(const protocol::AlertRecord& record);
 
 // FormatAlertTime: "2013-11-24 09:05:03" (year not padded).
 std::string formatAlertTime(const protocol::DateTime& time);
+// The same into `out`; the result views `out`.
+std::string_view formatAlertTime(const protocol::DateTime& time, protocol::DateTimeText& out);
 
 // One list. Row 0 is the top row.
 class AlertList final {

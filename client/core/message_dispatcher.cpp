@@ -329,7 +329,8 @@ bool Handlers::fillAlertPopup(const protocol::AlertFields& alert) {
     }
     auto& texts = c.session.popupRecord.texts;
     texts[0] = kAlertPopupKind;
-    texts[1] = formatAlertTime(protocol::parseDateTime(alert.time));
+    protocol::DateTimeText time;
+    texts[1] = formatAlertTime(protocol::parseDateTime(alert.time), time);
     texts[2] = alert.code;
     texts[3] = alert.name;
     texts[4] = alert.operation;

@@ -162,10 +162,12 @@ void AlertPage::Impl::showAlertDetail(QTableView& list, const AlertTableModel& m
     if (row == nullptr) {
         return;
     }
+    const std::array<std::string_view, 6> shown = {row->time(),      row->code(), row->name(),
+                                                   row->operation(), row->buy(),  row->sell()};
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        m_fields[i]->setText(QString::fromUtf8(kFieldLabels[i].prefix) + fromGbk((*row)[i + 1]));
+        m_fields[i]->setText(QString::fromUtf8(kFieldLabels[i].prefix) + fromGbk(shown[i]));
     }
-    RenderHtml(*m_remark, core::largePageTemplate(), (*row)[7]);
+    RenderHtml(*m_remark, core::largePageTemplate(), std::string(row->remark()));
 }
 
 void AlertPage::Impl::showLatestAlert() {

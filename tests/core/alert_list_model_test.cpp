@@ -51,7 +51,7 @@ private:
 std::vector<std::string> ids(const AlertList& list) {
     std::vector<std::string> result;
     for (int i = 0; i < list.rowCount(); ++i) {
-        result.push_back(list.row(i)[0]);
+        result.emplace_back(list.row(i).id());
     }
     return result;
 }
@@ -85,11 +85,16 @@ TEST(AlertListChoice, ByDateAgainstTheServersDate) {
 
 TEST(AlertRowText, HasTheEightColumnsWithTheTimeNormalised) {
     const AlertRow row = alertRow(record("A7", "2013/11/24 9:05:03"));
-    const AlertRow expected = {
-        "A7",   "2013-11-24 09:05:03", "600000", G("浦发银行"), G("买入"), "10.5",
-        "11.2", "<b>note</b>"};
+    const AlertRow expected({.id = "A7",
+                             .time = "2013-11-24 09:05:03",
+                             .code = "600000",
+                             .name = G("浦发银行"),
+                             .operation = G("买入"),
+                             .buy = "10.5",
+                             .sell = "11.2",
+                             .remark = "<b>note</b>"});
     EXPECT_EQ(row, expected);
-    EXPECT_EQ(alertRow(record("x", "garbage"))[1], "100-01-01 00:00:00");
+    EXPECT_EQ(alertRow(record("x", "garbage")).time(), "100-01-01 00:00:00");
     EXPECT_EQ(formatAlertTime({2013, 11, 24, 9, 5, 3}), "2013-11-24 09:05:03");
     EXPECT_EQ(formatAlertTime({987, 1, 2, 3, 4, 5}), "987-01-02 03:04:05");
 }
@@ -157,14 +162,14 @@ TEST_F(AlertListModelTest, UpdateSearchesOnlyTheDatesListIgnoringLatinCase) {
     observer.calls.clear();
 
     EXPECT_TRUE(model.update(record("aB1", "2013-11-24 11:00:00", "000001"), kServer));
-    EXPECT_EQ(today().row(1)[0], "aB1");  // column 0 too is overwritten
-    EXPECT_EQ(today().row(1)[1], "2013-11-24 11:00:00");
-    EXPECT_EQ(today().row(1)[2], "000001");
+    EXPECT_EQ(today().row(1).id(), "aB1");  // column 0 too is overwritten
+    EXPECT_EQ(today().row(1).time(), "2013-11-24 11:00:00");
+    EXPECT_EQ(today().row(1).code(), "000001");
     EXPECT_EQ(observer.calls, (std::vector<std::string>{"change today 1"}));
 
     // In the history list, but the record is dated today: not found.
     EXPECT_FALSE(model.update(record("h1", "2013-11-24 09:00:00", "999999"), kServer));
-    EXPECT_EQ(history().row(0)[2], "600000");
+    EXPECT_EQ(history().row(0).code(), "600000");
     // Unknown id.
     EXPECT_FALSE(model.update(record("nope", "2013-11-24 09:00:00"), kServer));
     EXPECT_EQ(observer.calls.size(), 1u);
@@ -209,7 +214,7 @@ public:
 private:
     void add(const char* what, AlertListId id, int row) {
         const AlertList& list = m_model.list(id);
-        const std::string at = row < list.rowCount() ? list.row(row)[0] : "-";
+        const std::string at(row < list.rowCount() ? list.row(row).id() : "-");
         calls.push_back(std::string(what) + " " + std::to_string(row) + "=" + at + " " + counts());
     }
     std::string counts() const {
@@ -254,17 +259,17 @@ TEST_F(AlertListModelTest, FindRowGivesTheFirstFromTheTop) {
     EXPECT_EQ(today().findRow("Dup"), 1);
     model.remove(std::vector<std::string>{"dup"});
     EXPECT_EQ(today().findRow("dup"), 1);
-    EXPECT_EQ(today().row(1)[2], "first");
+    EXPECT_EQ(today().row(1).code(), "first");
     model.remove(std::vector<std::string>{"dup"});
     EXPECT_EQ(today().findRow("dup"), -1);
 }
 
 TEST(AlertList, DoubleByteIdsCompareExactly) {
     AlertList list;
-    list.insertTop(AlertRow{"\x81\x41", "", "", "", "", "", "", ""});
+    list.insertTop(AlertRow({.id = "\x81\x41"}));
     EXPECT_EQ(list.findRow("\x81\x61"), -1);
     EXPECT_EQ(list.findRow("\x81\x41"), 0);
-    list.setRow(0, AlertRow{"B", "", "", "", "", "", "", ""});
+    list.setRow(0, AlertRow({.id = "B"}));
     EXPECT_EQ(list.findRow("\x81\x41"), -1);
     EXPECT_EQ(list.findRow("b"), 0);
     list.clear();
@@ -285,7 +290,7 @@ TEST(AlertList, HandlesManyRows) {
     model.replaceAll(records, kServer);
     const AlertList& today = model.list(AlertListId::Today);
     ASSERT_EQ(today.rowCount(), kRows);
-    EXPECT_EQ(today.row(0)[0], "id" + std::to_string(kRows - 1));
+    EXPECT_EQ(today.row(0).id(), "id" + std::to_string(kRows - 1));
     std::vector<std::string> unknown(kRows, "missing");
     model.remove(unknown);
     EXPECT_EQ(today.rowCount(), kRows);

@@ -35,7 +35,7 @@ protected:
         std::vector<std::string> result;
         const auto& list = alerts.list(id);
         for (int row = 0; row < list.rowCount(); ++row) {
-            result.push_back(list.row(row)[0]);
+            result.emplace_back(list.row(row).id());
         }
         return result;
     }
@@ -60,8 +60,8 @@ TEST_F(DispatcherAlerts, NewAlertGoesToTheListItsDateSelects) {
         deliver(added(alert("A1", c.time)));
         const auto& list = alerts.list(c.list);
         ASSERT_EQ(list.rowCount(), 1);
-        EXPECT_EQ(list.row(0)[1], c.shown);
-        EXPECT_EQ(list.row(0)[3], G("浦发银行"));
+        EXPECT_EQ(list.row(0).time(), c.shown);
+        EXPECT_EQ(list.row(0).name(), G("浦发银行"));
         EXPECT_EQ(
             alerts.list(c.list == AlertListId::Today ? AlertListId::History : AlertListId::Today)
                 .rowCount(),
@@ -124,8 +124,8 @@ TEST_F(DispatcherAlerts, ChangedAlertRewritesItsRowAndMayPopUp) {
 
     // The row is found without regard to case and takes all eight pieces.
     ASSERT_EQ(alerts.list(AlertListId::Today).rowCount(), 1);
-    EXPECT_EQ(alerts.list(AlertListId::Today).row(0)[0], "a1");
-    EXPECT_EQ(alerts.list(AlertListId::Today).row(0)[6], "12.00");
+    EXPECT_EQ(alerts.list(AlertListId::Today).row(0).id(), "a1");
+    EXPECT_EQ(alerts.list(AlertListId::Today).row(0).sell(), "12.00");
     ASSERT_EQ(view.popupRecords().size(), 1u);
     EXPECT_EQ(view.popupRecords()[0].texts[6], "12.00");
 

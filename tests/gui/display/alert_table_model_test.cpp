@@ -152,7 +152,7 @@ TEST_F(AlertTableModelTest, CellsAreTheCoreTextsFromGbkAndHeadersAreTheColumnTit
     EXPECT_EQ(m_today.alertRow(2), nullptr);
     EXPECT_EQ(m_today.alertRow(-1), nullptr);
     ASSERT_NE(m_today.alertRow(0), nullptr);
-    EXPECT_EQ((*m_today.alertRow(0))[3], G("浦发银行"));
+    EXPECT_EQ(m_today.alertRow(0)->name(), G("浦发银行"));
 }
 
 }  // namespace
