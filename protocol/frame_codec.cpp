@@ -1,7 +1,9 @@
 #include "protocol/frame_codec.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
+#include <cstring>
 
 #include "protocol/packed_payload.h"
 
@@ -22,6 +24,11 @@ void appendLittleEndian(std::string& out, std::uint32_t value) {
 }
 
 std::uint32_t readLittleEndian(std::string_view bytes, std::size_t offset) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t value;
+        std::memcpy(&value, bytes.data() + offset, sizeof value);
+        return value;
+    }
     std::uint32_t value = 0;
     for (std::size_t i = 4; i-- > 0;) {
         value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
@@ -144,7 +151,8 @@ void decodeFrames(std::string_view frame, std::vector<FrameEvent>& events) {
             events.push_back({FrameEvent::Kind::Closed, {}});
             break;
         }
-        events.push_back({FrameEvent::Kind::Data, std::string(rest.substr(start, length))});
+        // The bytes are copied once, into the event where they stay.
+        events.emplace_back().data.assign(rest.substr(start, length));
         rest.remove_prefix(start + length);
     }
 }

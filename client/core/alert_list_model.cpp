@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <iterator>
+#include <tuple>
 #include <utility>
 
 #include "protocol/gbk_text.h"
@@ -53,8 +54,9 @@ AlertRow rowOf(const protocol::AlertFields& f, const protocol::DateTime& time) {
 
 AlertListId chooseAlertList(const protocol::DateTime& recordTime,
                             const protocol::DateTime& serverTime) {
-    return serverTime.dayNumber() - recordTime.dayNumber() <= 0 ? AlertListId::Today
-                                                                : AlertListId::History;
+    // Calendar dates compare part by part, largest first.
+    const auto date = [](const protocol::DateTime& t) { return std::tie(t.year, t.month, t.day); };
+    return date(recordTime) >= date(serverTime) ? AlertListId::Today : AlertListId::History;
 }
 
 std::string formatAlertTime(const protocol::DateTime& time) {

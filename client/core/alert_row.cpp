@@ -1,5 +1,6 @@
 #include "client/core/alert_row.h"
 
+#include <cstring>
 #include <initializer_list>
 
 namespace lanzhou::core {
@@ -12,11 +13,15 @@ AlertRow::AlertRow(const Texts& texts) {
     for (const std::string_view text : inOrder) {
         size += text.size();
     }
-    m_block.reserve(size);
+    m_block.resize(size);
+    std::size_t end = 0;
     std::size_t index = 0;
     for (const std::string_view text : inOrder) {
-        m_block.append(text);
-        m_ends[index++] = static_cast<std::uint32_t>(m_block.size());
+        if (!text.empty()) {
+            std::memcpy(m_block.data() + end, text.data(), text.size());
+        }
+        end += text.size();
+        m_ends[index++] = static_cast<std::uint32_t>(end);
     }
 }
 
