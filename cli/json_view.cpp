@@ -20,8 +20,8 @@ const char* listName(core::AlertListId list) {
 // The row's texts in the lists' column order.
 json rowCells(const core::AlertRow& row) {
     json cells = json::array();
-    for (const std::string_view text : {row.id(), row.time(), row.code(), row.name(),
-                                        row.operation(), row.buy(), row.sell(), row.remark()}) {
+    for (const std::string_view text :
+         {row.id, row.time, row.code, row.name, row.operation, row.buy, row.sell, row.remark}) {
         cells.push_back(utf8(text));
     }
     return cells;

@@ -15,21 +15,21 @@ const std::array<const char*, AlertTableModel::kColumnCount> kHeaders = {
 std::string_view columnText(const core::AlertRow& row, int column) {
     switch (column) {
         case 0:
-            return row.id();
+            return row.id;
         case 1:
-            return row.time();
+            return row.time;
         case 2:
-            return row.code();
+            return row.code;
         case 3:
-            return row.name();
+            return row.name;
         case 4:
-            return row.operation();
+            return row.operation;
         case 5:
-            return row.buy();
+            return row.buy;
         case 6:
-            return row.sell();
+            return row.sell;
         default:
-            return row.remark();
+            return row.remark;
     }
 }
 
@@ -61,8 +61,11 @@ QVariant AlertTableModel::headerData(int section, Qt::Orientation orientation, i
     return QString::fromUtf8(kHeaders[static_cast<std::size_t>(section)]);
 }
 
-const core::AlertRow* AlertTableModel::alertRow(int row) const {
-    return row < 0 || row >= m_list.rowCount() ? nullptr : &m_list.row(row);
+std::optional<core::AlertRow> AlertTableModel::alertRow(int row) const {
+    if (row < 0 || row >= m_list.rowCount()) {
+        return std::nullopt;
+    }
+    return m_list.row(row);
 }
 
 void AlertTableModel::rowAboutToBeInserted(int row) {
