@@ -213,12 +213,17 @@ std::string_view formatDateTime(const DateTime& value, DateTimeText& out) {
         // printf.
         std::size_t length = 0;
         const int year = value.year;
-        for (int unit = 1000; unit > 1; unit /= 10) {
-            if (year >= unit) {
-                out[length++] = static_cast<char>('0' + year / unit % 10);
-            }
+        const auto digit = [](int number) { return static_cast<char>('0' + number % 10); };
+        if (year >= 1000) {
+            out[length++] = digit(year / 1000);
         }
-        out[length++] = static_cast<char>('0' + year % 10);
+        if (year >= 100) {
+            out[length++] = digit(year / 100);
+        }
+        if (year >= 10) {
+            out[length++] = digit(year / 10);
+        }
+        out[length++] = digit(year);
         const auto put = [&](char separator, int part) {
             out[length++] = separator;
             out[length++] = static_cast<char>('0' + part / 10);

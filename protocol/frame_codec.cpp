@@ -59,7 +59,8 @@ struct ChunkHeader {
 // Reads the 20-byte header at the start of `bytes`; false when it is not one
 // this receiver accepts.
 bool readChunkHeader(std::string_view bytes, ChunkHeader& header) {
-    if (bytes.substr(0, 4) != kChunkMagic) {
+    // `bytes` holds a whole header: a compare of fixed size.
+    if (std::memcmp(bytes.data(), kChunkMagic.data(), kChunkMagic.size()) != 0) {
         return false;
     }
     header.id = 0;
@@ -130,7 +131,8 @@ std::vector<FrameEvent> decodeFrames(std::string_view frame) {
 void decodeFrames(std::string_view frame, std::vector<FrameEvent>& events) {
     std::string_view rest = frame;
     while (!rest.empty()) {
-        if (rest.size() < kMinFrameSize || rest.substr(0, kFrameStart.size()) != kFrameStart) {
+        if (rest.size() < kMinFrameSize ||
+            std::memcmp(rest.data(), kFrameStart.data(), kFrameStart.size()) != 0) {
             break;
         }
         const std::size_t digitsEnd = std::min(rest.find('<', 9), rest.size());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstring>
 #include <iterator>
 #include <tuple>
 #include <utility>
@@ -12,37 +13,12 @@ namespace lanzhou::core {
 
 namespace {
 
-// True for "YYYY-MM-DD HH:MM:SS" with a four-digit year not starting with 0:
-// a valid time in this form is already what formatAlertTime writes.
-bool hasNormalForm(std::string_view text) {
-    constexpr std::string_view kPattern = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != kPattern.size() || text[0] == '0') {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool digit = text[i] >= '0' && text[i] <= '9';
-        if (kPattern[i] == 'd' ? !digit : text[i] != kPattern[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The time column: the text as sent when it is already normalised (kept
-// without formatting it again), otherwise `time` formatted into `buffer`.
-std::string_view normalisedTime(std::string_view text, const protocol::DateTime& time,
-                                protocol::DateTimeText& buffer) {
-    if (time != protocol::DateTime::null() && hasNormalForm(text)) {
-        return text;
-    }
-    return formatAlertTime(time, buffer);
-}
-
-// `time` is the fields' time as read; a formatted time goes into `timeText`.
+// `time` is the fields' time as read, formatted into `timeText` (a time sent
+// in the normal form comes out as it was sent).
 AlertRow rowOf(const protocol::AlertFields& f, const protocol::DateTime& time,
                protocol::DateTimeText& timeText) {
     return AlertRow{.id = f.id,
-                    .time = normalisedTime(f.time, time, timeText),
+                    .time = formatAlertTime(time, timeText),
                     .code = f.code,
                     .name = f.name,
                     .operation = f.operation,
@@ -54,6 +30,9 @@ AlertRow rowOf(const protocol::AlertFields& f, const protocol::DateTime& time,
 // Blocks of text up to this size are kept for the next rows when a list is
 // cleared; a larger one is given back.
 constexpr std::size_t kKeptTextBytes = std::size_t{4} << 20;
+
+// The first block of text holds a few rows.
+constexpr std::size_t kFirstTextBytes = 1024;
 
 // Left-behind texts are only packed away in blocks of at least this size.
 constexpr std::size_t kSmallestPackedBlock = 4096;
@@ -83,7 +62,7 @@ AlertRow alertRow(const protocol::AlertRecord& record, protocol::DateTimeText& t
 
 std::string_view AlertList::text(const Entry& entry, std::size_t k) const {
     const std::size_t begin = k == 0 ? 0 : entry.ends[k - 1];
-    return std::string_view(m_texts).substr(entry.start + begin, entry.ends[k] - begin);
+    return std::string_view(m_texts.get() + entry.start + begin, entry.ends[k] - begin);
 }
 
 AlertRow AlertList::row(int index) const {
@@ -120,45 +99,59 @@ AlertList::Entry AlertList::store(const AlertRow& row) {
     for (const std::string_view piece : texts) {
         size += piece.size();
     }
-    const auto append = [&texts](std::string& block) {
+    const auto write = [&texts](char* to) {
         Entry entry;
-        entry.start = block.size();
+        std::size_t end = 0;
         for (std::size_t k = 0; k < kTexts; ++k) {
-            block.append(texts[k]);
-            entry.ends[k] = static_cast<std::uint32_t>(block.size() - entry.start);
+            if (!texts[k].empty()) {
+                std::memcpy(to + end, texts[k].data(), texts[k].size());
+            }
+            end += texts[k].size();
+            entry.ends[k] = static_cast<std::uint32_t>(end);
         }
         return entry;
     };
-    if (m_texts.capacity() - m_texts.size() >= size) {
-        // No reallocation: texts viewing this block stay where they are.
-        return append(m_texts);
+    Entry entry;
+    if (m_textCapacity - m_textSize >= size) {
+        // Room left: texts viewing this block stay where they are.
+        entry = write(m_texts.get() + m_textSize);
+    } else {
+        // A larger block; the old one, which the texts may view, goes after.
+        const std::size_t capacity =
+            std::max({2 * m_textCapacity, m_textSize + size, kFirstTextBytes});
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (m_textSize != 0) {
+            std::memcpy(grown.get(), m_texts.get(), m_textSize);
+        }
+        entry = write(grown.get() + m_textSize);
+        m_texts = std::move(grown);
+        m_textCapacity = capacity;
     }
-    // A larger block; the old one, which the texts may view, goes after.
-    std::string grown;
-    grown.reserve(std::max(2 * m_texts.capacity(), m_texts.size() + size));
-    grown.append(m_texts);
-    const Entry entry = append(grown);
-    m_texts.swap(grown);
+    entry.start = m_textSize;
+    m_textSize += size;
     return entry;
 }
 
 void AlertList::release(const Entry& entry) {
     m_unusedBytes += entry.ends[kTexts - 1];
-    if (m_texts.size() >= kSmallestPackedBlock && 2 * m_unusedBytes > m_texts.size()) {
+    if (m_textSize >= kSmallestPackedBlock && 2 * m_unusedBytes > m_textSize) {
         pack();
     }
 }
 
 void AlertList::pack() {
-    std::string packed;
-    packed.reserve(m_texts.size() - m_unusedBytes);
+    auto packed = std::make_unique_for_overwrite<char[]>(m_textCapacity);
+    std::size_t size = 0;
     for (Entry& entry : m_rows) {
-        const std::size_t size = entry.ends[kTexts - 1];
-        const std::size_t start = packed.size();
-        packed.append(m_texts, entry.start, size);
-        entry.start = start;
+        const std::size_t rowSize = entry.ends[kTexts - 1];
+        if (rowSize != 0) {
+            std::memcpy(packed.get() + size, m_texts.get() + entry.start, rowSize);
+        }
+        entry.start = size;
+        size += rowSize;
     }
-    m_texts.swap(packed);
+    m_texts = std::move(packed);
+    m_textSize = size;
     m_unusedBytes = 0;
 }
 
@@ -193,11 +186,11 @@ void AlertList::removeRow(int index) {
 
 void AlertList::clear() {
     m_rows.clear();
-    if (m_texts.capacity() > kKeptTextBytes) {
-        std::string().swap(m_texts);
-    } else {
-        m_texts.clear();
+    if (m_textCapacity > kKeptTextBytes) {
+        m_texts.reset();
+        m_textCapacity = 0;
     }
+    m_textSize = 0;
     m_unusedBytes = 0;
     m_ids.clear();
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,7 +27,7 @@ AlertListId chooseAlertList(const protocol::DateTime& recordTime,
                             const protocol::DateTime& serverTime);
 
 // The row as the list shows it: views of the record's texts, the time through
-// FormatAlertTime (written into `timeText` unless it is kept as sent).
+// FormatAlertTime (written into `timeText`).
 AlertRow alertRow(const protocol::AlertRecord& record, protocol::DateTimeText& timeText);
 
 // FormatAlertTime: "2013-11-24 09:05:03" (year not padded).
@@ -54,13 +55,13 @@ public:
     void clear();
 
     // Bytes of the text block, the texts left behind included.
-    std::size_t textBytes() const { return m_texts.size(); }
+    std::size_t textBytes() const { return m_textSize; }
 
 private:
     static constexpr std::size_t kTexts = 8;
 
-    // Where a row's texts are: they start at `start` in m_texts, and text k
-    // ends at start + ends[k].
+    // Where a row's texts are: they start at `start` in the block, and text
+    // k ends at start + ends[k].
     struct Entry {
         std::size_t start = 0;
         std::array<std::uint32_t, kTexts> ends{};
@@ -71,16 +72,20 @@ private:
         return m_rows.size() - 1 - static_cast<std::size_t>(row);
     }
     std::string_view text(const Entry& entry, std::size_t k) const;
-    // Appends the texts of `row` to m_texts.
+    // Appends the texts of `row` to the block.
     Entry store(const AlertRow& row);
     // The texts of `entry` are no longer used.
     void release(const Entry& entry);
     void pack();
 
     std::vector<Entry> m_rows;
-    std::string m_texts;
-    std::size_t m_unusedBytes = 0;  // of m_texts, left behind
-    AlertIdIndex m_ids;             // the ids of m_rows
+    // The texts of the rows one after the other: m_textSize bytes of
+    // m_textCapacity are used, m_unusedBytes of them left behind.
+    std::unique_ptr<char[]> m_texts;
+    std::size_t m_textSize = 0;
+    std::size_t m_textCapacity = 0;
+    std::size_t m_unusedBytes = 0;
+    AlertIdIndex m_ids;  // the ids of m_rows
 };
 
 // Told of every change of the lists' shape twice: before it is made (the
