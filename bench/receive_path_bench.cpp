@@ -6,7 +6,8 @@
 //   BM_ReceivePath        ChunkDecoder -> unpack -> parseServerMessage ->
 //                         audience test -> AlertListModel::place
 //   BM_ReceivePathDispatcher  the same through MessageDispatcher (popup record
-//                         filled, action armed), as the session runs it
+//                         filled, action armed), as the session runs it: the
+//                         alerts of a batch share one reading of the clock
 //   BM_BareUncompress     zlib uncompress of the same payloads, nothing else:
 //                         the reference floor (a stream set up per message)
 //   BM_ReusedInflate      the same with one inflate stream reset per message
@@ -96,19 +97,28 @@ bool allPlaced(benchmark::State& state, const core::AlertListModel& model) {
     return false;
 }
 
-// Feeds the wire bytes in socket-sized reads and hands each message on.
-template <typename OnMessage>
-void receive(const std::string& wire, OnMessage&& onMessage) {
+// Feeds the wire bytes in socket-sized reads and hands on the messages of
+// each read together.
+template <typename OnRead>
+void receiveReads(const std::string& wire, OnRead&& onRead) {
     protocol::ChunkDecoder decoder;
     std::vector<protocol::FrameEvent> events;
     for (std::size_t offset = 0; offset < wire.size(); offset += protocol::kMaxReadSize) {
         const auto piece = std::string_view(wire).substr(offset, protocol::kMaxReadSize);
         decoder.feed(piece, events);
+        onRead(events);
+        events.clear();
+    }
+}
+
+// The same, handing on each message.
+template <typename OnMessage>
+void receive(const std::string& wire, OnMessage&& onMessage) {
+    receiveReads(wire, [&](const std::vector<protocol::FrameEvent>& events) {
         for (const auto& event : events) {
             onMessage(event);
         }
-        events.clear();
-    }
+    });
 }
 
 void BM_ReceivePath(benchmark::State& state) {
@@ -207,8 +217,14 @@ void BM_ReceivePathDispatcher(benchmark::State& state) {
         state.PauseTiming();
         model.clear();
         state.ResumeTiming();
-        receive(batch.wire, [&](const protocol::FrameEvent& event) {
-            dispatcher.onConnectionEvent(transport::EventKind::Data, event.data);
+        // The messages of one read (at most 10240 bytes) as a batch: the
+        // session's batches are larger (up to 256 events).
+        receiveReads(batch.wire, [&](const std::vector<protocol::FrameEvent>& events) {
+            dispatcher.holdServerTime(true);
+            for (const auto& event : events) {
+                dispatcher.onConnectionEvent(transport::EventKind::Data, event.data);
+            }
+            dispatcher.holdServerTime(false);
         });
         if (!allPlaced(state, model)) {
             break;

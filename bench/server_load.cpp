@@ -2,15 +2,18 @@
 // (one thread, one reactor), all logging in at once, then K alerts published
 // through the database while every member waits for them. Prints the login
 // rate and, per alert and overall, how long it took each member to get it.
+// With several ports (servers on one PostgreSQL database) the members are
+// spread over them in turn.
 //
-//   server_load seed --db FILE [--members N]
-//   server_load run --db FILE --port PORT [--members N] [--alerts K]
+//   server_load seed --db DATABASE [--members N]
+//   server_load run --db DATABASE --port PORT[,PORT...] [--members N] [--alerts K]
 
 #include <algorithm>
 #include <asio.hpp>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,8 +22,8 @@
 #include "platform/open_file_limit.h"
 #include "protocol/frame_codec.h"
 #include "protocol/packed_payload.h"
+#include "server/database/open_storage.h"
 #include "server/network/network_server.h"
-#include "server/sqlite/sqlite_storage.h"
 #include "server/storage/storage.h"
 
 namespace {
@@ -32,7 +35,7 @@ using lanzhou::protocol::FrameEvent;
 struct Arguments {
     std::string mode;
     std::string database;
-    int port = 0;
+    std::vector<int> ports;
     int members = 5000;
     int alerts = 5;
 };
@@ -48,7 +51,11 @@ bool parseArguments(int argc, char** argv, Arguments& out) {
         if (name == "--db") {
             out.database = value;
         } else if (name == "--port") {
-            out.port = std::atoi(value);
+            for (const char* at = value; *at != '\0';) {
+                out.ports.push_back(std::atoi(at));
+                const char* comma = std::strchr(at, ',');
+                at = comma != nullptr ? comma + 1 : at + std::strlen(at);
+            }
         } else if (name == "--members") {
             out.members = std::atoi(value);
         } else if (name == "--alerts") {
@@ -58,7 +65,10 @@ bool parseArguments(int argc, char** argv, Arguments& out) {
         }
     }
     return (out.mode == "seed" || out.mode == "run") && !out.database.empty() && out.members > 0 &&
-           (out.mode == "seed" || (out.port > 0 && out.alerts > 0));
+           (out.mode == "seed" ||
+            (!out.ports.empty() &&
+             std::all_of(out.ports.begin(), out.ports.end(), [](int p) { return p > 0; }) &&
+             out.alerts > 0));
 }
 
 std::string memberName(int index) {
@@ -109,10 +119,12 @@ public:
         }
     }
 
-    bool connectAll(int port) {
-        const asio::ip::tcp::endpoint server(asio::ip::make_address("127.0.0.1"),
-                                             static_cast<unsigned short>(port));
-        for (auto& member : m_members) {
+    bool connectAll(const std::vector<int>& ports) {
+        for (std::size_t i = 0; i < m_members.size(); ++i) {
+            auto& member = m_members[i];
+            const asio::ip::tcp::endpoint server(
+                asio::ip::make_address("127.0.0.1"),
+                static_cast<unsigned short>(ports[i % ports.size()]));
             asio::error_code error;
             member->socket.connect(server, error);
             if (error) {
@@ -256,7 +268,7 @@ int run(lanzhou::server::Storage& storage, const Arguments& arguments) {
     lanzhou::platform::raiseOpenFileLimit();
     asio::io_context io(1);
     Load load(io, arguments.members);
-    if (!load.connectAll(arguments.port)) {
+    if (!load.connectAll(arguments.ports)) {
         return 1;
     }
     const double seconds = load.loginAll(std::chrono::seconds(60));
@@ -266,14 +278,20 @@ int run(lanzhou::server::Storage& storage, const Arguments& arguments) {
         return 1;
     }
 
-    // The server looks for new publications in the database at this
-    // interval (lanzhou-server serve runs with the default), so every
-    // publish-to-member figure holds a wait of 0 up to one interval.
-    const auto poll = lanzhou::server::NetworkServer::Options{}.operatorPoll;
-    std::printf(
-        "operator poll interval: %lld ms (reported apart: each alert waits 0 to %lld ms "
-        "for the server's next look at the database)\n",
-        static_cast<long long>(poll.count()), static_cast<long long>(poll.count()));
+    if (storage.eventSignal()) {
+        // The servers are woken by the database when a publication commits.
+        std::printf("operator events: signalled by the database to %zu server(s)\n",
+                    arguments.ports.size());
+    } else {
+        // The server looks for new publications in the database at this
+        // interval (lanzhou-server serve runs with the default), so every
+        // publish-to-member figure holds a wait of 0 up to one interval.
+        const auto poll = lanzhou::server::NetworkServer::Options{}.operatorPoll;
+        std::printf(
+            "operator poll interval: %lld ms (reported apart: each alert waits 0 to %lld ms "
+            "for the server's next look at the database)\n",
+            static_cast<long long>(poll.count()), static_cast<long long>(poll.count()));
+    }
 
     std::vector<double> all;
     std::vector<double> afterFirst;
@@ -327,11 +345,12 @@ int main(int argc, char** argv) {
     Arguments arguments;
     if (!parseArguments(argc, argv, arguments)) {
         std::fprintf(stderr,
-                     "usage: server_load seed --db FILE [--members N]\n"
-                     "       server_load run --db FILE --port PORT [--members N] [--alerts K]\n");
+                     "usage: server_load seed --db DATABASE [--members N]\n"
+                     "       server_load run --db DATABASE --port PORT[,PORT...] [--members N] "
+                     "[--alerts K]\n");
         return 1;
     }
-    auto opened = lanzhou::server::openSqliteStorage(arguments.database);
+    auto opened = lanzhou::server::openStorage(arguments.database, {});
     if (!opened) {
         std::fprintf(stderr, "server_load: %s\n", opened.error().c_str());
         return 1;

@@ -17,10 +17,12 @@ const char* listName(core::AlertListId list) {
     return list == core::AlertListId::Today ? "today" : "history";
 }
 
+// The row's texts in the lists' column order.
 json rowCells(const core::AlertRow& row) {
     json cells = json::array();
-    for (const auto& cell : row) {
-        cells.push_back(utf8(cell));
+    for (const std::string_view text :
+         {row.id, row.time, row.code, row.name, row.operation, row.buy, row.sell, row.remark}) {
+        cells.push_back(utf8(text));
     }
     return cells;
 }

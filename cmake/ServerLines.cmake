@@ -1,7 +1,7 @@
 # Deployment data: the two server lines and their shared port. They are
-# enciphered at configure time (cmake/StoredTextCipher.cmake) and built into
-# the client as constants. The defaults reach only a server on the building
-# machine, which no member can use: a package build
+# built into the client as constants, enciphered by the compiler
+# (client/core/built_in_lines.h.in). The defaults reach only a server on the
+# building machine, which no member can use: a package build
 # (LANZHOU_REQUIRE_SERVER_LINES, which the package preset sets) must be given
 # all three, and any other build says so when it keeps a default line.
 option(LANZHOU_REQUIRE_SERVER_LINES "Refuse to configure unless the server lines are given" OFF)

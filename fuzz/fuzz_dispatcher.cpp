@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto id : {core::AlertListId::Today, core::AlertListId::History}) {
         const core::AlertList& list = alerts.list(id);
         for (int row = 0; row < list.rowCount(); ++row) {
-            const int found = list.findRow(list.row(row)[0]);
+            const int found = list.findRow(list.row(row).id);
             check(found >= 0 && found <= row);
         }
     }

@@ -2,18 +2,6 @@
 
 #include <cstddef>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-// clang-format off
-#include <shellapi.h>
-// clang-format on
-
-#include "platform/wide_text.h"
-#endif
-
 namespace lanzhou::platform {
 
 namespace {
@@ -58,24 +46,6 @@ std::optional<std::string> windowsCommandLine(const std::vector<std::string>& wo
         }
     }
     return line;
-}
-
-std::vector<std::string> utf8Arguments(int argc, char** argv) {
-    std::vector<std::string> words;
-#ifdef _WIN32
-    int count = 0;
-    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 1; i < count; ++i) {
-            words.push_back(utf8FromWide(wide[i]));
-        }
-        LocalFree(wide);
-        return words;
-    }
-#endif
-    for (int i = 1; i < argc; ++i) {
-        words.emplace_back(argv[i]);
-    }
-    return words;
 }
 
 }  // namespace lanzhou::platform

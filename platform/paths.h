@@ -6,6 +6,9 @@
 
 namespace lanzhou::platform {
 
+// The running executable's file; empty when the system does not say.
+std::filesystem::path executablePath();
+
 // The directory of the running executable, without a trailing separator.
 std::filesystem::path executableDirectory();
 

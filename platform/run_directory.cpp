@@ -1,16 +1,14 @@
 #include "platform/run_directory.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <system_error>
 
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/process_list.h"
-#include "protocol/lenient_int.h"
+#include "platform/user_data_folder.h"
 
 namespace lanzhou::platform {
 
@@ -20,58 +18,19 @@ namespace {
 
 constexpr std::uintmax_t kMaxSeedFileSize = std::uintmax_t{64} << 20;
 constexpr int kMaxSeedEntries = 10'000;
-constexpr std::size_t kMaxVersionFile = 4096;
 
-// An environment variable that names an absolute folder, or an empty path.
-fs::path folderFromEnvironment(const char* name) {
-#ifdef _WIN32
-    const std::wstring wideName(name, name + std::char_traits<char>::length(name));
-    const wchar_t* value = _wgetenv(wideName.c_str());
-    const fs::path folder = value != nullptr ? fs::path(value) : fs::path();
-#else
-    const char* value = std::getenv(name);
-    const fs::path folder = value != nullptr ? fs::path(value) : fs::path();
-#endif
-    return folder.is_absolute() ? folder : fs::path();
-}
-
-fs::path perUserFolder() {
-#ifdef _WIN32
-    fs::path base = folderFromEnvironment("LOCALAPPDATA");
-    if (base.empty()) {
-        const fs::path profile = folderFromEnvironment("USERPROFILE");
-        if (!profile.empty()) {
-            base = profile / "AppData" / "Local";
-        }
-    }
-#else
-    fs::path base = folderFromEnvironment("XDG_DATA_HOME");
-    if (base.empty()) {
-        const fs::path home = folderFromEnvironment("HOME");
-        if (!home.empty()) {
-            base = home / ".local" / "share";
-        }
-    }
-#endif
-    return base.empty() ? fs::path() : base / "lanzhou";
-}
-
-std::int32_t versionOf(const std::optional<std::string>& text) {
-    return text ? protocol::versionNumber(*text) : 0;
-}
-
-// Copies `from` unless `to` exists; a version file is replaced when it holds
-// an older number.
-void copyMissingFile(const fs::path& from, const fs::path& to, bool versionFile) {
+// Copies `from` unless `to` exists; an existing file is replaced with a
+// copy when `replaces` says so.
+void copyMissingFile(const fs::path& from, const fs::path& to, const fs::path& relative,
+                     const SeedReplaces& replaces) {
     std::error_code error;
     if (fs::file_size(from, error) > kMaxSeedFileSize || error) {
         return;
     }
     if (fs::exists(to, error)) {
-        if (versionFile) {
-            const auto seeded = readFile(from, kMaxVersionFile);
-            if (seeded && versionOf(seeded) > versionOf(readFile(to, kMaxVersionFile))) {
-                writeFileAtomically(to, *seeded);
+        if (replaces && replaces(relative, from, to)) {
+            if (const auto bytes = readFile(from, static_cast<std::size_t>(kMaxSeedFileSize))) {
+                writeFileAtomically(to, *bytes);
             }
         }
         return;
@@ -84,14 +43,17 @@ void copyMissingFile(const fs::path& from, const fs::path& to, bool versionFile)
 RunDirectoryPlaces runDirectoryPlaces() {
     RunDirectoryPlaces places;
     places.programDirectory = executableDirectory();
-    places.perUserDirectory = perUserFolder();
+    const fs::path userData = userDataFolder();
+    if (!userData.empty()) {
+        places.perUserDirectory = userData / "lanzhou";
+    }
     if (places.programDirectory.filename() == "bin") {
         places.packageData = places.programDirectory.parent_path() / "share" / "lanzhou";
     }
     return places;
 }
 
-fs::path prepareRunDirectory(const RunDirectoryPlaces& places) {
+fs::path prepareRunDirectory(const RunDirectoryPlaces& places, const SeedReplaces& replaces) {
     std::error_code error;
     const bool installed =
         !places.packageData.empty() && fs::is_directory(places.packageData, error);
@@ -111,16 +73,16 @@ fs::path prepareRunDirectory(const RunDirectoryPlaces& places) {
                         error);
     }
     if (installed) {
-        seedRunDirectory(places.packageData, places.perUserDirectory);
+        seedRunDirectory(places.packageData, places.perUserDirectory, replaces);
     }
     return places.perUserDirectory;
 }
 
-fs::path runDirectory() {
-    return prepareRunDirectory(runDirectoryPlaces());
+fs::path runDirectory(const SeedReplaces& replaces) {
+    return prepareRunDirectory(runDirectoryPlaces(), replaces);
 }
 
-void seedRunDirectory(const fs::path& seed, const fs::path& target) {
+void seedRunDirectory(const fs::path& seed, const fs::path& target, const SeedReplaces& replaces) {
     std::error_code error;
     fs::recursive_directory_iterator it(seed, error), end;
     int entries = 0;
@@ -138,7 +100,7 @@ void seedRunDirectory(const fs::path& seed, const fs::path& target) {
         if (fs::is_directory(status)) {
             fs::create_directories(destination, entryError);
         } else if (fs::is_regular_file(status)) {
-            copyMissingFile(it->path(), destination, relative == fs::path("ver.txt"));
+            copyMissingFile(it->path(), destination, relative, replaces);
         }
     }
 }

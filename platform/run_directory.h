@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 
 namespace lanzhou::platform {
 
@@ -16,23 +17,31 @@ struct RunDirectoryPlaces {
 // package's share/lanzhou beside the program's bin folder.
 RunDirectoryPlaces runDirectoryPlaces();
 
+// Whether seeding replaces a file the target already has with the seed's:
+// told the file's path relative to the seed, the seed's file and the
+// target's. The caller's policy (which files the package keeps up to date).
+using SeedReplaces =
+    std::function<bool(const std::filesystem::path& relative, const std::filesystem::path& seedFile,
+                       const std::filesystem::path& existingFile)>;
+
 // The run directory: the program's directory when the program is not an
 // installed package (no package data beside it) and that directory is
 // writable, as a portable or development copy has it; otherwise the per-user
 // folder, created on first use (private to the user) and seeded from the
-// package data. Falls back to the program's directory when the per-user
-// folder cannot be made.
-std::filesystem::path prepareRunDirectory(const RunDirectoryPlaces& places);
+// package data by seedRunDirectory with `replaces`. Falls back to the
+// program's directory when the per-user folder cannot be made.
+std::filesystem::path prepareRunDirectory(const RunDirectoryPlaces& places,
+                                          const SeedReplaces& replaces = {});
 
-// prepareRunDirectory(runDirectoryPlaces()).
-std::filesystem::path runDirectory();
+// prepareRunDirectory(runDirectoryPlaces(), replaces).
+std::filesystem::path runDirectory(const SeedReplaces& replaces = {});
 
 // Copies into `target` the files and folders of `seed` it does not have yet;
-// existing files are kept, except that a ver.txt holding an older version
-// number than the seed's is replaced (an upgraded package brings a newer
-// client, and an older number would offer the update the package already
-// made). Symbolic links and files above 64 MiB are not copied.
-void seedRunDirectory(const std::filesystem::path& seed, const std::filesystem::path& target);
+// an existing file is kept unless `replaces` says otherwise (without a rule,
+// every existing file is kept). Symbolic links and files above 64 MiB are
+// not copied.
+void seedRunDirectory(const std::filesystem::path& seed, const std::filesystem::path& target,
+                      const SeedReplaces& replaces = {});
 
 // True when a file can be created in `directory` (tried, then removed).
 bool isWritableDirectory(const std::filesystem::path& directory);

@@ -1,5 +1,6 @@
 #include "protocol/date_time.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 
@@ -200,36 +201,46 @@ DateTime parseDateTime(std::string_view text) {
 }
 
 std::string formatDateTime(const DateTime& value) {
+    DateTimeText text;
+    return std::string(formatDateTime(value, text));
+}
+
+std::string_view formatDateTime(const DateTime& value, DateTimeText& out) {
     const auto twoDigits = [](int part) { return part >= 0 && part <= 99; };
     if (value.year >= 0 && value.year <= 9999 && twoDigits(value.month) && twoDigits(value.day) &&
         twoDigits(value.hour) && twoDigits(value.minute) && twoDigits(value.second)) {
         // Every time shown in the lists goes through here: by hand, without
         // printf.
-        char text[19];
         std::size_t length = 0;
         const int year = value.year;
-        for (int unit = 1000; unit > 1; unit /= 10) {
-            if (year >= unit) {
-                text[length++] = static_cast<char>('0' + year / unit % 10);
-            }
+        const auto digit = [](int number) { return static_cast<char>('0' + number % 10); };
+        if (year >= 1000) {
+            out[length++] = digit(year / 1000);
         }
-        text[length++] = static_cast<char>('0' + year % 10);
+        if (year >= 100) {
+            out[length++] = digit(year / 100);
+        }
+        if (year >= 10) {
+            out[length++] = digit(year / 10);
+        }
+        out[length++] = digit(year);
         const auto put = [&](char separator, int part) {
-            text[length++] = separator;
-            text[length++] = static_cast<char>('0' + part / 10);
-            text[length++] = static_cast<char>('0' + part % 10);
+            out[length++] = separator;
+            out[length++] = static_cast<char>('0' + part / 10);
+            out[length++] = static_cast<char>('0' + part % 10);
         };
         put('-', value.month);
         put('-', value.day);
         put(' ', value.hour);
         put(':', value.minute);
         put(':', value.second);
-        return std::string(text, length);
+        return std::string_view(out.data(), length);
     }
-    char text[64];
-    std::snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d:%02d", value.year, value.month,
-                  value.day, value.hour, value.minute, value.second);
-    return text;
+    const int length =
+        std::snprintf(out.data(), out.size(), "%d-%02d-%02d %02d:%02d:%02d", value.year,
+                      value.month, value.day, value.hour, value.minute, value.second);
+    return std::string_view(
+        out.data(), std::min(static_cast<std::size_t>(std::max(length, 0)), out.size() - 1));
 }
 
 }  // namespace lanzhou::protocol

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,5 +41,13 @@ DateTime parseDateTime(std::string_view text);
 
 // Year as a plain number, the other parts two digits: "2013-11-24 09:05:03".
 std::string formatDateTime(const DateTime& value);
+
+// Room for the text of a DateTime with any four-digit year; the text of an
+// absurd one (parts beyond their ranges) is cut at 63 characters.
+inline constexpr std::size_t kDateTimeTextCapacity = 64;
+using DateTimeText = std::array<char, kDateTimeTextCapacity>;
+
+// The same text written into `out`, without allocating; the result views `out`.
+std::string_view formatDateTime(const DateTime& value, DateTimeText& out);
 
 }  // namespace lanzhou::protocol

@@ -1,7 +1,9 @@
 #include "protocol/frame_codec.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
+#include <cstring>
 
 #include "protocol/packed_payload.h"
 
@@ -22,6 +24,11 @@ void appendLittleEndian(std::string& out, std::uint32_t value) {
 }
 
 std::uint32_t readLittleEndian(std::string_view bytes, std::size_t offset) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t value;
+        std::memcpy(&value, bytes.data() + offset, sizeof value);
+        return value;
+    }
     std::uint32_t value = 0;
     for (std::size_t i = 4; i-- > 0;) {
         value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
@@ -52,7 +59,8 @@ struct ChunkHeader {
 // Reads the 20-byte header at the start of `bytes`; false when it is not one
 // this receiver accepts.
 bool readChunkHeader(std::string_view bytes, ChunkHeader& header) {
-    if (bytes.substr(0, 4) != kChunkMagic) {
+    // `bytes` holds a whole header: a compare of fixed size.
+    if (std::memcmp(bytes.data(), kChunkMagic.data(), kChunkMagic.size()) != 0) {
         return false;
     }
     header.id = 0;
@@ -123,7 +131,8 @@ std::vector<FrameEvent> decodeFrames(std::string_view frame) {
 void decodeFrames(std::string_view frame, std::vector<FrameEvent>& events) {
     std::string_view rest = frame;
     while (!rest.empty()) {
-        if (rest.size() < kMinFrameSize || rest.substr(0, kFrameStart.size()) != kFrameStart) {
+        if (rest.size() < kMinFrameSize ||
+            std::memcmp(rest.data(), kFrameStart.data(), kFrameStart.size()) != 0) {
             break;
         }
         const std::size_t digitsEnd = std::min(rest.find('<', 9), rest.size());
@@ -144,7 +153,8 @@ void decodeFrames(std::string_view frame, std::vector<FrameEvent>& events) {
             events.push_back({FrameEvent::Kind::Closed, {}});
             break;
         }
-        events.push_back({FrameEvent::Kind::Data, std::string(rest.substr(start, length))});
+        // The bytes are copied once, into the event where they stay.
+        events.emplace_back().data.assign(rest.substr(start, length));
         rest.remove_prefix(start + length);
     }
 }

@@ -69,7 +69,9 @@ void forEachPiece(std::string_view text, std::string_view separator, OnPiece&& o
         // are found eight at a time, independently of each other.
         const char mark = separator[0];
         const auto candidate = [&](std::size_t at) {
-            if (highBytesBefore(text, at) % 2 == 0) {
+            // Mostly an ASCII byte stands before it: no need to count.
+            if (at == 0 || static_cast<unsigned char>(text[at - 1]) < 0x80 ||
+                highBytesBefore(text, at) % 2 == 0) {
                 onPiece(text.substr(start, at - start));
                 start = at + 1;
             }

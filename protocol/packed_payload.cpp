@@ -13,6 +13,10 @@ namespace {
 // announced length, so an announced length alone never allocates much.
 constexpr std::size_t kFirstOutputGuess = 64 * 1024;
 
+// zlib's fast decoder runs while at least 258 bytes (the longest match) of
+// output room are left.
+constexpr std::size_t kRoomForFastInflate = 258;
+
 void appendLittleEndian(std::string& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
         out.push_back(static_cast<char>((value >> shift) & 0xFF));
@@ -175,57 +179,69 @@ std::string unpack(std::string_view payload) {
 }
 
 bool unpack(std::string_view payload, std::string& out) {
-    out.clear();
-    if (payload.size() < kPayloadHeaderSize || readLittleEndian(payload, 0) != kPayloadMagic) {
+    const std::optional<std::string_view> bytes = unpackInto(payload, out);
+    if (!bytes) {
+        out.clear();
         return false;
+    }
+    out.resize(bytes->size());
+    return true;
+}
+
+std::optional<std::string_view> unpackInto(std::string_view payload, std::string& scratch) {
+    if (payload.size() < kPayloadHeaderSize || readLittleEndian(payload, 0) != kPayloadMagic) {
+        return std::nullopt;
     }
     const std::size_t announced = readLittleEndian(payload, 4);
     if (announced == 0 || announced > kMaxMessageSize) {
-        return false;
+        return std::nullopt;
     }
+    // Output up to twice the announced length is accepted.
     const std::size_t capacity = 2 * announced;
 
     z_stream* stream = ThreadInflater::forThisThread().fresh();
     if (stream == nullptr) {
-        return false;
+        return std::nullopt;
     }
     std::string_view input = payload.substr(kPayloadHeaderSize);
-    // Inflate straight into `out`: first the announced length (or a sane
-    // part of it), then doubling up to the capacity.
-    out.resize(std::min(announced, kFirstOutputGuess));
+    // Inflate straight into `scratch`: first the announced length (or a sane
+    // part of it), then doubling up to the capacity. The buffer has room
+    // beyond that, so that zlib's fast decoder (which wants room for a whole
+    // match) runs to the end of the stream and the last call finishes it
+    // without keeping a window.
+    const std::size_t first = std::min(announced, kFirstOutputGuess) + kRoomForFastInflate;
+    if (scratch.size() < first) {
+        scratch.resize(first);
+    }
     std::size_t produced = 0;
     for (;;) {
         if (stream->avail_in == 0 && !input.empty()) {
             feedInput(*stream, input);
         }
-        setOutput(*stream, out, produced);
+        setOutput(*stream, scratch, produced);
         const uInt room = stream->avail_out;
-        const int result = inflate(stream, Z_NO_FLUSH);
+        const int result = inflate(stream, Z_FINISH);
         produced += room - stream->avail_out;
+        if (produced > capacity) {
+            // More than twice the announced length.
+            return std::nullopt;
+        }
         if (result == Z_STREAM_END) {
             // Bytes after the end of the stream are not read.
-            out.resize(produced);
-            return true;
+            return std::string_view(scratch).substr(0, produced);
         }
         if (result != Z_OK && result != Z_BUF_ERROR) {
             // A corrupt stream, a preset dictionary or no memory.
-            out.clear();
-            return false;
+            return std::nullopt;
         }
-        if (produced < out.size()) {
+        if (produced < scratch.size()) {
             if (stream->avail_in == 0 && input.empty()) {
                 // The input ran out before the end of the stream.
-                out.clear();
-                return false;
+                return std::nullopt;
             }
             continue;
         }
-        if (out.size() == capacity) {
-            // Full at twice the announced length and the stream goes on.
-            out.clear();
-            return false;
-        }
-        out.resize(std::min(capacity, 2 * out.size()));
+        scratch.resize(std::min(capacity, 2 * scratch.size()) + kRoomForFastInflate);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,10 @@ std::string unpack(std::string_view payload);
 // The same into `out`, whose storage is reused: true with the bytes in `out`,
 // or false with `out` empty.
 bool unpack(std::string_view payload, std::string& out);
+
+// The same into `scratch`, whose size only grows (a reused one is not filled
+// again): the bytes are its first part, returned as a view; nothing when the
+// input is not a valid payload.
+std::optional<std::string_view> unpackInto(std::string_view payload, std::string& scratch);
 
 }  // namespace lanzhou::protocol

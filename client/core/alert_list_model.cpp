@@ -1,7 +1,10 @@
 #include "client/core/alert_list_model.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cstring>
 #include <iterator>
+#include <tuple>
 #include <utility>
 
 #include "protocol/gbk_text.h"
@@ -10,59 +13,69 @@ namespace lanzhou::core {
 
 namespace {
 
-// True for "YYYY-MM-DD HH:MM:SS" with a four-digit year not starting with 0:
-// a valid time in this form is already what formatAlertTime writes.
-bool hasNormalForm(std::string_view text) {
-    constexpr std::string_view kPattern = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != kPattern.size() || text[0] == '0') {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool digit = text[i] >= '0' && text[i] <= '9';
-        if (kPattern[i] == 'd' ? !digit : text[i] != kPattern[i]) {
-            return false;
-        }
-    }
-    return true;
+// `time` is the fields' time as read, formatted into `timeText` (a time sent
+// in the normal form comes out as it was sent).
+AlertRow rowOf(const protocol::AlertFields& f, const protocol::DateTime& time,
+               protocol::DateTimeText& timeText) {
+    return AlertRow{.id = f.id,
+                    .time = formatAlertTime(time, timeText),
+                    .code = f.code,
+                    .name = f.name,
+                    .operation = f.operation,
+                    .buy = f.buy,
+                    .sell = f.sell,
+                    .remark = f.remark};
 }
 
-// The time column: the text as sent when it is already normalised (kept
-// without formatting it again), otherwise `time` formatted.
-std::string normalisedTime(std::string_view text, const protocol::DateTime& time) {
-    if (time != protocol::DateTime::null() && hasNormalForm(text)) {
-        return std::string(text);
-    }
-    return formatAlertTime(time);
-}
+// Blocks of text up to this size are kept for the next rows when a list is
+// cleared; a larger one is given back.
+constexpr std::size_t kKeptTextBytes = std::size_t{4} << 20;
 
-// `time` is the fields' time as read.
-AlertRow rowOf(const protocol::AlertFields& f, const protocol::DateTime& time) {
-    return AlertRow{std::string(f.id),   normalisedTime(f.time, time), std::string(f.code),
-                    std::string(f.name), std::string(f.operation),     std::string(f.buy),
-                    std::string(f.sell), std::string(f.remark)};
-}
+// The first block of text holds a few rows.
+constexpr std::size_t kFirstTextBytes = 1024;
+
+// Left-behind texts are only packed away in blocks of at least this size.
+constexpr std::size_t kSmallestPackedBlock = 4096;
 
 }  // namespace
 
 AlertListId chooseAlertList(const protocol::DateTime& recordTime,
                             const protocol::DateTime& serverTime) {
-    return serverTime.dayNumber() - recordTime.dayNumber() <= 0 ? AlertListId::Today
-                                                                : AlertListId::History;
+    // Calendar dates compare part by part, largest first.
+    const auto date = [](const protocol::DateTime& t) { return std::tie(t.year, t.month, t.day); };
+    return date(recordTime) >= date(serverTime) ? AlertListId::Today : AlertListId::History;
 }
 
 std::string formatAlertTime(const protocol::DateTime& time) {
     return protocol::formatDateTime(time);
 }
 
-AlertRow alertRow(const protocol::AlertRecord& record) {
-    return rowOf(protocol::fieldsOf(record), protocol::parseDateTime(record.time));
+std::string_view formatAlertTime(const protocol::DateTime& time, protocol::DateTimeText& out) {
+    return protocol::formatDateTime(time, out);
+}
+
+AlertRow alertRow(const protocol::AlertRecord& record, protocol::DateTimeText& timeText) {
+    return rowOf(protocol::fieldsOf(record), protocol::parseDateTime(record.time), timeText);
 }
 
 // ------------------------------------------------------------------ AlertList
 
-const AlertRow& AlertList::row(int index) const {
+std::string_view AlertList::text(const Entry& entry, std::size_t k) const {
+    const std::size_t begin = k == 0 ? 0 : entry.ends[k - 1];
+    return std::string_view(m_texts.get() + entry.start + begin, entry.ends[k] - begin);
+}
+
+AlertRow AlertList::row(int index) const {
     assert(index >= 0 && index < rowCount());
-    return m_rows[storageIndex(index)];
+    const Entry& entry = m_rows[storageIndex(index)];
+    return AlertRow{.id = text(entry, 0),
+                    .time = text(entry, 1),
+                    .code = text(entry, 2),
+                    .name = text(entry, 3),
+                    .operation = text(entry, 4),
+                    .buy = text(entry, 5),
+                    .sell = text(entry, 6),
+                    .remark = text(entry, 7)};
 }
 
 int AlertList::findRow(std::string_view id) const {
@@ -72,47 +85,123 @@ int AlertList::findRow(std::string_view id) const {
     }
     // From the top, which is the end of the storage.
     for (std::size_t i = m_rows.size(); i-- > 0;) {
-        if (protocol::equalsIgnoringLatinCase(m_rows[i][0], id)) {
+        if (protocol::equalsIgnoringLatinCase(text(m_rows[i], 0), id)) {
             return static_cast<int>(m_rows.size() - 1 - i);
         }
     }
     return -1;
 }
 
-void AlertList::insertTop(AlertRow&& row) {
-    m_ids.add(row[0]);
-    m_rows.push_back(std::move(row));
+AlertList::Entry AlertList::store(const AlertRow& row) {
+    const std::array<std::string_view, kTexts> texts = {
+        row.id, row.time, row.code, row.name, row.operation, row.buy, row.sell, row.remark};
+    std::size_t size = 0;
+    for (const std::string_view piece : texts) {
+        size += piece.size();
+    }
+    const auto write = [&texts](char* to) {
+        Entry entry;
+        std::size_t end = 0;
+        for (std::size_t k = 0; k < kTexts; ++k) {
+            if (!texts[k].empty()) {
+                std::memcpy(to + end, texts[k].data(), texts[k].size());
+            }
+            end += texts[k].size();
+            entry.ends[k] = static_cast<std::uint32_t>(end);
+        }
+        return entry;
+    };
+    Entry entry;
+    if (m_textCapacity - m_textSize >= size) {
+        // Room left: texts viewing this block stay where they are.
+        entry = write(m_texts.get() + m_textSize);
+    } else {
+        // A larger block; the old one, which the texts may view, goes after.
+        const std::size_t capacity =
+            std::max({2 * m_textCapacity, m_textSize + size, kFirstTextBytes});
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (m_textSize != 0) {
+            std::memcpy(grown.get(), m_texts.get(), m_textSize);
+        }
+        entry = write(grown.get() + m_textSize);
+        m_texts = std::move(grown);
+        m_textCapacity = capacity;
+    }
+    entry.start = m_textSize;
+    m_textSize += size;
+    return entry;
 }
 
-void AlertList::setRow(int index, AlertRow row) {
-    assert(index >= 0 && index < rowCount());
-    AlertRow& target = m_rows[storageIndex(index)];
-    if (!protocol::equalsIgnoringLatinCase(target[0], row[0])) {
-        m_ids.remove(target[0]);
-        m_ids.add(row[0]);
+void AlertList::release(const Entry& entry) {
+    m_unusedBytes += entry.ends[kTexts - 1];
+    if (m_textSize >= kSmallestPackedBlock && 2 * m_unusedBytes > m_textSize) {
+        pack();
     }
-    target = std::move(row);
+}
+
+void AlertList::pack() {
+    auto packed = std::make_unique_for_overwrite<char[]>(m_textCapacity);
+    std::size_t size = 0;
+    for (Entry& entry : m_rows) {
+        const std::size_t rowSize = entry.ends[kTexts - 1];
+        if (rowSize != 0) {
+            std::memcpy(packed.get() + size, m_texts.get() + entry.start, rowSize);
+        }
+        entry.start = size;
+        size += rowSize;
+    }
+    m_texts = std::move(packed);
+    m_textSize = size;
+    m_unusedBytes = 0;
+}
+
+void AlertList::insertTop(const AlertRow& row) {
+    m_ids.add(row.id);
+    m_rows.push_back(store(row));
+}
+
+void AlertList::setRow(int index, const AlertRow& row) {
+    assert(index >= 0 && index < rowCount());
+    const Entry stored = store(row);
+    Entry& target = m_rows[storageIndex(index)];
+    const std::string_view oldId = text(target, 0);
+    const std::string_view newId = text(stored, 0);
+    if (!protocol::equalsIgnoringLatinCase(oldId, newId)) {
+        m_ids.remove(oldId);
+        m_ids.add(newId);
+    }
+    const Entry old = target;
+    target = stored;
+    release(old);
 }
 
 void AlertList::removeRow(int index) {
     assert(index >= 0 && index < rowCount());
     const std::size_t at = storageIndex(index);
-    m_ids.remove(m_rows[at][0]);
+    const Entry old = m_rows[at];
+    m_ids.remove(text(old, 0));
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(at));
+    release(old);
 }
 
 void AlertList::clear() {
     m_rows.clear();
+    if (m_textCapacity > kKeptTextBytes) {
+        m_texts.reset();
+        m_textCapacity = 0;
+    }
+    m_textSize = 0;
+    m_unusedBytes = 0;
     m_ids.clear();
 }
 
 // ------------------------------------------------------------- AlertListModel
 
-void AlertListModel::insertTop(AlertListId id, AlertRow&& row) {
+void AlertListModel::insertTop(AlertListId id, const AlertRow& row) {
     if (m_observer != nullptr) {
         m_observer->rowAboutToBeInserted(id, 0);
     }
-    mutableList(id).insertTop(std::move(row));
+    mutableList(id).insertTop(row);
     if (m_observer != nullptr) {
         m_observer->rowInserted(id, 0);
     }
@@ -144,7 +233,8 @@ void AlertListModel::place(const protocol::AlertRecord& record,
 void AlertListModel::place(const protocol::AlertFields& fields,
                            const protocol::DateTime& serverTime) {
     const protocol::DateTime time = protocol::parseDateTime(fields.time);
-    insertTop(chooseAlertList(time, serverTime), rowOf(fields, time));
+    protocol::DateTimeText timeText;
+    insertTop(chooseAlertList(time, serverTime), rowOf(fields, time, timeText));
 }
 
 bool AlertListModel::update(const protocol::AlertRecord& record,
@@ -163,7 +253,8 @@ bool AlertListModel::update(const protocol::AlertFields& fields,
     if (row < 0) {
         return false;
     }
-    list.setRow(row, rowOf(fields, time));
+    protocol::DateTimeText timeText;
+    list.setRow(row, rowOf(fields, time, timeText));
     if (m_observer != nullptr) {
         m_observer->rowChanged(id, row);
     }
@@ -195,8 +286,9 @@ void AlertListModel::replaceAll(std::span<const protocol::AlertRecord> records,
     reset([&] {
         for (const protocol::AlertRecord& record : records) {
             const protocol::DateTime time = protocol::parseDateTime(record.time);
+            protocol::DateTimeText timeText;
             mutableList(chooseAlertList(time, serverTime))
-                .insertTop(rowOf(protocol::fieldsOf(record), time));
+                .insertTop(rowOf(protocol::fieldsOf(record), time, timeText));
         }
     });
 }

@@ -2,12 +2,15 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "client/core/alert_id_index.h"
+#include "client/core/alert_row.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
 
@@ -15,9 +18,7 @@ namespace lanzhou::core {
 
 // The two alert lists of the main window: today's alerts (the server's date
 // or later) and older ones. Rows are never sorted: the newest insertion is on
-// top. Each row holds the eight column texts: id, time (normalised), code,
-// name, operation, buy, sell, remark.
-using AlertRow = std::array<std::string, 8>;
+// top. Each row holds the eight texts of an AlertRow.
 
 enum class AlertListId { Today = 0, History = 1 };
 
@@ -25,35 +26,65 @@ enum class AlertListId { Today = 0, History = 1 };
 AlertListId chooseAlertList(const protocol::DateTime& recordTime,
                             const protocol::DateTime& serverTime);
 
-// The row as the list shows it: the time through FormatAlertTime.
-AlertRow alertRow(const protocol::AlertRecord& record);
+// The row as the list shows it: views of the record's texts, the time through
+// FormatAlertTime (written into `timeText`).
+AlertRow alertRow(const protocol::AlertRecord& record, protocol::DateTimeText& timeText);
 
 // FormatAlertTime: "2013-11-24 09:05:03" (year not padded).
 std::string formatAlertTime(const protocol::DateTime& time);
+// The same into `out`; the result views `out`.
+std::string_view formatAlertTime(const protocol::DateTime& time, protocol::DateTimeText& out);
 
-// One list. Row 0 is the top row.
+// One list. Row 0 is the top row. The texts of all rows live in one block:
+// a row costs no allocation of its own, and inserting one copies its texts
+// once, to the end of the block. The texts of changed and removed rows stay
+// behind until they are half of the block, which is then packed.
 class AlertList final {
 public:
     int rowCount() const { return static_cast<int>(m_rows.size()); }
-    const AlertRow& row(int index) const;
+    // The texts of a row; the views stay valid until the list changes.
+    AlertRow row(int index) const;
     // The first row from the top whose id matches (ASCII letters without
     // regard to case); -1 when none.
     int findRow(std::string_view id) const;
 
-    void insertTop(AlertRow&& row);
-    void setRow(int index, AlertRow row);
+    // These copy the texts of `row`, which may be views of this list.
+    void insertTop(const AlertRow& row);
+    void setRow(int index, const AlertRow& row);
     void removeRow(int index);
     void clear();
 
+    // Bytes of the text block, the texts left behind included.
+    std::size_t textBytes() const { return m_textSize; }
+
 private:
+    static constexpr std::size_t kTexts = 8;
+
+    // Where a row's texts are: they start at `start` in the block, and text
+    // k ends at start + ends[k].
+    struct Entry {
+        std::size_t start = 0;
+        std::array<std::uint32_t, kTexts> ends{};
+    };
+
     // Stored bottom first, so that inserting on top is an append.
     std::size_t storageIndex(int row) const {
         return m_rows.size() - 1 - static_cast<std::size_t>(row);
     }
+    std::string_view text(const Entry& entry, std::size_t k) const;
+    // Appends the texts of `row` to the block.
+    Entry store(const AlertRow& row);
+    // The texts of `entry` are no longer used.
+    void release(const Entry& entry);
+    void pack();
 
-    // One block for all rows: growing moves the rows (their texts stay where
-    // they are), and clearing keeps the block for the next rows.
-    std::vector<AlertRow> m_rows;
+    std::vector<Entry> m_rows;
+    // The texts of the rows one after the other: m_textSize bytes of
+    // m_textCapacity are used, m_unusedBytes of them left behind.
+    std::unique_ptr<char[]> m_texts;
+    std::size_t m_textSize = 0;
+    std::size_t m_textCapacity = 0;
+    std::size_t m_unusedBytes = 0;
     AlertIdIndex m_ids;  // the ids of m_rows
 };
 
@@ -96,7 +127,7 @@ public:
 
 private:
     AlertList& mutableList(AlertListId id) { return m_lists[static_cast<int>(id)]; }
-    void insertTop(AlertListId id, AlertRow&& row);
+    void insertTop(AlertListId id, const AlertRow& row);
     // Clears both lists, then has `refill` place rows, as one reset.
     template <typename Refill>
     void reset(Refill refill);

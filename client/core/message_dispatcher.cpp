@@ -68,7 +68,7 @@ public:
     // Takes texts out of the message where that saves copying them.
     void handle(protocol::ServerMessage& message);
     // "#ai" and "#aj".
-    void alert(ServerCode code, const protocol::AlertFields& alert);
+    void alert(ServerCode code, const protocol::AlertFields& alert, const protocol::DateTime& now);
 
 private:
     void version(const protocol::ServerMessage& message);
@@ -299,16 +299,17 @@ bool Handlers::forThisAudience(const protocol::AlertFields& alert) const {
     return alert.audience == std::string_view(digits, static_cast<std::size_t>(written - digits));
 }
 
-void Handlers::alert(ServerCode code, const protocol::AlertFields& alert) {
+void Handlers::alert(ServerCode code, const protocol::AlertFields& alert,
+                     const protocol::DateTime& now) {
     if (!forThisAudience(alert)) {
         return;
     }
     // The popup is armed after the lists changed.
     const bool popup = fillAlertPopup(alert);
     if (code == ServerCode::AlertAdded) {
-        c.alerts.place(alert, c.session.serverTime.now());
+        c.alerts.place(alert, now);
     } else {
-        c.alerts.update(alert, c.session.serverTime.now());
+        c.alerts.update(alert, now);
     }
     if (popup) {
         c.actions.arm(SessionAction::AlertPopup);
@@ -322,7 +323,8 @@ bool Handlers::fillAlertPopup(const protocol::AlertFields& alert) {
     }
     auto& texts = c.session.popupRecord.texts;
     c.session.popupRecord.kind = PopupKind::alert();
-    texts[1] = formatAlertTime(protocol::parseDateTime(alert.time));
+    protocol::DateTimeText time;
+    texts[1] = formatAlertTime(protocol::parseDateTime(alert.time), time);
     texts[2] = alert.code;
     texts[3] = alert.name;
     texts[4] = alert.operation;
@@ -358,6 +360,7 @@ MessageDispatcher::MessageDispatcher(DispatcherContext context) : m_context(std:
 
 void MessageDispatcher::onConnectionEvent(transport::EventKind kind, std::string_view data) {
     if (kind == transport::EventKind::Closed) {
+        m_heldNow.reset();
         m_context.session.promptText = gbk(text::kDisconnected);
         m_context.view.connectionClosed(m_context.session.promptText);
         return;
@@ -366,22 +369,40 @@ void MessageDispatcher::onConnectionEvent(transport::EventKind kind, std::string
     // this thread dispatches; a nested call just makes its own).
     constexpr std::size_t kKeptCapacity = 64 * 1024;
     thread_local std::string spare;
-    std::string bytes = std::move(spare);
-    protocol::unpack(data, bytes);
-    dispatch(protocol::untilZero(bytes));
-    if (bytes.capacity() <= kKeptCapacity) {
-        spare = std::move(bytes);
+    std::string scratch = std::move(spare);
+    const std::optional<std::string_view> bytes = protocol::unpackInto(data, scratch);
+    dispatch(protocol::untilZero(bytes.value_or(std::string_view())));
+    if (scratch.capacity() <= kKeptCapacity) {
+        spare = std::move(scratch);
     }
 }
 
 void MessageDispatcher::dispatch(std::string_view text) {
     // Alerts, most of the traffic, go to the lists as views of the text.
     if (const std::optional<protocol::AlertFields> alert = protocol::alertFieldsOf(text)) {
-        Handlers(m_context).alert(protocol::serverCodeOf(text), *alert);
+        Handlers(m_context).alert(protocol::serverCodeOf(text), *alert, serverNow());
         return;
     }
+    // Its handler may wait in a nested event loop: time passes.
+    m_heldNow.reset();
     protocol::ServerMessage message = protocol::parseServerMessage(text);
     Handlers(m_context).handle(message);
+    m_heldNow.reset();
+}
+
+void MessageDispatcher::holdServerTime(bool hold) {
+    m_holdServerTime = hold;
+    m_heldNow.reset();
+}
+
+protocol::DateTime MessageDispatcher::serverNow() {
+    if (!m_holdServerTime) {
+        return m_context.session.serverTime.now();
+    }
+    if (!m_heldNow) {
+        m_heldNow = m_context.session.serverTime.now();
+    }
+    return *m_heldNow;
 }
 
 }  // namespace lanzhou::core

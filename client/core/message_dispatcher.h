@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,8 +48,18 @@ public:
     // One message text (GBK, already unpacked).
     void dispatch(std::string_view text);
 
+    // While held, the alerts dispatched share one reading of the server's
+    // clock: SessionCore holds it while it hands over a batch of events. Any
+    // other message drops the reading, before and after its handler (which
+    // may wait in a nested event loop).
+    void holdServerTime(bool hold);
+
 private:
+    protocol::DateTime serverNow();
+
     DispatcherContext m_context;
+    bool m_holdServerTime = false;
+    std::optional<protocol::DateTime> m_heldNow;
 };
 
 }  // namespace lanzhou::core

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "client/core/seed_version_rule.h"
 #include "platform/paths.h"
 #include "platform/run_directory.h"
 
@@ -23,7 +24,7 @@ Result<RunDirectoryChoice> chooseRunDirectory(const std::optional<std::string>& 
             return fail(error.message());
         }
     } else {
-        directory = platform::runDirectory();
+        directory = platform::runDirectory(seedReplacesMembersFile);
     }
     RunDirectoryChoice choice;
     std::error_code error;

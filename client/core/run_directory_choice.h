@@ -18,7 +18,8 @@ struct RunDirectoryChoice {
 // The run directory of a client: --run-dir as given (UTF-8; it must exist; made
 // absolute), else the platform's choice (the executable's directory for a
 // portable copy, a per-user folder seeded from the package for an installed
-// one). The error (UTF-8) says why there is none.
+// one, its ver.txt by seedReplacesMembersFile). The error (UTF-8) says why
+// there is none.
 Result<RunDirectoryChoice> chooseRunDirectory(const std::optional<std::string>& given);
 
 }  // namespace lanzhou::core

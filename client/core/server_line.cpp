@@ -26,13 +26,13 @@ int leadingNumber(std::string_view text) {
 }  // namespace
 
 std::string_view telecomHostConstant() {
-    return built_in::kTelecomHost;
+    return built_in::kTelecomHost.view();
 }
 std::string_view netcomHostConstant() {
-    return built_in::kNetcomHost;
+    return built_in::kNetcomHost.view();
 }
 std::string_view portConstant() {
-    return built_in::kPort;
+    return built_in::kPort.view();
 }
 
 ServerLine chooseServerLine(std::string_view xl) {

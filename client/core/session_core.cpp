@@ -170,6 +170,10 @@ void SessionCore::takeEvents() {
     // events that came after the outer batch was taken).
     const std::weak_ptr<int> alive = m_alive;
     for (bool took = false;; took = true) {
+        // The alerts of the batch share one reading of the clock. A nested
+        // turn ends the hold early; the rest of the outer batch then reads
+        // the clock for each alert.
+        m_dispatcher.holdServerTime(true);
         while (m_next < m_batch.size()) {
             const transport::ConnectionEvent event = std::move(m_batch[m_next++]);
             m_dispatcher.onConnectionEvent(event.kind, event.data);
@@ -180,6 +184,7 @@ void SessionCore::takeEvents() {
                 m_client.close();
             }
         }
+        m_dispatcher.holdServerTime(false);
         if (took) {
             return;
         }

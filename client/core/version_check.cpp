@@ -12,14 +12,18 @@ constexpr std::size_t kVersionFileLimit = 4096;
 
 }  // namespace
 
+std::optional<std::int32_t> readVersionFile(const std::filesystem::path& file) {
+    const auto bytes = platform::readFile(file, kVersionFileLimit);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return protocol::versionNumber(*bytes);
+}
+
 std::int32_t readLocalVersion(std::string_view runDirectory) {
     std::string path(runDirectory);
     path += "\\ver.txt";
-    const auto bytes = platform::readFile(platform::pathFromGbk(path), kVersionFileLimit);
-    if (!bytes) {
-        return 0;
-    }
-    return protocol::versionNumber(*bytes);
+    return readVersionFile(platform::pathFromGbk(path)).value_or(0);
 }
 
 bool updateWanted(std::int32_t serverVersion, std::int32_t localVersion) {

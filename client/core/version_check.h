@@ -1,10 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace lanzhou::core {
+
+// The number a version file (ver.txt) holds, read as the server's version
+// is; nullopt when the file cannot be read.
+std::optional<std::int32_t> readVersionFile(const std::filesystem::path& file);
 
 // The local version: the whole of ver.txt in the run directory read as a
 // version number; 0 when the file is missing, empty or not a number.

@@ -158,14 +158,16 @@ void AlertPage::Impl::showAlertDetail(QTableView& list, const AlertTableModel& m
     if (selected.isEmpty()) {
         return;
     }
-    const core::AlertRow* row = model.alertRow(selected.front().row());
-    if (row == nullptr) {
+    const std::optional<core::AlertRow> row = model.alertRow(selected.front().row());
+    if (!row) {
         return;
     }
+    const std::array<std::string_view, 6> shown = {row->time,      row->code, row->name,
+                                                   row->operation, row->buy,  row->sell};
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        m_fields[i]->setText(QString::fromUtf8(kFieldLabels[i].prefix) + fromGbk((*row)[i + 1]));
+        m_fields[i]->setText(QString::fromUtf8(kFieldLabels[i].prefix) + fromGbk(shown[i]));
     }
-    RenderHtml(*m_remark, core::largePageTemplate(), (*row)[7]);
+    RenderHtml(*m_remark, core::largePageTemplate(), std::string(row->remark));
 }
 
 void AlertPage::Impl::showLatestAlert() {

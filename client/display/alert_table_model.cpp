@@ -11,6 +11,28 @@ namespace {
 const std::array<const char*, AlertTableModel::kColumnCount> kHeaders = {
     "", "发布时间", "股票代码", "股票名称", "操作方式", "买入价格", "卖出价格", "备注"};
 
+// The text a row shows in a column, in the order of kHeaders.
+std::string_view columnText(const core::AlertRow& row, int column) {
+    switch (column) {
+        case 0:
+            return row.id;
+        case 1:
+            return row.time;
+        case 2:
+            return row.code;
+        case 3:
+            return row.name;
+        case 4:
+            return row.operation;
+        case 5:
+            return row.buy;
+        case 6:
+            return row.sell;
+        default:
+            return row.remark;
+    }
+}
+
 }  // namespace
 
 AlertTableModel::AlertTableModel(const core::AlertList& list, QObject* parent)
@@ -39,8 +61,11 @@ QVariant AlertTableModel::headerData(int section, Qt::Orientation orientation, i
     return QString::fromUtf8(kHeaders[static_cast<std::size_t>(section)]);
 }
 
-const core::AlertRow* AlertTableModel::alertRow(int row) const {
-    return row < 0 || row >= m_list.rowCount() ? nullptr : &m_list.row(row);
+std::optional<core::AlertRow> AlertTableModel::alertRow(int row) const {
+    if (row < 0 || row >= m_list.rowCount()) {
+        return std::nullopt;
+    }
+    return m_list.row(row);
 }
 
 void AlertTableModel::rowAboutToBeInserted(int row) {
@@ -79,7 +104,6 @@ void AlertTableModel::reset() {
 }
 
 QString AlertTableModel::cellText(int row, int column) const {
-    const std::string& gbk = m_list.row(row)[static_cast<std::size_t>(column)];
     const std::size_t slot =
         (static_cast<std::size_t>(row) * kColumnCount + static_cast<std::size_t>(column)) %
         m_cache.size();
@@ -87,7 +111,7 @@ QString AlertTableModel::cellText(int row, int column) const {
     if (cell.row != row || cell.column != column) {
         cell.row = row;
         cell.column = column;
-        cell.text = fromGbk(gbk);
+        cell.text = fromGbk(columnText(m_list.row(row), column));
     }
     return cell.text;
 }

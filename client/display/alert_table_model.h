@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 #include "client/core/alert_list_model.h"
 
@@ -31,9 +32,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // The core's row behind a row of this model (GBK texts); nullptr when
-    // there is none.
-    const core::AlertRow* alertRow(int row) const;
+    // The core's row behind a row of this model (GBK texts, valid until the
+    // list changes); nothing when there is none.
+    std::optional<core::AlertRow> alertRow(int row) const;
 
     // The core's news: before a change of the rows and after it.
     void rowAboutToBeInserted(int row);

@@ -64,7 +64,11 @@ Result<std::unique_ptr<Storage>> openStorage(std::string_view location,
     if (!preparePostgresDatabase(**connected, postgresMigrations(), error)) {
         return fail(std::move(error));
     }
-    return std::unique_ptr<Storage>(std::make_unique<PostgresStorage>(std::move(*connected)));
+    PgEventSignal::Connect connectAgain = [address = std::string(location), password] {
+        return connectPostgres(address, password);
+    };
+    return std::unique_ptr<Storage>(
+        std::make_unique<PostgresStorage>(std::move(*connected), std::move(connectAgain)));
 }
 
 }  // namespace lanzhou::server

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <asio.hpp>
+#include <atomic>
 #include <ctime>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -109,14 +111,21 @@ public:
         return m_acceptor.is_open() ? m_acceptor.local_endpoint(ignored).port() : 0;
     }
 
+    ~Impl() override { stopWaiting(); }
+
     void run() {
         if (!m_stopped) {
             m_lastEvent = m_storage.lastEventSequence();
             accept();
             armSweep();
-            armPoll();
+            if (auto signal = m_storage.eventSignal()) {
+                startWaiting(std::move(signal));
+            } else {
+                armPoll();
+            }
         }
         m_io.run();
+        stopWaiting();
         m_io.restart();
     }
 
@@ -242,12 +251,57 @@ private:
             if (error || m_stopped) {
                 return;
             }
-            for (const OperatorEvent& event : m_storage.eventsAfter(m_lastEvent)) {
+            readEvents();
+            armPoll();
+        });
+    }
+
+    // Passes on every event after the last one passed on. A read that fails
+    // (the database away) changes nothing: the next one starts from there.
+    void readEvents() {
+        for (;;) {
+            const std::vector<OperatorEvent> events = m_storage.eventsAfter(m_lastEvent);
+            for (const OperatorEvent& event : events) {
                 m_lastEvent = std::max(m_lastEvent, event.sequence);
                 m_service.operatorEvent(event);
             }
-            armPoll();
+            if (events.empty() || m_stopped) {
+                return;
+            }
+        }
+    }
+
+    // The waiting thread asks the I/O thread to read the log when signalled,
+    // and at least every safetyPoll; one request waits at most at a time. It
+    // waits in short slices to notice the end of run() soon.
+    void startWaiting(std::unique_ptr<EventSignal> signal) {
+        m_waiting = true;
+        m_waiter = std::thread([this, signal = std::move(signal)] {
+            constexpr std::chrono::milliseconds kSlice{200};
+            auto nextSafetyRead = Clock::now() + m_options.safetyPoll;
+            while (m_waiting) {
+                const bool signalled = signal->wait(kSlice);
+                if (!signalled && Clock::now() < nextSafetyRead) {
+                    continue;
+                }
+                nextSafetyRead = Clock::now() + m_options.safetyPoll;
+                if (!m_readRequested.exchange(true)) {
+                    asio::post(m_io, [this] {
+                        m_readRequested = false;
+                        if (!m_stopped) {
+                            readEvents();
+                        }
+                    });
+                }
+            }
         });
+    }
+
+    void stopWaiting() {
+        m_waiting = false;
+        if (m_waiter.joinable()) {
+            m_waiter.join();
+        }
     }
 
     void shutDown() {
@@ -289,6 +343,9 @@ private:
     ConnectionId m_lastId = 0;
     std::int64_t m_lastEvent = 0;
     bool m_stopped = false;
+    std::thread m_waiter;
+    std::atomic<bool> m_waiting{false};
+    std::atomic<bool> m_readRequested{false};
 };
 
 NetworkServer::NetworkServer(const ServiceSettings& settings, Storage& storage)

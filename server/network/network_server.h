@@ -19,11 +19,19 @@ namespace lanzhou::server {
 // or frame closes it), a bounded send queue (settings.maxQueuedBytes; beyond
 // it the member is disconnected) and an idle limit of three heartbeat
 // periods. Nothing a client sends affects the other connections.
+//
+// Operator events are read from the database's log by sequence number, when
+// a thread of their own that waits on the storage's event signal says so (or
+// on a timer when the storage has no signal).
 class NetworkServer final {
 public:
     struct Options {
-        // How often the database is asked for new operator events.
+        // How often the database is asked for new operator events when it
+        // cannot signal them.
         std::chrono::milliseconds operatorPoll{50};
+        // When it can (Storage::eventSignal), how often it is asked all the
+        // same, in case a signal was lost.
+        std::chrono::milliseconds safetyPoll{1000};
     };
 
     NetworkServer(const ServiceSettings& settings, Storage& storage);

@@ -218,6 +218,23 @@ std::string PgConnection::lastError() const {
     return trimmed(PQerrorMessage(m_conn));
 }
 
+int PgConnection::socket() const {
+    return PQsocket(m_conn);
+}
+
+bool PgConnection::consumeInput() {
+    return PQconsumeInput(m_conn) == 1 && PQstatus(m_conn) == CONNECTION_OK;
+}
+
+std::size_t PgConnection::takeNotifications() {
+    std::size_t count = 0;
+    while (PGnotify* notification = PQnotifies(m_conn)) {
+        PQfreemem(notification);
+        ++count;
+    }
+    return count;
+}
+
 Result<std::unique_ptr<PgConnection>> connectPostgres(std::string_view uri,
                                                       const std::optional<std::string>& password) {
     const std::string address(uri);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -75,6 +76,13 @@ public:
     void rollback();
 
     std::string lastError() const;
+
+    // For waiting on notifications (LISTEN): the socket to wait on, reading
+    // what arrived on it (false when the connection is lost), and taking the
+    // notifications read so far (how many there were).
+    int socket() const;
+    [[nodiscard]] bool consumeInput();
+    std::size_t takeNotifications();
 
 private:
     // Resets a broken connection outside transactions; false when it is

@@ -30,7 +30,9 @@ bool PgEventLog::record(OperatorEvent::Kind kind, const std::vector<std::string>
                    "DELETE FROM events WHERE sequence <= (SELECT MAX(sequence) FROM events) - "
                    "$1::bigint",
                    {kept})
-               .ok();
+               .ok() &&
+           // Delivered to the listening servers when the transaction commits.
+           m_connection.run("SELECT pg_notify($1, '')", {kChannel}).ok();
 }
 
 std::vector<OperatorEvent> PgEventLog::after(std::int64_t sequence) {
@@ -40,7 +42,7 @@ std::vector<OperatorEvent> PgEventLog::after(std::int64_t sequence) {
     const PgResult rows = m_connection.run(
         "SELECT sequence, kind, subjects, channel FROM events WHERE sequence > $1::bigint AND "
         "kind IN ('alert-published', 'alert-updated', 'alerts-removed', 'notice-published', "
-        "'notice-updated', 'notices-removed', 'kick') ORDER BY sequence LIMIT $2::bigint",
+        "'notice-updated', 'notices-removed', 'kick', 'login') ORDER BY sequence LIMIT $2::bigint",
         {from, limit});
     for (int row = 0; row < rows.rows(); ++row) {
         const auto kind = eventKindOf(rows.text(row, 1));

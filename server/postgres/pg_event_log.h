@@ -20,6 +20,8 @@ class PgEventLog final {
 public:
     static constexpr std::size_t kBatch = 1000;   // at most this many per read
     static constexpr std::int64_t kKept = 10000;  // older events are pruned
+    // The notification channel every recorded event is announced on.
+    static constexpr std::string_view kChannel = "lanzhou_events";
 
     explicit PgEventLog(PgConnection& connection) : m_connection(connection) {}
 

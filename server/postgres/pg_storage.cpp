@@ -6,8 +6,10 @@
 
 namespace lanzhou::server {
 
-PostgresStorage::PostgresStorage(std::unique_ptr<PgConnection> connection)
+PostgresStorage::PostgresStorage(std::unique_ptr<PgConnection> connection,
+                                 PgEventSignal::Connect connect)
     : m_connection(std::move(connection)),
+      m_connect(std::move(connect)),
       m_events(*m_connection),
       m_accounts(*m_connection),
       m_content(*m_connection, m_events) {}
@@ -112,6 +114,24 @@ std::vector<OperatorEvent> PostgresStorage::eventsAfter(std::int64_t sequence) {
 
 std::int64_t PostgresStorage::lastEventSequence() {
     return m_events.last();
+}
+
+std::optional<std::int64_t> PostgresStorage::recordLogin(std::string_view account) {
+    PgTransaction transaction(*m_connection);
+    if (!transaction.begin() ||
+        !m_events.record(OperatorEvent::Kind::LoggedIn, {std::string(account)})) {
+        return std::nullopt;
+    }
+    // Writers take turns, so the newest event is this one.
+    const std::int64_t sequence = m_events.last();
+    if (sequence <= 0 || !transaction.commit()) {
+        return std::nullopt;
+    }
+    return sequence;
+}
+
+std::unique_ptr<EventSignal> PostgresStorage::eventSignal() {
+    return std::make_unique<PgEventSignal>(m_connect);
 }
 
 }  // namespace lanzhou::server

@@ -11,6 +11,7 @@
 #include "server/postgres/pg_connection.h"
 #include "server/postgres/pg_content_store.h"
 #include "server/postgres/pg_event_log.h"
+#include "server/postgres/pg_event_signal.h"
 #include "server/storage/storage.h"
 
 namespace lanzhou::server {
@@ -23,7 +24,8 @@ namespace lanzhou::server {
 class PostgresStorage final : public Storage {
 public:
     // Use openStorage(); the connection's database is prepared already.
-    explicit PostgresStorage(std::unique_ptr<PgConnection> connection);
+    // `connect` makes another connection to it, for the event signal.
+    PostgresStorage(std::unique_ptr<PgConnection> connection, PgEventSignal::Connect connect);
 
     std::optional<AccountRecord> findAccount(std::string_view name) override;
     RegisterResult registerAccount(const AccountRecord& account, bool onePerComputer) override;
@@ -54,9 +56,12 @@ public:
 
     std::vector<OperatorEvent> eventsAfter(std::int64_t sequence) override;
     std::int64_t lastEventSequence() override;
+    std::optional<std::int64_t> recordLogin(std::string_view account) override;
+    std::unique_ptr<EventSignal> eventSignal() override;
 
 private:
     std::unique_ptr<PgConnection> m_connection;
+    PgEventSignal::Connect m_connect;
     PgEventLog m_events;
     PgAccountStore m_accounts;
     PgContentStore m_content;

@@ -122,6 +122,7 @@ public:
     }
 
     void operatorEvent(const OperatorEvent& event) {
+        m_lastEvent = std::max(m_lastEvent, event.sequence);
         using Kind = OperatorEvent::Kind;
         switch (event.kind) {
             case Kind::AlertPublished:
@@ -163,6 +164,19 @@ public:
                     }
                 }
                 break;
+            case Kind::LoggedIn:
+                // A login after this node's own, wherever it was made, ends
+                // the session here as a second login on this node would.
+                for (const std::string& account : event.subjects) {
+                    const auto connection = m_members.connectionOf(account);
+                    if (connection &&
+                        m_members.loginSequenceOf(*connection).value_or(0) < event.sequence) {
+                        m_output.send(*connection,
+                                      protocol::answer::bare(ServerCode::LoggedInElsewhere));
+                        m_members.logout(*connection);
+                    }
+                }
+                break;
         }
     }
 
@@ -179,7 +193,10 @@ private:
             return;
         }
         const int userType = effectiveUserType(*account, m_now());
-        if (const auto older = m_members.login(connection, account->name, userType)) {
+        // Other servers of the database end their session of the account;
+        // should the record fail, events already seen are older than this login.
+        const std::int64_t sequence = m_storage.recordLogin(account->name).value_or(m_lastEvent);
+        if (const auto older = m_members.login(connection, account->name, userType, sequence)) {
             m_output.send(*older, protocol::answer::bare(ServerCode::LoggedInElsewhere));
         }
         m_output.send(connection, protocol::answer::loginAccepted(
@@ -344,6 +361,7 @@ private:
     ServiceOutput& m_output;
     const Clock m_now;
     ServiceMembers m_members;
+    std::int64_t m_lastEvent = 0;  // the newest event sequence seen
 };
 
 Service::Service(const ServiceSettings& settings, Storage& storage, ServiceOutput& output,

@@ -27,7 +27,7 @@ bool ServiceMembers::contains(Id connection) const {
 }
 
 std::optional<ServiceMembers::Id> ServiceMembers::login(Id connection, std::string_view account,
-                                                        int userType) {
+                                                        int userType, std::int64_t sequence) {
     add(connection);
     logout(connection);
     std::optional<Id> older;
@@ -37,6 +37,7 @@ std::optional<ServiceMembers::Id> ServiceMembers::login(Id connection, std::stri
     }
     Entry& entry = m_entries.at(connection);
     entry.account = std::string(account);
+    entry.loginSequence = sequence;
     m_accounts.emplace(entry.account, connection);
     // Only 1 is a paying member; anything else is grouped with the free ones.
     entry.userType = userType == 1 ? 1 : 0;
@@ -71,6 +72,14 @@ std::optional<int> ServiceMembers::userTypeOf(Id connection) const {
         return std::nullopt;
     }
     return found->second.userType;
+}
+
+std::optional<std::int64_t> ServiceMembers::loginSequenceOf(Id connection) const {
+    const auto found = m_entries.find(connection);
+    if (found == m_entries.end() || found->second.userType < 0) {
+        return std::nullopt;
+    }
+    return found->second.loginSequence;
 }
 
 std::span<const ServiceMembers::Id> ServiceMembers::members(int userType) const {

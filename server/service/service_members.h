@@ -26,13 +26,16 @@ public:
 
     // Logs `connection` in as `account` (leaving any login it had). Returns
     // the other connection that was logged in as the account, which is now
-    // logged out.
-    [[nodiscard]] std::optional<Id> login(Id connection, std::string_view account, int userType);
+    // logged out. `sequence` places the login among the database's events.
+    [[nodiscard]] std::optional<Id> login(Id connection, std::string_view account, int userType,
+                                          std::int64_t sequence = 0);
     void logout(Id connection);
 
     std::optional<Id> connectionOf(std::string_view account) const;
     // The effective user type a logged-in connection was grouped under.
     std::optional<int> userTypeOf(Id connection) const;
+    // The sequence a logged-in connection's login was recorded under.
+    std::optional<std::int64_t> loginSequenceOf(Id connection) const;
 
     std::span<const Id> connections() const { return m_all; }
     // Logged-in connections of one user type (0 or 1); empty for others.
@@ -46,6 +49,7 @@ private:
         std::size_t allIndex = 0;
         int userType = -1;  // -1: not logged in
         std::size_t memberIndex = 0;
+        std::int64_t loginSequence = 0;
         std::string account;
     };
 

@@ -35,7 +35,7 @@ std::vector<OperatorEvent> SqliteEventLog::after(std::int64_t sequence) {
     auto statement = m_statements.get(
         "SELECT sequence, kind, subjects, channel FROM events WHERE sequence > ? AND kind IN "
         "('alert-published', 'alert-updated', 'alerts-removed', 'notice-published', "
-        "'notice-updated', 'notices-removed', 'kick') ORDER BY sequence LIMIT ?");
+        "'notice-updated', 'notices-removed', 'kick', 'login') ORDER BY sequence LIMIT ?");
     if (!statement) {
         return events;
     }

@@ -169,4 +169,18 @@ std::int64_t SqliteStorage::lastEventSequence() {
     return m_events.last();
 }
 
+std::optional<std::int64_t> SqliteStorage::recordLogin(std::string_view account) {
+    SqliteTransaction transaction(m_statements);
+    if (!transaction.begin() ||
+        !m_events.record(OperatorEvent::Kind::LoggedIn, {std::string(account)})) {
+        return std::nullopt;
+    }
+    // The transaction writes alone, so the newest event is this one.
+    const std::int64_t sequence = m_events.last();
+    if (sequence <= 0 || !transaction.commit()) {
+        return std::nullopt;
+    }
+    return sequence;
+}
+
 }  // namespace lanzhou::server

@@ -66,6 +66,7 @@ public:
 
     std::vector<OperatorEvent> eventsAfter(std::int64_t sequence) override;
     std::int64_t lastEventSequence() override;
+    std::optional<std::int64_t> recordLogin(std::string_view account) override;
 
 private:
     sqlite3* m_db;

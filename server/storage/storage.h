@@ -10,6 +10,7 @@
 #include "base/result.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
+#include "server/storage/event_signal.h"
 
 namespace lanzhou::server {
 
@@ -49,6 +50,7 @@ struct OperatorEvent {
         NoticeUpdated,    // subjects: the notice id
         NoticesRemoved,   // subjects: the notice ids; channel
         Kick,             // subjects: the account
+        LoggedIn,         // subjects: the account (a member's login on some server)
     };
     std::int64_t sequence = 0;
     Kind kind = Kind::AlertPublished;
@@ -119,6 +121,14 @@ public:
     // ---- the running server's view of operator commands
     virtual std::vector<OperatorEvent> eventsAfter(std::int64_t sequence) = 0;
     virtual std::int64_t lastEventSequence() = 0;
+    // Records that a member logged in as `account` on this server, for the
+    // other servers of the database to end that account's older session; the
+    // event's sequence number, nullopt when it could not be written.
+    virtual std::optional<std::int64_t> recordLogin(std::string_view account) = 0;
+    // A signal on a connection of its own that wakes a waiting thread when
+    // events are recorded; nullptr when the database has none (then the
+    // server polls).
+    virtual std::unique_ptr<EventSignal> eventSignal() { return nullptr; }
 };
 
 }  // namespace lanzhou::server

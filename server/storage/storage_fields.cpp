@@ -30,6 +30,7 @@ constexpr KindName kKindNames[] = {
     {OperatorEvent::Kind::NoticeUpdated, "notice-updated"},
     {OperatorEvent::Kind::NoticesRemoved, "notices-removed"},
     {OperatorEvent::Kind::Kick, "kick"},
+    {OperatorEvent::Kind::LoggedIn, "login"},
 };
 
 // A small number written as digits only, within [low, high].

@@ -51,7 +51,7 @@ private:
 std::vector<std::string> ids(const AlertList& list) {
     std::vector<std::string> result;
     for (int i = 0; i < list.rowCount(); ++i) {
-        result.push_back(list.row(i)[0]);
+        result.emplace_back(list.row(i).id);
     }
     return result;
 }
@@ -84,12 +84,21 @@ TEST(AlertListChoice, ByDateAgainstTheServersDate) {
 }
 
 TEST(AlertRowText, HasTheEightColumnsWithTheTimeNormalised) {
-    const AlertRow row = alertRow(record("A7", "2013/11/24 9:05:03"));
-    const AlertRow expected = {
-        "A7",   "2013-11-24 09:05:03", "600000", G("浦发银行"), G("买入"), "10.5",
-        "11.2", "<b>note</b>"};
+    const protocol::AlertRecord sent = record("A7", "2013/11/24 9:05:03");
+    protocol::DateTimeText timeText;
+    const AlertRow row = alertRow(sent, timeText);
+    const std::string name = G("浦发银行");
+    const std::string operation = G("买入");
+    const AlertRow expected{.id = "A7",
+                            .time = "2013-11-24 09:05:03",
+                            .code = "600000",
+                            .name = name,
+                            .operation = operation,
+                            .buy = "10.5",
+                            .sell = "11.2",
+                            .remark = "<b>note</b>"};
     EXPECT_EQ(row, expected);
-    EXPECT_EQ(alertRow(record("x", "garbage"))[1], "100-01-01 00:00:00");
+    EXPECT_EQ(alertRow(record("x", "garbage"), timeText).time, "100-01-01 00:00:00");
     EXPECT_EQ(formatAlertTime({2013, 11, 24, 9, 5, 3}), "2013-11-24 09:05:03");
     EXPECT_EQ(formatAlertTime({987, 1, 2, 3, 4, 5}), "987-01-02 03:04:05");
 }
@@ -126,7 +135,8 @@ TEST_F(AlertListModelTest, PlacingATemporaryRecordGivesTheSameRows) {
             ASSERT_EQ(moved.list(id).rowCount(), copied.list(id).rowCount());
             if (copied.list(id).rowCount() == 1) {
                 EXPECT_EQ(moved.list(id).row(0), copied.list(id).row(0));
-                EXPECT_EQ(moved.list(id).row(0), alertRow(original));
+                protocol::DateTimeText timeText;
+                EXPECT_EQ(moved.list(id).row(0), alertRow(original, timeText));
             }
         }
         EXPECT_TRUE(moved.update(record("m1", time, "000002"), kServer));
@@ -157,14 +167,14 @@ TEST_F(AlertListModelTest, UpdateSearchesOnlyTheDatesListIgnoringLatinCase) {
     observer.calls.clear();
 
     EXPECT_TRUE(model.update(record("aB1", "2013-11-24 11:00:00", "000001"), kServer));
-    EXPECT_EQ(today().row(1)[0], "aB1");  // column 0 too is overwritten
-    EXPECT_EQ(today().row(1)[1], "2013-11-24 11:00:00");
-    EXPECT_EQ(today().row(1)[2], "000001");
+    EXPECT_EQ(today().row(1).id, "aB1");  // column 0 too is overwritten
+    EXPECT_EQ(today().row(1).time, "2013-11-24 11:00:00");
+    EXPECT_EQ(today().row(1).code, "000001");
     EXPECT_EQ(observer.calls, (std::vector<std::string>{"change today 1"}));
 
     // In the history list, but the record is dated today: not found.
     EXPECT_FALSE(model.update(record("h1", "2013-11-24 09:00:00", "999999"), kServer));
-    EXPECT_EQ(history().row(0)[2], "600000");
+    EXPECT_EQ(history().row(0).code, "600000");
     // Unknown id.
     EXPECT_FALSE(model.update(record("nope", "2013-11-24 09:00:00"), kServer));
     EXPECT_EQ(observer.calls.size(), 1u);
@@ -209,7 +219,7 @@ public:
 private:
     void add(const char* what, AlertListId id, int row) {
         const AlertList& list = m_model.list(id);
-        const std::string at = row < list.rowCount() ? list.row(row)[0] : "-";
+        const std::string at(row < list.rowCount() ? list.row(row).id : "-");
         calls.push_back(std::string(what) + " " + std::to_string(row) + "=" + at + " " + counts());
     }
     std::string counts() const {
@@ -254,22 +264,50 @@ TEST_F(AlertListModelTest, FindRowGivesTheFirstFromTheTop) {
     EXPECT_EQ(today().findRow("Dup"), 1);
     model.remove(std::vector<std::string>{"dup"});
     EXPECT_EQ(today().findRow("dup"), 1);
-    EXPECT_EQ(today().row(1)[2], "first");
+    EXPECT_EQ(today().row(1).code, "first");
     model.remove(std::vector<std::string>{"dup"});
     EXPECT_EQ(today().findRow("dup"), -1);
 }
 
 TEST(AlertList, DoubleByteIdsCompareExactly) {
     AlertList list;
-    list.insertTop(AlertRow{"\x81\x41", "", "", "", "", "", "", ""});
+    list.insertTop(AlertRow{.id = "\x81\x41"});
     EXPECT_EQ(list.findRow("\x81\x61"), -1);
     EXPECT_EQ(list.findRow("\x81\x41"), 0);
-    list.setRow(0, AlertRow{"B", "", "", "", "", "", "", ""});
+    list.setRow(0, AlertRow{.id = "B"});
     EXPECT_EQ(list.findRow("\x81\x41"), -1);
     EXPECT_EQ(list.findRow("b"), 0);
     list.clear();
     EXPECT_EQ(list.findRow("b"), -1);
     EXPECT_EQ(list.rowCount(), 0);
+}
+
+TEST(AlertList, KeepsEveryTextWhereverItsRowWasStored) {
+    // Empty texts at either end, rows copied from the list itself while its
+    // block grows, and many changes and removals that leave texts behind
+    // until the block is packed.
+    AlertList list;
+    list.insertTop(AlertRow{.time = "t0", .remark = "r0"});
+    list.insertTop(AlertRow{.id = "b", .code = "c1", .sell = "s1"});
+    for (int i = 0; i < 2000; ++i) {
+        const std::string remark(static_cast<std::size_t>(i % 300), 'x');
+        list.insertTop(list.row(1));  // the bottom row copied from the list itself
+        list.removeRow(2);
+        AlertRow changed = list.row(0);  // still views of the list but the remark
+        changed.remark = remark;
+        list.setRow(0, changed);
+        list.insertTop(list.row(1));
+        list.removeRow(2);
+        list.setRow(1, list.row(1));  // a row written over with its own texts
+    }
+    ASSERT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(list.row(0), (AlertRow{.id = "b", .code = "c1", .sell = "s1"}));
+    const std::string lastRemark(1999 % 300, 'x');
+    EXPECT_EQ(list.row(1), (AlertRow{.time = "t0", .remark = lastRemark}));
+    EXPECT_EQ(list.findRow("B"), 0);
+    EXPECT_EQ(list.findRow(""), 1);
+    // Texts left behind never reach half of a block worth packing.
+    EXPECT_LT(list.textBytes(), 4096u);
 }
 
 TEST(AlertList, HandlesManyRows) {
@@ -285,7 +323,7 @@ TEST(AlertList, HandlesManyRows) {
     model.replaceAll(records, kServer);
     const AlertList& today = model.list(AlertListId::Today);
     ASSERT_EQ(today.rowCount(), kRows);
-    EXPECT_EQ(today.row(0)[0], "id" + std::to_string(kRows - 1));
+    EXPECT_EQ(today.row(0).id, "id" + std::to_string(kRows - 1));
     std::vector<std::string> unknown(kRows, "missing");
     model.remove(unknown);
     EXPECT_EQ(today.rowCount(), kRows);

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "client/core/stored_text_cipher.h"
+#include "platform/file_io.h"
+#include "platform/paths.h"
 #include "tests/support/gbk_literal.h"
 
 namespace lanzhou::core {
@@ -13,13 +15,24 @@ namespace {
 using test::G;
 
 TEST(ServerLine, BuiltInConstantsDecodeToTheConfiguredLines) {
-    // The constants are enciphered by CMake at configure time; they must agree
-    // with this cipher byte for byte.
+    // The constants are enciphered by the compiler; they must agree with the
+    // cipher at run time byte for byte.
     EXPECT_EQ(telecomHostConstant(), encodeStored(LANZHOU_TELECOM_HOST));
     EXPECT_EQ(netcomHostConstant(), encodeStored(LANZHOU_NETCOM_HOST));
     EXPECT_EQ(portConstant(), encodeStored(LANZHOU_PORT));
     EXPECT_EQ(decodeStored(telecomHostConstant()), LANZHOU_TELECOM_HOST);
     EXPECT_EQ(decodeStored(netcomHostConstant()), LANZHOU_NETCOM_HOST);
+}
+
+TEST(ServerLine, TheProgramHoldsTheHostsOnlyInTheirStoredForm) {
+    const auto program = platform::readFile(
+        (platform::executableDirectory() / LANZHOU_CLI_RELATIVE_PATH).lexically_normal(),
+        std::size_t{1} << 30);
+    ASSERT_TRUE(program.has_value());
+    for (const std::string host : {LANZHOU_TELECOM_HOST, LANZHOU_NETCOM_HOST}) {
+        EXPECT_EQ(program->find(host), std::string::npos) << host;
+        EXPECT_NE(program->find(encodeStored(host)), std::string::npos) << host;
+    }
 }
 
 TEST(ServerLine, OnlyTheTextOnePicksTheNetcomLine) {

@@ -148,6 +148,16 @@ std::optional<int> ServerProcess::terminate(std::chrono::milliseconds timeout) {
     return std::nullopt;
 }
 
+void ServerProcess::kill() {
+    if (m_reaped) {
+        return;
+    }
+    ::kill(m_pid, SIGKILL);
+    int status = 0;
+    ::waitpid(m_pid, &status, 0);
+    m_reaped = true;
+}
+
 std::string ServerProcess::errorOutput() const {
     std::string text;
     char buffer[4096];

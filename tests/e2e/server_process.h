@@ -33,6 +33,8 @@ public:
     int port() const { return m_port; }
     // Sends SIGTERM and returns the exit status (nullopt: no exit in time).
     std::optional<int> terminate(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Ends the server with SIGKILL, as a crash would, and reaps it.
+    void kill();
     std::string errorOutput() const;
 
 private:

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/file_io.h"
 #include "platform/run_directory.h"
@@ -88,26 +90,25 @@ TEST_F(RunDirectory, LaterStartsKeepTheMembersFilesAndAddWhatIsNew) {
     EXPECT_EQ(readFile(mine / "music" / "new.mid"), "midi");
 }
 
-TEST_F(RunDirectory, VersionFileFollowsOnlyANewerPackage) {
-    struct Case {
-        std::string package;
-        std::string mine;
-        std::string after;
-    };
-    const Case cases[] = {
-        {"101", "100", "101"},      // package upgraded
-        {"100", "102", "102"},      // the updater already brought a newer one
-        {"100", "100\n", "100\n"},  // same number
-        {"100", "", "100"},         // unreadable as a number: 0
-        {"junk", "100", "100"},
-    };
-    for (const Case& c : cases) {
-        put(m_places.packageData / "ver.txt", c.package);
-        put(m_places.perUserDirectory / "ver.txt", c.mine);
-        seedRunDirectory(m_places.packageData, m_places.perUserDirectory);
-        EXPECT_EQ(readFile(m_places.perUserDirectory / "ver.txt"), c.after)
-            << c.package << " over " << c.mine;
-    }
+TEST_F(RunDirectory, AnExistingFileIsReplacedOnlyWhenTheRuleSaysSo) {
+    installPackageData();
+    const fs::path mine = m_places.perUserDirectory;
+    put(mine / "ver.txt", "99");
+    put(mine / "ico" / "tray.ico", "the member's own icon");
+    std::vector<fs::path> asked;
+    seedRunDirectory(
+        m_places.packageData, mine,
+        [&](const fs::path& relative, const fs::path& seedFile, const fs::path& existingFile) {
+            asked.push_back(relative);
+            EXPECT_EQ(seedFile, m_places.packageData / relative);
+            EXPECT_EQ(existingFile, mine / relative);
+            return relative == fs::path("ico") / "tray.ico";
+        });
+    EXPECT_EQ(readFile(mine / "ico" / "tray.ico"), "icon");
+    EXPECT_EQ(readFile(mine / "ver.txt"), "99");
+    EXPECT_EQ(readFile(mine / "music" / "alert.wav"), "wave");
+    std::sort(asked.begin(), asked.end());
+    EXPECT_EQ(asked, (std::vector<fs::path>{fs::path("ico") / "tray.ico", "ver.txt"}));
 }
 
 TEST_F(RunDirectory, SeedingSkipsLinksAndSurvivesAMissingSource) {

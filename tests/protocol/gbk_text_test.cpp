@@ -168,6 +168,19 @@ TEST(GbkText, SplittingAgreesWithACharacterWalkOnRandomTexts) {
     }
 }
 
+TEST(GbkText, SplittingAgreesWithACharacterWalkAfterLongRunsOfLeadBytes) {
+    // Runs of every length up to several blocks of 64 bytes, starting at
+    // every offset, with separators after them and inside them.
+    for (std::size_t offset = 0; offset < 70; offset += 3) {
+        for (std::size_t run = 0; run < 300; ++run) {
+            const std::string text = std::string(offset, 'a') + std::string(run, '\xB0') + "|a|" +
+                                     std::string(run % 7, '\xB0') + "|\xB0\xA1|";
+            ASSERT_EQ(split(text, kFieldSeparator), referenceSplit(text, kFieldSeparator))
+                << "offset " << offset << ", run " << run;
+        }
+    }
+}
+
 TEST(GbkText, SplitIntoNoRoomStillCounts) {
     EXPECT_EQ(splitPiecesInto("a|b|c", kFieldSeparator, {}), 3u);
     EXPECT_EQ(splitPiecesInto("", kFieldSeparator, {}), 0u);

@@ -170,6 +170,23 @@ TEST(PackedPayload, UnpackIntoReusesTheOutputAndEmptiesItOnFailure) {
     EXPECT_EQ(out, "short");
 }
 
+TEST(PackedPayload, UnpackIntoAScratchLargerThanNeededKeepsEveryLimit) {
+    // A scratch left large by an earlier message: later payloads give exactly
+    // their bytes, and one that inflates beyond twice its announced length is
+    // still refused although the scratch would hold it.
+    std::string scratch;
+    const std::string big(200'000, 'x');
+    ASSERT_EQ(unpackInto(pack(big), scratch), big);
+    const std::size_t size = scratch.size();
+    EXPECT_EQ(unpackInto(pack("#TM"), scratch), "#TM");
+    EXPECT_EQ(unpackInto(withAnnouncedLength(pack(std::string(1000, 'y')), 499), scratch),
+              std::nullopt);
+    EXPECT_EQ(unpackInto(withAnnouncedLength(pack(std::string(1000, 'y')), 500), scratch),
+              std::string(1000, 'y'));
+    EXPECT_EQ(unpackInto("not a payload", scratch), std::nullopt);
+    EXPECT_EQ(scratch.size(), size);  // never filled again
+}
+
 TEST(PackedPayload, ThreadsPackAndUnpackIndependently) {
     // Each thread has its own zlib streams.
     constexpr int kThreads = 4;

@@ -206,6 +206,9 @@ public:
     bool kick(std::string_view) override { return false; }
     std::vector<server::OperatorEvent> eventsAfter(std::int64_t) override { return {}; }
     std::int64_t lastEventSequence() override { return 0; }
+    std::optional<std::int64_t> recordLogin(std::string_view) override { return ++loginsRecorded; }
+
+    std::int64_t loginsRecorded = 0;
 
 private:
     template <typename T>

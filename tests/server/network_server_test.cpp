@@ -1,5 +1,6 @@
-// NetworkServer in-process on a temporary SQLite database, with raw socket
-// clients that speak the framing by hand, so that they can also break it.
+// NetworkServer in-process on a temporary SQLite database (and once on
+// PostgreSQL), with raw socket clients that speak the framing by hand, so
+// that they can also break it.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,7 @@
 #include "server/service/service_settings.h"
 #include "server/sqlite/sqlite_storage.h"
 #include "server/storage/storage.h"
+#include "tests/server/storage_fixture.h"
 #include "tests/support/socket_buffers.h"
 
 namespace lanzhou::server {
@@ -423,6 +425,47 @@ TEST_F(NetworkServerTest, StopClosesEveryConnectionAndReturnsFromRun) {
     for (auto& client : clients) {
         EXPECT_TRUE(client->waitClosed());
     }
+}
+
+// On PostgreSQL the database wakes the server: with both polls out of
+// reach, publications still reach the member, also after the database was
+// restarted under the running server, which keeps its members meanwhile.
+TEST(NetworkServerPostgresTest, PublicationsWakeTheServerAlsoAfterADatabaseRestart) {
+    std::string error;
+    const auto database = storage_test::makePostgresDatabase(error);
+    ASSERT_TRUE(database) << error;
+    const auto serverSide = database->open();
+    const auto operatorSide = database->open();
+    ASSERT_TRUE(operatorSide->addAccount(storage_test::account("member", "pw")));
+    NetworkServer server(defaultServiceSettings(), *serverSide,
+                         NetworkServer::Options{.operatorPoll = 24h, .safetyPoll = 24h});
+    ASSERT_TRUE(server.listen("127.0.0.1:0", error)) << error;
+    std::jthread thread([&server] { server.run(); });
+    struct StopOnExit {
+        NetworkServer& server;
+        ~StopOnExit() { server.stop(); }
+    } stopOnExit{server};
+    RawClient member(server.port());
+    member.send("#a3|member|pw");
+    EXPECT_TRUE(member.nextStartingWith("#ad"));
+
+    const auto publish = [&](const std::string& id) {
+        // The operator's first try after a restart may find its connection lost.
+        return operatorSide->publishAlert(storage_test::alertDraft(id, "0")) ||
+               operatorSide->publishAlert(storage_test::alertDraft(id, "0"));
+    };
+    ASSERT_TRUE(publish("first"));
+    EXPECT_TRUE(member.nextStartingWith("#ai"));
+
+    test::PostgresCluster* cluster = test::sharedPostgresCluster(error);
+    cluster->stop();
+    ASSERT_TRUE(cluster->startAgain(error)) << error;
+    ASSERT_TRUE(publish("second"));
+    const auto second = member.nextStartingWith("#ai");
+    ASSERT_TRUE(second);
+    EXPECT_NE(second->find("second"), std::string::npos) << *second;
+    member.send("#TM");
+    EXPECT_TRUE(member.nextStartingWith("#TM"));
 }
 
 }  // namespace

@@ -662,6 +662,36 @@ TEST_F(ServiceFanOutTest, KickTellsTheMemberAndLogsItOut) {
     EXPECT_EQ(answer(2, protocol::request::alertList(1)), "#59|");
 }
 
+// Logins are recorded in the order they were made (the fake numbers them
+// 1 "free", 2 "paid", 3 "lapsed", 4 "会员"); a login recorded after a
+// member's own, on whatever server, ends its session here.
+TEST_F(ServiceFanOutTest, ALaterLoginElsewhereEndsTheSessionHere) {
+    using Kind = OperatorEvent::Kind;
+    struct Case {
+        OperatorEvent event;
+        std::vector<ConnectionId> ended;
+    };
+    const std::vector<Case> cases = {
+        {{2, Kind::LoggedIn, {"paid"}, ""}, {}},    // this server's own login
+        {{2, Kind::LoggedIn, {"lapsed"}, ""}, {}},  // older than the session here
+        {{9, Kind::LoggedIn, {"nobody"}, ""}, {}},
+        {{9, Kind::LoggedIn, {G("会员")}, ""}, {}},  // logged out already
+        {{5, Kind::LoggedIn, {"free"}, ""}, {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.event.subjects[0]);
+        const auto sent = after(c.event);
+        std::vector<ConnectionId> ended;
+        for (const RecordingOutput::Sent& s : sent) {
+            EXPECT_EQ(s.text, "#ag");
+            ended.insert(ended.end(), s.to.begin(), s.to.end());
+        }
+        EXPECT_EQ(ended, c.ended);
+    }
+    EXPECT_EQ(service().memberCount(), 2u);
+    EXPECT_EQ(answer(1, protocol::request::alertList(0)), "#59|");
+}
+
 TEST_F(ServiceFanOutTest, DisconnectedConnectionsAreLeftOut) {
     service().disconnected(2);
     service().disconnected(4);

@@ -178,7 +178,7 @@ TEST(SessionHandOff, ABusySessionStallsTheServerAndGetsEveryMessageInOrder) {
         const auto& today = core.alerts().list(core::AlertListId::Today);
         std::vector<std::string> result;
         for (int row = today.rowCount() - 1; row >= 0; --row) {
-            result.push_back(today.row(row)[0]);
+            result.emplace_back(today.row(row).id);
         }
         ids.set_value(std::move(result));
         loop.quit();

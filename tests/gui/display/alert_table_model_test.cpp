@@ -149,10 +149,10 @@ TEST_F(AlertTableModelTest, CellsAreTheCoreTextsFromGbkAndHeadersAreTheColumnTit
     }
     EXPECT_FALSE(m_today.index(0, 1).flags().testFlag(Qt::ItemIsEditable));
     EXPECT_FALSE(m_today.data(m_today.index(0, 1), Qt::EditRole).isValid());
-    EXPECT_EQ(m_today.alertRow(2), nullptr);
-    EXPECT_EQ(m_today.alertRow(-1), nullptr);
-    ASSERT_NE(m_today.alertRow(0), nullptr);
-    EXPECT_EQ((*m_today.alertRow(0))[3], G("浦发银行"));
+    EXPECT_FALSE(m_today.alertRow(2));
+    EXPECT_FALSE(m_today.alertRow(-1));
+    ASSERT_TRUE(m_today.alertRow(0));
+    EXPECT_EQ(m_today.alertRow(0)->name, G("浦发银行"));
 }
 
 }  // namespace

@@ -1,15 +1,10 @@
 #include "platform/open_file_limit.h"
 
-#ifndef _WIN32
 #include <sys/resource.h>
-#endif
 
 namespace lanzhou::platform {
 
 std::uint64_t raiseOpenFileLimit() {
-#ifdef _WIN32
-    return 0;  // sockets are not bounded by a per-process descriptor limit there
-#else
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) != 0) {
         return 0;
@@ -22,7 +17,6 @@ std::uint64_t raiseOpenFileLimit() {
         }
     }
     return static_cast<std::uint64_t>(limit.rlim_cur);
-#endif
 }
 
 }  // namespace lanzhou::platform

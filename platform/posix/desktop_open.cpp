@@ -1,30 +1,19 @@
 #include "platform/desktop_open.h"
 
-#include <string>
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
-#include <shellapi.h>
-#else
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <system_error>
 
 #include "platform/detached_start.h"
 #include "platform/gbk.h"
-#endif
 
 namespace lanzhou::platform {
 
-#ifndef _WIN32
 namespace {
 
 // The first executable file of this name in a folder of PATH.
@@ -53,22 +42,13 @@ std::optional<std::filesystem::path> findOnPath(const std::string& name) {
 }
 
 }  // namespace
-#endif
 
 bool openWithDesktop(std::string_view gbkText) {
-    const std::string text(gbkText);
-#ifdef _WIN32
-    // The text's bytes are the ANSI code page's: the shell gets them as they are.
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(nullptr, nullptr, text.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    return result > 32;
-#else
     const std::optional<std::filesystem::path> opener = findOnPath("xdg-open");
     if (!opener) {
         return false;
     }
-    return startDetached(*opener, {utf8FromGbk(text)}).has_value();
-#endif
+    return startDetached(*opener, {utf8FromGbk(gbkText)}).has_value();
 }
 
 }  // namespace lanzhou::platform

@@ -1,15 +1,5 @@
 #include "platform/detached_start.h"
 
-#include "platform/command_line.h"
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
-#include "platform/wide_text.h"
-#else
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/types.h>
@@ -19,13 +9,10 @@
 #include <cerrno>
 #include <csignal>
 #include <thread>
-#endif
+
+extern "C" char** environ;
 
 namespace lanzhou::platform {
-
-#ifndef _WIN32
-extern "C" char** environ;
-#endif
 
 std::optional<ProcessId> startDetached(const std::filesystem::path& program,
                                        const std::vector<std::string>& arguments,
@@ -33,31 +20,6 @@ std::optional<ProcessId> startDetached(const std::filesystem::path& program,
     if (program.empty()) {
         return std::nullopt;
     }
-#ifdef _WIN32
-    const std::u8string programText = program.u8string();
-    std::vector<std::string> words{std::string(programText.begin(), programText.end())};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    const auto line = windowsCommandLine(words);
-    if (!line) {
-        return std::nullopt;
-    }
-    std::wstring commandLine = wideFromUtf8(*line);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION started{};
-    const std::wstring directory = workingDirectory.wstring();
-    if (!CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &started)) {
-        return std::nullopt;
-    }
-    WaitForInputIdle(started.hProcess, 1000);
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return static_cast<ProcessId>(started.dwProcessId);
-#else
     for (const std::string& argument : arguments) {
         if (argument.find('\0') != std::string::npos) {
             return std::nullopt;
@@ -123,7 +85,6 @@ std::optional<ProcessId> startDetached(const std::filesystem::path& program,
         }
     }).detach();
     return static_cast<ProcessId>(child);
-#endif
 }
 
 }  // namespace lanzhou::platform

@@ -1,10 +1,6 @@
 #include "platform/wide_text.h"
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows/prelude.h"
 
 #include <cstddef>
 
@@ -40,5 +36,3 @@ std::string utf8FromWide(std::wstring_view wide) {
 }
 
 }  // namespace lanzhou::platform
-
-#endif

@@ -2,24 +2,14 @@
 
 #include <utility>
 
-#ifndef _WIN32
 #include <cerrno>
 #include <csignal>
 #include <thread>
 
 #include <fcntl.h>
 #include <unistd.h>
-#endif
 
 namespace lanzhou::platform {
-
-#ifdef _WIN32
-
-bool installQuitHandler(std::function<void()>) {
-    return false;
-}
-
-#else
 
 namespace {
 
@@ -70,7 +60,5 @@ bool installQuitHandler(std::function<void()> handler) {
     action.sa_flags = SA_RESTART;
     return ::sigaction(SIGTERM, &action, nullptr) == 0;
 }
-
-#endif
 
 }  // namespace lanzhou::platform

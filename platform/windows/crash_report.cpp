@@ -1,17 +1,11 @@
 #include "platform/crash_report.h"
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows/prelude.h"
 
 #include <cstdio>
-#endif
 
 namespace lanzhou::platform {
 
-#ifdef _WIN32
 namespace {
 
 LONG WINAPI endOnUnhandledException(EXCEPTION_POINTERS* pointers) {
@@ -28,13 +22,10 @@ LONG WINAPI endOnUnhandledException(EXCEPTION_POINTERS* pointers) {
 }
 
 }  // namespace
-#endif
 
 void reportCrashesAsFailures() {
-#ifdef _WIN32
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(endOnUnhandledException);
-#endif
 }
 
 }  // namespace lanzhou::platform
