@@ -8,22 +8,6 @@
 
 namespace lanzhou::display {
 
-class TrayController::Impl final {
-public:
-    Impl(QWidget& window, QIcon icon, QString tooltip, bool trayAvailable)
-        : m_window(&window),
-          m_icon(std::move(icon)),
-          m_tooltip(std::move(tooltip)),
-          m_trayAvailable(trayAvailable) {}
-
-    QPointer<QWidget> m_window;
-    QIcon m_icon;
-    QString m_tooltip;
-    bool m_trayAvailable;
-    QPointer<QSystemTrayIcon> m_trayIcon;  // only while the window is in the tray
-    QMetaObject::Connection m_dpiWatch;
-};
-
 TrayController::TrayController(QWidget& window, QIcon icon, QString tooltip, QObject* parent)
     : TrayController(window, std::move(icon), std::move(tooltip),
                      QSystemTrayIcon::isSystemTrayAvailable(), parent) {}
@@ -31,21 +15,23 @@ TrayController::TrayController(QWidget& window, QIcon icon, QString tooltip, QOb
 TrayController::TrayController(QWidget& window, QIcon icon, QString tooltip, bool trayAvailable,
                                QObject* parent)
     : QObject(parent),
-      m_impl(std::make_unique<Impl>(window, std::move(icon), std::move(tooltip), trayAvailable)) {
+      m_window(&window),
+      m_icon(std::move(icon)),
+      m_tooltip(std::move(tooltip)),
+      m_trayAvailable(trayAvailable) {
     window.installEventFilter(this);
 
     // The icon carries several sizes; setting it again after the screens
     // change lets the tray pick the one that fits the new resolution.
     const auto refreshIcon = [this] {
-        if (m_impl->m_trayIcon) {
-            m_impl->m_trayIcon->setIcon(m_impl->m_icon);
+        if (m_trayIcon) {
+            m_trayIcon->setIcon(m_icon);
         }
     };
     const auto watchPrimary = [this, refreshIcon] {
-        disconnect(m_impl->m_dpiWatch);
+        disconnect(m_dpiWatch);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            m_impl->m_dpiWatch =
-                connect(screen, &QScreen::logicalDotsPerInchChanged, this, refreshIcon);
+            m_dpiWatch = connect(screen, &QScreen::logicalDotsPerInchChanged, this, refreshIcon);
         }
     };
     watchPrimary();
@@ -62,31 +48,31 @@ TrayController::TrayController(QWidget& window, QIcon icon, QString tooltip, boo
 }
 
 TrayController::~TrayController() {
-    if (m_impl->m_window) {
-        m_impl->m_window->removeEventFilter(this);
+    if (m_window) {
+        m_window->removeEventFilter(this);
     }
-    delete m_impl->m_trayIcon;
+    delete m_trayIcon;
 }
 
 bool TrayController::inTray() const {
-    return !m_impl->m_trayIcon.isNull();
+    return !m_trayIcon.isNull();
 }
 
 const QSystemTrayIcon* TrayController::trayIcon() const {
-    return m_impl->m_trayIcon;
+    return m_trayIcon;
 }
 
 void TrayController::restore() {
-    QSystemTrayIcon* icon = m_impl->m_trayIcon;
+    QSystemTrayIcon* icon = m_trayIcon;
     if (!icon) {
         return;  // not in the tray: the window is where the member left it
     }
-    m_impl->m_trayIcon = nullptr;
+    m_trayIcon = nullptr;
     // The icon may be the sender of the activation that got us here.
     icon->hide();
     icon->deleteLater();
 
-    QWidget* window = m_impl->m_window;
+    QWidget* window = m_window;
     if (!window) {
         return;
     }
@@ -103,22 +89,22 @@ void TrayController::restore() {
 }
 
 bool TrayController::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::WindowStateChange && watched == m_impl->m_window &&
-        m_impl->m_trayAvailable && m_impl->m_window->isMinimized()) {
+    if (event->type() == QEvent::WindowStateChange && watched == m_window && m_trayAvailable &&
+        m_window->isMinimized()) {
         // Hidden once the state change is through: hiding a window inside
         // its own state change confuses some window managers.
         QMetaObject::invokeMethod(
             this,
             [this] {
-                QWidget* window = m_impl->m_window;
-                if (!window || !window->isMinimized() || m_impl->m_trayIcon) {
+                QWidget* window = m_window;
+                if (!window || !window->isMinimized() || m_trayIcon) {
                     return;
                 }
                 window->hide();
-                auto* icon = new QSystemTrayIcon(m_impl->m_icon, this);
-                icon->setToolTip(m_impl->m_tooltip);
+                auto* icon = new QSystemTrayIcon(m_icon, this);
+                icon->setToolTip(m_tooltip);
                 connect(icon, &QSystemTrayIcon::activated, this, &TrayController::restore);
-                m_impl->m_trayIcon = icon;
+                m_trayIcon = icon;
                 icon->show();
             },
             Qt::QueuedConnection);

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QIcon>
+#include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-
-#include <memory>
 
 class QSystemTrayIcon;
 class QWidget;
@@ -36,8 +35,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class Impl;
-    std::unique_ptr<Impl> m_impl;
+    QPointer<QWidget> m_window;
+    QIcon m_icon;
+    QString m_tooltip;
+    bool m_trayAvailable;
+    QPointer<QSystemTrayIcon> m_trayIcon;  // only while the window is in the tray
+    QMetaObject::Connection m_dpiWatch;
 };
 
 }  // namespace lanzhou::display
