@@ -194,6 +194,9 @@ public:
     void offerUpdate() override {}
     void openPopup() override {}
     void connectionClosed(const std::string&) override {}
+    void showReconnecting(int, std::chrono::milliseconds) override {}
+    void showReconnected() override {}
+    void showSummary(core::SummaryReason, int) override {}
 };
 
 void BM_ReceivePathDispatcher(benchmark::State& state) {

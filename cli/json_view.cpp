@@ -190,6 +190,26 @@ void JsonView::connectionClosed(const std::string& text) {
     m_endSession(0);
 }
 
+void JsonView::showReconnecting(int attempt, std::chrono::milliseconds delay) {
+    if (!m_ended) {
+        writeEvent({{"event", "reconnecting"}, {"attempt", attempt}, {"delay_ms", delay.count()}});
+    }
+}
+
+void JsonView::showReconnected() {
+    if (!m_ended) {
+        writeEvent({{"event", "reconnected"}});
+    }
+}
+
+void JsonView::showSummary(core::SummaryReason reason, int newAlerts) {
+    if (!m_ended && newAlerts > 0) {
+        writeEvent({{"event", "summary"},
+                    {"reason", core::summaryReasonName(reason)},
+                    {"new_alerts", newAlerts}});
+    }
+}
+
 void JsonView::membershipEnded() {
     if (m_ended) {
         return;

@@ -59,6 +59,9 @@ public:
     void offerUpdate() override;
     void openPopup() override;
     void connectionClosed(const std::string& text) override;
+    void showReconnecting(int attempt, std::chrono::milliseconds delay) override;
+    void showReconnected() override;
+    void showSummary(core::SummaryReason reason, int newAlerts) override;
 
     // ---- core::AlertListObserver
     void rowInserted(core::AlertListId list, int row) override;

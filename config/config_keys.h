@@ -19,6 +19,11 @@ inline constexpr std::string_view kSkinPicture = "bpic";    // a run path
 inline constexpr std::string_view kSoundFile = "pmusic";    // a run path
 inline constexpr std::string_view kSoundHint = "hint1";     // "1" plays the alert sound
 inline constexpr std::string_view kPopupHint = "hint2";     // "1" opens popups
+// Written only when the member changes them; missing reads as off.
+inline constexpr std::string_view kReconnect = "reconnect";   // "1" retries a lost connection
+inline constexpr std::string_view kQuietFrom = "quiet_from";  // "HH:MM", quiet hours start
+inline constexpr std::string_view kQuietTo = "quiet_to";      // "HH:MM", quiet hours end
+inline constexpr std::string_view kAutostart = "autostart";   // "1" starts with the computer
 }  // namespace key
 
 // The texts of the switches: "1" on, "0" off; only "1" reads as on.

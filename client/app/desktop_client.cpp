@@ -270,7 +270,13 @@ void DesktopClient::showCountdownPrompt(const std::string& text) {
 }
 
 void DesktopClient::enterMain() {
-    if (m_ended || m_main) {
+    if (m_ended) {
+        return;
+    }
+    if (m_main) {
+        // Logged in again after a lost connection: the window stays as it
+        // is and the lists are asked for again.
+        m_core->requestAlertList();
         return;
     }
     const core::ClientSession& session = m_core->session();
@@ -340,25 +346,28 @@ void DesktopClient::openPopup() {
     if (m_ended) {
         return;
     }
+    const core::ClientSession& session = m_core->session();
+    const core::PopupKind kind = session.popupRecord.kind;
+    showMessageWindow(core::popupFragment(session), [this, kind] { showPopupDetails(kind); });
+    if (session.soundHint) {
+        display::playAlertSound(*m_sound, session.soundFile);
+    }
+}
+
+void DesktopClient::showMessageWindow(std::string fragment, std::function<void()> details) {
     // There is never more than one popup: a newer one replaces it (deleted
     // once control is back in the event loop, in case it is handling an event).
     if (m_popup) {
         m_popup->hide();
         m_popup->deleteLater();
     }
-
     const core::ClientSession& session = m_core->session();
     display::MessageWindow::Content content;
     content.caption = fromGbk(session.settings.productTitle) + QStringLiteral("-消息窗口");
-    content.fragment = core::popupFragment(session);
+    content.fragment = std::move(fragment);
     content.closeTicks = session.settings.popupCloseTicks;
     m_popup = new display::MessageWindow(m_frame, std::move(content));
-    if (session.soundHint) {
-        display::playAlertSound(*m_sound, session.soundFile);
-    }
-    const core::PopupKind kind = session.popupRecord.kind;
-    connect(m_popup.data(), &display::MessageWindow::detailsRequested, this,
-            [this, kind] { showPopupDetails(kind); });
+    connect(m_popup.data(), &display::MessageWindow::detailsRequested, this, std::move(details));
     m_popup->show();
 }
 
@@ -381,6 +390,32 @@ void DesktopClient::connectionClosed(const std::string& text) {
     }
     m_prompts->showPrompt(text);
     endProgram(0);
+}
+
+void DesktopClient::showReconnecting(int /*attempt*/, std::chrono::milliseconds /*delay*/) {
+    if (m_main && !m_ended) {
+        m_main->setStatusText(fromGbk(core::gbk(core::text::kReconnecting)));
+    }
+}
+
+void DesktopClient::showReconnected() {
+    if (m_main && !m_ended) {
+        const core::ClientSession& session = m_core->session();
+        m_main->setStatusText(fromGbk(
+            core::mainStatusText(session.accountName, session.userType, session.expiryTime)));
+    }
+}
+
+void DesktopClient::showSummary(core::SummaryReason reason, int newAlerts) {
+    if (m_ended || newAlerts <= 0) {
+        return;
+    }
+    // No sound: the alerts it tells of were listed quietly.
+    showMessageWindow(core::summaryText(reason, newAlerts) + "<BR>", [this] {
+        if (m_main) {
+            m_main->bringToFront();
+        }
+    });
 }
 
 }  // namespace lanzhou::app

@@ -101,6 +101,9 @@ private:
     void offerUpdate() override;
     void openPopup() override;
     void connectionClosed(const std::string& text) override;
+    void showReconnecting(int attempt, std::chrono::milliseconds delay) override;
+    void showReconnected() override;
+    void showSummary(core::SummaryReason reason, int newAlerts) override;
 
     void createLoginWindow();
     void applySkin();
@@ -114,6 +117,9 @@ private:
     // The popup's details button, for the popup of this kind ("10" an
     // alert, "0" to "5" a notice of that channel).
     void showPopupDetails(core::PopupKind kind);
+    // Opens the one popup with this fragment (GBK); its details button runs
+    // `details`.
+    void showMessageWindow(std::string fragment, std::function<void()> details);
 
     Options m_options;
     skin::SkinFrame m_frame;

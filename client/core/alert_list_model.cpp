@@ -235,6 +235,7 @@ void AlertListModel::place(const protocol::AlertFields& fields,
     const protocol::DateTime time = protocol::parseDateTime(fields.time);
     protocol::DateTimeText timeText;
     insertTop(chooseAlertList(time, serverTime), rowOf(fields, time, timeText));
+    ++m_placedCount;
 }
 
 bool AlertListModel::update(const protocol::AlertRecord& record,

@@ -124,6 +124,10 @@ public:
     // top), told the observer as one reset.
     void replaceAll(std::span<const protocol::AlertRecord> records,
                     const protocol::DateTime& serverTime);
+    // How many alerts place() has put in the lists so far (the "#59" answer's
+    // rows not counted): the difference of two readings is what arrived
+    // between them.
+    std::uint64_t placedCount() const { return m_placedCount; }
 
 private:
     AlertList& mutableList(AlertListId id) { return m_lists[static_cast<int>(id)]; }
@@ -134,6 +138,7 @@ private:
 
     std::array<AlertList, 2> m_lists;
     AlertListObserver* m_observer = nullptr;
+    std::uint64_t m_placedCount = 0;
 };
 
 }  // namespace lanzhou::core

@@ -64,6 +64,11 @@ struct ClientSession {
     bool popupHint = false;
     std::string soundFile;
     std::string promptText;
+    // Retry a connection lost after login (k_config.ini "reconnect").
+    bool reconnect = false;
+    // Quiet hours as k_config.ini holds them ("HH:MM"; anything else: off).
+    std::string quietFrom;
+    std::string quietTo;
 
     std::int32_t localVersion = 0;
     std::int32_t serverVersion = 0;

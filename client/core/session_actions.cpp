@@ -6,6 +6,7 @@
 
 #include "client/core/client_session.h"
 #include "client/core/html_templates.h"
+#include "client/core/popup_gate.h"
 #include "client/core/popup_rules.h"
 #include "client/core/session_view.h"
 #include "client/core/startup_settings.h"
@@ -15,8 +16,8 @@
 namespace lanzhou::core {
 
 SessionActions::SessionActions(Scheduler& scheduler, ClientSession& session, SessionView& view,
-                               const config::ConfigFile& config)
-    : m_session(session), m_view(view), m_config(config) {
+                               const config::ConfigFile& config, PopupGate* popupGate)
+    : m_session(session), m_view(view), m_config(config), m_popupGate(popupGate) {
     for (std::size_t i = 0; i < kSessionActionCount; ++i) {
         const auto action = static_cast<SessionAction>(i);
         m_actions[i] = scheduler.makeDeferredAction([this, action] { run(action); });
@@ -76,7 +77,7 @@ void SessionActions::run(SessionAction action) {
             m_view.closeMainOrLogin();
             break;
         case SessionAction::AlertPopup:
-            m_view.openPopup();
+            openPopupUnlessHeld();
             break;
         case SessionAction::NoticeArrived: {
             const auto& record = m_session.popupRecord;
@@ -84,16 +85,23 @@ void SessionActions::run(SessionAction action) {
             const std::optional<std::size_t> channel = record.kind.noticeChannel();
             const bool disabled = channel && m_session.channels[*channel].disabled;
             if (noticeArrivedPopupWanted(disabled, record.texts[1], m_session.popupHint)) {
-                m_view.openPopup();
+                openPopupUnlessHeld();
             }
             break;
         }
         case SessionAction::NoticeEdited:
             if (noticeEditedPopupWanted(m_session.popupRecord.texts[1], m_session.popupHint)) {
-                m_view.openPopup();
+                openPopupUnlessHeld();
             }
             break;
     }
+}
+
+void SessionActions::openPopupUnlessHeld() {
+    if (m_popupGate != nullptr && m_popupGate->holdsPopups()) {
+        return;
+    }
+    m_view.openPopup();
 }
 
 }  // namespace lanzhou::core

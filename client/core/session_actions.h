@@ -11,6 +11,7 @@ class ConfigFile;
 
 namespace lanzhou::core {
 
+class PopupGate;
 class SessionView;
 struct ClientSession;
 
@@ -42,16 +43,19 @@ public:
 // window side of each answer.
 class SessionActions final : public ActionArmer {
 public:
+    // `popupGate`, when given, is asked before every popup.
     SessionActions(Scheduler& scheduler, ClientSession& session, SessionView& view,
-                   const config::ConfigFile& config);
+                   const config::ConfigFile& config, PopupGate* popupGate = nullptr);
     void arm(SessionAction action) override;
 
 private:
     void run(SessionAction action);
+    void openPopupUnlessHeld();
 
     ClientSession& m_session;
     SessionView& m_view;
     const config::ConfigFile& m_config;
+    PopupGate* m_popupGate;
     std::array<std::unique_ptr<DeferredAction>, kSessionActionCount> m_actions;
 };
 

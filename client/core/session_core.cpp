@@ -62,7 +62,8 @@ SessionCore::SessionCore(Scheduler& scheduler, SessionView& view, Options option
       m_client(m_options.limits),
       m_sender(m_client),
       m_heartbeat(scheduler, m_sender),
-      m_actions(scheduler, m_session, view, m_config),
+      m_quiet(scheduler, m_session, m_alerts, view),
+      m_actions(scheduler, m_session, view, m_config, &m_quiet),
       m_dispatcher(DispatcherContext{m_session, view, m_actions, m_alerts, m_sender, m_config,
                                      m_heartbeat, m_options.adapterAddress}) {
     m_session.runDirectory = m_options.runDirectory;
@@ -98,6 +99,9 @@ bool SessionCore::open() {
     m_session.soundHint = m_startup.soundHint;
     m_session.popupHint = m_startup.popupHint;
     m_session.soundFile = m_startup.soundFile;
+    m_session.reconnect = m_startup.reconnect;
+    m_session.quietFrom = m_startup.quietFrom;
+    m_session.quietTo = m_startup.quietTo;
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "client/core/form_checks.h"
 #include "client/core/heartbeat.h"
 #include "client/core/message_dispatcher.h"
+#include "client/core/quiet_watch.h"
 #include "client/core/request_sender.h"
 #include "client/core/server_line.h"
 #include "client/core/session_actions.h"
@@ -98,6 +99,7 @@ private:
     transport::ERPCClient m_client;
     TransportRequestSender m_sender;
     Heartbeat m_heartbeat;
+    QuietWatch m_quiet;
     SessionActions m_actions;
     MessageDispatcher m_dispatcher;
     // The batch taken from the connection and the next event of it to handle.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "client/core/summary.h"
 
 namespace lanzhou::core {
 
@@ -67,6 +70,16 @@ public:
     // The connection is gone: show the disconnect prompt, then end the
     // program.
     virtual void connectionClosed(const std::string& text) = 0;
+
+    // ---- reconnection (when the member switched it on)
+    // A lost connection is retried: attempt `attempt` (from 1) starts after
+    // `delay`. The windows stay as they are; the status line says so.
+    virtual void showReconnecting(int attempt, std::chrono::milliseconds delay) = 0;
+    // Logged in again; the alert list request follows.
+    virtual void showReconnected() = 0;
+    // One popup instead of one per alert: `newAlerts` (more than 0) arrived
+    // while popups could not be shown. No sound.
+    virtual void showSummary(SummaryReason reason, int newAlerts) = 0;
 };
 
 }  // namespace lanzhou::core

@@ -52,4 +52,20 @@ bool SettingChanges::setServerLine(LineChoice line) {
     return true;
 }
 
+void SettingChanges::setReconnect(bool on) {
+    m_session.reconnect = on;
+    m_config.write(key::kReconnect, config::flagText(on));
+}
+
+void SettingChanges::setQuietHours(std::string_view from, std::string_view to) {
+    m_session.quietFrom = std::string(from);
+    m_session.quietTo = std::string(to);
+    m_config.write(key::kQuietFrom, from);
+    m_config.write(key::kQuietTo, to);
+}
+
+void SettingChanges::setAutostart(bool on) {
+    m_config.write(key::kAutostart, config::flagText(on));
+}
+
 }  // namespace lanzhou::core

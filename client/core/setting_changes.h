@@ -35,6 +35,13 @@ public:
     // text, which says to start again. False, with
     // nothing changed, when the line is the one chosen already.
     [[nodiscard]] bool setServerLine(LineChoice line);
+    // Retrying a lost connection: the session's reconnect and "reconnect".
+    void setReconnect(bool on);
+    // Quiet hours, "HH:MM" each: the session's texts, quiet_from and quiet_to.
+    void setQuietHours(std::string_view from, std::string_view to);
+    // Starting with the computer: "autostart" only (the registration with
+    // the desktop is the caller's).
+    void setAutostart(bool on);
 
 private:
     ClientSession& m_session;

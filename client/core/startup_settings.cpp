@@ -37,6 +37,10 @@ StartupSettings readStartupSettings(const config::ConfigFile& config,
     settings.popupHint = config.read(key::kPopupHint) == config::kOn;
     settings.soundFile = config::resolveRunPath(runDirectory, config.read(key::kSoundFile));
     settings.skin = config::readSkinChoice(config, runDirectory);
+    settings.reconnect = config.read(key::kReconnect) == config::kOn;
+    settings.quietFrom = config.read(key::kQuietFrom);
+    settings.quietTo = config.read(key::kQuietTo);
+    settings.autostart = config.read(key::kAutostart) == config::kOn;
     return settings;
 }
 

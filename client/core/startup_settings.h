@@ -22,6 +22,11 @@ struct StartupSettings {
     bool popupHint = false;
     std::string soundFile;  // GBK path text, resolved
     config::SkinChoice skin;
+    // Read without writing: a missing key is off.
+    bool reconnect = false;
+    std::string quietFrom;
+    std::string quietTo;
+    bool autostart = false;
 };
 
 // Writes the default file first when it is missing, then reads the keys in

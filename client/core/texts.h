@@ -13,6 +13,14 @@ namespace text {
 // Connection
 inline constexpr std::string_view kConnectFailed = "与服务器连接失败，请与管理员联系！";
 inline constexpr std::string_view kDisconnected = "与服务器连接断开，请与管理员联系！";
+// The status line while a lost connection is retried.
+inline constexpr std::string_view kReconnecting = "与服务器连接断开，正在重新连接…";
+// Summaries: the text before and after the number of new alerts.
+inline constexpr std::string_view kReconnectSummaryBefore = "断线期间收到 ";
+inline constexpr std::string_view kQuietSummaryBefore = "免打扰期间收到 ";
+inline constexpr std::string_view kSummaryAfter = " 条新预警";
+// Export
+inline constexpr std::string_view kExportFailed = "导出失败，无法写入文件：";
 // Line choice
 inline constexpr std::string_view kTelecomLine = "电信线路";
 inline constexpr std::string_view kNetcomLine = "网通线路";

@@ -50,6 +50,7 @@ public:
     std::vector<WebLinkPage*> pages;
     TrayController* tray = nullptr;
     QTimer* expiryCheck = nullptr;
+    QString status;
     std::function<bool()> membershipExpired;
     bool ending = false;
 };
@@ -70,7 +71,7 @@ MainWindow::MainWindow(skin::SkinFrame& frame, PromptPresenter& prompts, Setup s
     options.minimumWidth = kDesignWidth;
     options.minimumHeight = kDesignHeight;
     frame.Attach(this, options);
-    frame.SetStatusText(this, setup.status);
+    setStatusText(setup.status);
     if (setup.openSettings) {
         frame.OnMainMenuClick(this, std::move(setup.openSettings));
     }
@@ -93,6 +94,15 @@ MainWindow::MainWindow(skin::SkinFrame& frame, PromptPresenter& prompts, Setup s
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::setStatusText(const QString& text) {
+    m_impl->status = text;
+    m_impl->frame.SetStatusText(this, text);
+}
+
+QString MainWindow::statusText() const {
+    return m_impl->status;
+}
 
 void MainWindow::addTabs(const Setup& setup) {
     m_impl->alertPage = new AlertPage(*setup.alerts, this);

@@ -70,6 +70,9 @@ public:
     // the focus is right).
     void bringToFront();
     bool inTray() const;
+    // The status bar's text: the account line, or what the connection is doing.
+    void setStatusText(const QString& text);
+    QString statusText() const;
 
     AlertPage& alertPage();
     QList<WebLinkPage*> webLinkPages() const;

@@ -187,4 +187,17 @@ void FakeSessionView::connectionClosed(const std::string& text) {
     record("connectionClosed", text);
 }
 
+void FakeSessionView::showReconnecting(int attempt, std::chrono::milliseconds delay) {
+    record("showReconnecting", std::to_string(attempt) + " " + std::to_string(delay.count()));
+}
+
+void FakeSessionView::showReconnected() {
+    record("showReconnected", "");
+}
+
+void FakeSessionView::showSummary(core::SummaryReason reason, int newAlerts) {
+    record("showSummary",
+           std::string(core::summaryReasonName(reason)) + " " + std::to_string(newAlerts));
+}
+
 }  // namespace lanzhou::test

@@ -69,6 +69,10 @@ public:
     void offerUpdate() override;
     void openPopup() override;
     void connectionClosed(const std::string& text) override;
+    // Logged as "attempt delay_ms", "" and "reason new_alerts".
+    void showReconnecting(int attempt, std::chrono::milliseconds delay) override;
+    void showReconnected() override;
+    void showSummary(core::SummaryReason reason, int newAlerts) override;
 
 private:
     void record(std::string name, std::string text = {});
