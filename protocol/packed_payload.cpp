@@ -1,5 +1,6 @@
 #include "protocol/packed_payload.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -9,13 +10,9 @@ namespace lanzhou::protocol {
 
 namespace {
 
-// First size of the output of unpack; it grows by doubling up to twice the
-// announced length, so an announced length alone never allocates much.
+// Announced lengths up to this get room for twice their length at once;
+// longer ones start with this much room, doubled while the stream needs it.
 constexpr std::size_t kFirstOutputGuess = 64 * 1024;
-
-// zlib's fast decoder runs while at least 258 bytes (the longest match) of
-// output room are left.
-constexpr std::size_t kRoomForFastInflate = 258;
 
 void appendLittleEndian(std::string& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
@@ -75,34 +72,21 @@ private:
     bool m_ready = false;
 };
 
-// The inflate counterpart: inflateReset keeps the state and the window.
-class ThreadInflater final {
+// One decompressor per thread, made on first use and kept.
+class ThreadDecompressor final {
 public:
-    ThreadInflater() { m_ready = inflateInit(&m_stream) == Z_OK; }
-    ~ThreadInflater() {
-        if (m_ready) {
-            inflateEnd(&m_stream);
-        }
-    }
-    ThreadInflater(const ThreadInflater&) = delete;
-    ThreadInflater& operator=(const ThreadInflater&) = delete;
-
-    z_stream* fresh() {
-        if (!m_ready || inflateReset(&m_stream) != Z_OK) {
-            return nullptr;
-        }
-        forgetBuffers(m_stream);
-        return &m_stream;
-    }
-
-    static ThreadInflater& forThisThread() {
-        thread_local ThreadInflater inflater;
-        return inflater;
+    static libdeflate_decompressor* forThisThread() {
+        thread_local ThreadDecompressor kept;
+        return kept.m_decompressor;
     }
 
 private:
-    z_stream m_stream{};
-    bool m_ready = false;
+    ThreadDecompressor() : m_decompressor(libdeflate_alloc_decompressor()) {}
+    ~ThreadDecompressor() { libdeflate_free_decompressor(m_decompressor); }
+    ThreadDecompressor(const ThreadDecompressor&) = delete;
+    ThreadDecompressor& operator=(const ThreadDecompressor&) = delete;
+
+    libdeflate_decompressor* m_decompressor;
 };
 
 // Points the stream's input at the next piece of `input` (zlib counts in
@@ -198,50 +182,33 @@ std::optional<std::string_view> unpackInto(std::string_view payload, std::string
     }
     // Output up to twice the announced length is accepted.
     const std::size_t capacity = 2 * announced;
-
-    z_stream* stream = ThreadInflater::forThisThread().fresh();
-    if (stream == nullptr) {
+    libdeflate_decompressor* decompressor = ThreadDecompressor::forThisThread();
+    if (decompressor == nullptr) {
         return std::nullopt;
     }
-    std::string_view input = payload.substr(kPayloadHeaderSize);
-    // Inflate straight into `scratch`: first the announced length (or a sane
-    // part of it), then doubling up to the capacity. The buffer has room
-    // beyond that, so that zlib's fast decoder (which wants room for a whole
-    // match) runs to the end of the stream and the last call finishes it
-    // without keeping a window.
-    const std::size_t first = std::min(announced, kFirstOutputGuess) + kRoomForFastInflate;
-    if (scratch.size() < first) {
-        scratch.resize(first);
-    }
-    std::size_t produced = 0;
+    const std::string_view input = payload.substr(kPayloadHeaderSize);
+    // One pass into `scratch`, room for the announced length and a little
+    // more. A stream that needs more room is inflated again into double the
+    // room, up to the capacity: an announced length alone never allocates
+    // much, and only a stream that really inflates that far gets the room.
+    std::size_t room = announced <= kFirstOutputGuess ? capacity : kFirstOutputGuess;
     for (;;) {
-        if (stream->avail_in == 0 && !input.empty()) {
-            feedInput(*stream, input);
+        if (scratch.size() < room) {
+            scratch.resize(room);
         }
-        setOutput(*stream, scratch, produced);
-        const uInt room = stream->avail_out;
-        const int result = inflate(stream, Z_FINISH);
-        produced += room - stream->avail_out;
-        if (produced > capacity) {
-            // More than twice the announced length.
-            return std::nullopt;
-        }
-        if (result == Z_STREAM_END) {
-            // Bytes after the end of the stream are not read.
+        std::size_t produced = 0;
+        std::size_t consumed = 0;
+        // Bytes after the end of the stream are not read.
+        const libdeflate_result result = libdeflate_zlib_decompress_ex(
+            decompressor, input.data(), input.size(), scratch.data(), room, &consumed, &produced);
+        if (result == LIBDEFLATE_SUCCESS) {
             return std::string_view(scratch).substr(0, produced);
         }
-        if (result != Z_OK && result != Z_BUF_ERROR) {
-            // A corrupt stream, a preset dictionary or no memory.
+        if (result != LIBDEFLATE_INSUFFICIENT_SPACE || room >= capacity) {
+            // A corrupt or cut stream, or more than twice the announced length.
             return std::nullopt;
         }
-        if (produced < scratch.size()) {
-            if (stream->avail_in == 0 && input.empty()) {
-                // The input ran out before the end of the stream.
-                return std::nullopt;
-            }
-            continue;
-        }
-        scratch.resize(std::min(capacity, 2 * scratch.size()) + kRoomForFastInflate);
+        room = std::min(capacity, 2 * room);
     }
 }
 

@@ -9,6 +9,27 @@ LANZHOU_WINDOWS_PACKAGES=(
 
 LANZHOU_WINE_DIR=/usr/lib/wine
 
+# libdeflate has no mingw package: its Debian source package is fetched once
+# into build-windows-deps/ and compiled by the cross build (cmake/Deflate.cmake).
+LANZHOU_WINDOWS_DEFLATE="$LANZHOU_ROOT/build-windows-deps/libdeflate"
+
+lanzhou_windows_deflate_source() {
+  [[ -f $LANZHOU_WINDOWS_DEFLATE/libdeflate.h ]] && return 0
+  local work
+  work=$(mktemp -d)
+  # A private source list: the machine's own apt configuration stays as it is.
+  printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm' \
+    'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' >"$work/src.sources"
+  mkdir -p "$work/lists/partial"
+  local apt_options=(-o Dir::Etc::SourceList="$work/src.sources" -o Dir::Etc::SourceParts=/dev/null
+    -o Dir::State::Lists="$work/lists" -o APT::Sandbox::User=root)
+  apt-get "${apt_options[@]}" update -qq
+  (cd "$work" && apt-get "${apt_options[@]}" source --download-only -qq libdeflate >/dev/null)
+  mkdir -p "$LANZHOU_WINDOWS_DEFLATE"
+  tar -xzf "$work"/libdeflate_*.orig.tar.gz -C "$LANZHOU_WINDOWS_DEFLATE" --strip-components=1
+  rm -rf "$work"
+}
+
 # Environment of every Wine run: a private 64-bit prefix, no window system,
 # quiet but naming a missing DLL, no Mono/Gecko installers, no crash debugger
 # (it would turn a crash into status 0).
