@@ -8,6 +8,7 @@
 #include "client/core/client_session.h"
 #include "client/core/form_checks.h"
 #include "client/core/reconnector.h"
+#include "tests/core/view_texts.h"
 #include "tests/support/fake_session_view.h"
 #include "tests/support/manual_scheduler.h"
 #include "tests/support/recording_sender.h"
@@ -33,16 +34,6 @@ protected:
 
     // The one timer of the reconnector runs out.
     bool fire() { return scheduler.fireTimer(0); }
-
-    std::vector<std::string> texts(std::string_view name) const {
-        std::vector<std::string> result;
-        for (const auto& call : view.calls()) {
-            if (call.name == name) {
-                result.push_back(call.text);
-            }
-        }
-        return result;
-    }
 
     ManualScheduler scheduler;
     core::ClientSession session;
@@ -106,7 +97,7 @@ TEST_F(ReconnectorTest, AttemptsWaitLongerAndAlternateTheLines) {
     for (int i = 0; i < 7; ++i) {
         ASSERT_TRUE(fire());
     }
-    EXPECT_EQ(texts("showReconnecting"),
+    EXPECT_EQ(viewTexts(view, "showReconnecting"),
               (std::vector<std::string>{"1 1000", "2 2000", "3 4000", "4 8000", "5 16000",
                                         "6 32000", "7 60000", "8 60000"}));
     EXPECT_EQ(scheduler.timerPeriod(0).count(), 60000);
@@ -159,14 +150,14 @@ TEST_F(ReconnectorTest, LogsInAgainAfterTheHandshakeAndCountsTheCatchUp) {
     };
     keeper.listReplaced(answer);
     keeper.listReplaced(answer);  // a later list answer is no catch-up
-    EXPECT_EQ(texts("showReconnected"), (std::vector<std::string>{""}));
-    EXPECT_EQ(texts("showSummary"), (std::vector<std::string>{"reconnect 1"}));
+    EXPECT_EQ(viewTexts(view, "showReconnected"), (std::vector<std::string>{""}));
+    EXPECT_EQ(viewTexts(view, "showSummary"), (std::vector<std::string>{"reconnect 1"}));
 
     // The next drop starts counting attempts afresh, on the line now in use.
     tried.clear();
     ASSERT_TRUE(keeper.takeOverDrop());
     ASSERT_TRUE(fire());
-    EXPECT_EQ(texts("showReconnecting").back(), "1 1000");
+    EXPECT_EQ(viewTexts(view, "showReconnecting").back(), "1 1000");
     EXPECT_EQ(tried, (std::vector<core::Endpoint>{kOther}));
 }
 

@@ -17,6 +17,7 @@
 #include "protocol/frame_codec.h"
 #include "protocol/message_catalogue.h"
 #include "tests/core/session_fixture.h"
+#include "tests/core/view_texts.h"
 #include "tests/support/fake_service.h"
 
 namespace lanzhou::test {
@@ -150,16 +151,6 @@ protected:
         return result;
     }
 
-    std::vector<std::string> texts(std::string_view name) const {
-        std::vector<std::string> result;
-        for (const auto& call : view.calls()) {
-            if (call.name == name) {
-                result.push_back(call.text);
-            }
-        }
-        return result;
-    }
-
     FakeService service;
     TempRunDirectory runDirectory;
     ManualScheduler scheduler;
@@ -239,7 +230,7 @@ TEST_F(SessionReconnectTest, SessionsEndedByTheServerOrBeforeLoginAreNotRetried)
         }
         dropAndWait(Drop::ServerCloses);
         EXPECT_EQ(view.count("showReconnecting"), 0u);
-        EXPECT_EQ(texts("connectionClosed"),
+        EXPECT_EQ(viewTexts(view, "connectionClosed"),
                   (std::vector<std::string>{core::gbk(core::text::kDisconnected)}));
         EXPECT_EQ(scheduler.timerPeriod(reconnectTimer).count(), 0);
     }
@@ -253,7 +244,8 @@ TEST_F(SessionReconnectTest, ARefusedLoginAgainEndsTheSessionWithoutFurtherAttem
     clearCalls();
     ASSERT_TRUE(scheduler.fireTimer(reconnectTimer));
     ASSERT_TRUE(runUntil([&] { return view.count("closeMainOrLogin") > 0; }));
-    EXPECT_EQ(texts("showPrompt"), (std::vector<std::string>{core::gbk(core::text::kLoginFailed)}));
+    EXPECT_EQ(viewTexts(view, "showPrompt"),
+              (std::vector<std::string>{core::gbk(core::text::kLoginFailed)}));
     const auto names = view.callNames();
     EXPECT_EQ(std::find(names.begin(), names.end(), "showPrompt") + 1,
               std::find(names.begin(), names.end(), "closeMainOrLogin"))
@@ -289,7 +281,7 @@ TEST_F(SessionReconnectTest, CatchUpCountsWhatArrivedMeanwhileWithoutAPopupEach)
     clearCalls();
     reconnectAndWait();
     EXPECT_EQ(ids(), (std::vector<std::string>{"1001", "1005", "2001", "2002"}));
-    EXPECT_EQ(texts("showSummary"), (std::vector<std::string>{"reconnect 2"}));
+    EXPECT_EQ(viewTexts(view, "showSummary"), (std::vector<std::string>{"reconnect 2"}));
     EXPECT_EQ(view.count("openPopup"), 0u);
 
     // Live alerts afterwards pop up as usual.
@@ -298,7 +290,7 @@ TEST_F(SessionReconnectTest, CatchUpCountsWhatArrivedMeanwhileWithoutAPopupEach)
     live.audience = "1";
     service.publish(protocol::answer::alert(protocol::ServerCode::AlertAdded, live));
     ASSERT_TRUE(runUntil([&] { return view.count("openPopup") == 1; }));
-    EXPECT_EQ(texts("showSummary").size(), 1u);
+    EXPECT_EQ(viewTexts(view, "showSummary").size(), 1u);
 }
 
 TEST_F(SessionReconnectTest, TheLineInUseComesFirstThenTheOther) {
