@@ -4,12 +4,14 @@
 #include <cstddef>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <variant>
 
 #include "client/core/alert_list_model.h"
 #include "client/core/client_session.h"
+#include "client/core/connection_keeper.h"
 #include "client/core/expiry.h"
 #include "client/core/heartbeat.h"
 #include "client/core/notice_fragment.h"
@@ -54,7 +56,6 @@ constexpr AccountAnswer kAccountAnswers[] = {
     {ServerCode::RechargeCardExpired, text::kRechargeCardExpired, SessionAction::Prompt},
     {ServerCode::RechargeFailed, text::kRechargeFailed, SessionAction::Prompt},
     {ServerCode::RechargeSucceeded, text::kRechargeSucceeded, SessionAction::Prompt},
-    {ServerCode::LoginRefused, text::kLoginFailed, SessionAction::Prompt},
     {ServerCode::UserDataWrong, text::kUserDataWrong, SessionAction::Prompt},
     {ServerCode::PasswordChangeFailed, text::kPasswordChangeFailed, SessionAction::Prompt},
     {ServerCode::PasswordChanged, text::kPasswordChanged, SessionAction::AdoptAccount},
@@ -79,6 +80,7 @@ private:
     void webPages(const protocol::ServerMessage& message);
     void loginAccepted(const protocol::LoginAccepted& login);
     void enter(const LoginFormState& form);
+    void refuseLogin(std::string_view utf8Text);
     void retrievedPassword(const protocol::ServerMessage& message);
     bool forThisAudience(const protocol::AlertFields& alert) const;
     bool fillAlertPopup(const protocol::AlertFields& alert);
@@ -117,11 +119,17 @@ void Handlers::handle(protocol::ServerMessage& message) {
             retrievedPassword(message);
             return;
         case ServerCode::LoggedInElsewhere:
+            if (c.keeper != nullptr) {
+                c.keeper->sentAway();
+            }
             c.session.promptText = gbk(text::kLoggedInElsewhere);
             c.actions.arm(SessionAction::ForcedOffline);
             c.sender.sendRequest(protocol::request::kLogout);
             return;
         case ServerCode::KickedByAdministrator:
+            if (c.keeper != nullptr) {
+                c.keeper->sentAway();
+            }
             c.sender.sendRequest(protocol::request::kLogout);
             c.actions.arm(SessionAction::ForcedOffline);
             c.session.promptText = gbk(text::kKickedByAdministrator);
@@ -154,6 +162,15 @@ void Handlers::handle(protocol::ServerMessage& message) {
                 // A list without records empties both lists.
                 c.alerts.replaceAll({}, c.session.serverTime.now());
             }
+            if (c.keeper != nullptr) {
+                const auto* records = bodyOf<std::vector<protocol::AlertRecord>>(message);
+                c.keeper->listReplaced(records != nullptr
+                                           ? std::span<const protocol::AlertRecord>(*records)
+                                           : std::span<const protocol::AlertRecord>());
+            }
+            return;
+        case ServerCode::LoginRefused:
+            refuseLogin(text::kLoginFailed);
             return;
         case ServerCode::Unknown:
             return;
@@ -236,6 +253,9 @@ void Handlers::webPages(const protocol::ServerMessage& message) {
             kept.hidden = kept.hidden || incoming.hidden;
         }
     }
+    if (c.keeper != nullptr) {
+        c.keeper->handshakeDone();
+    }
 }
 
 void Handlers::loginAccepted(const protocol::LoginAccepted& login) {
@@ -245,12 +265,17 @@ void Handlers::loginAccepted(const protocol::LoginAccepted& login) {
     if (settings.machineBinding && login.boundAdapter != "0") {
         const std::string here = c.adapterAddress ? c.adapterAddress() : std::string{};
         if (here != login.boundAdapter) {
-            prompt(text::kWrongMachine, SessionAction::Prompt);
+            refuseLogin(text::kWrongMachine);
             return;
         }
     }
 
-    const LoginFormState form = c.view.loginForm();
+    // Logging in again after a lost connection: the session's credentials.
+    std::optional<LoginFormState> relogin;
+    if (c.keeper != nullptr) {
+        relogin = c.keeper->reloginForm();
+    }
+    const LoginFormState form = relogin ? *relogin : c.view.loginForm();
     session.accountName = form.account;
     session.expiryTime = login.expiry;
     session.userType = UserType{login.userType};
@@ -261,9 +286,9 @@ void Handlers::loginAccepted(const protocol::LoginAccepted& login) {
     }
     if (settings.refuseUnpaid) {
         if (session.userType == kFreeUser) {
-            prompt(text::kUnpaidRefused, SessionAction::Prompt);
+            refuseLogin(text::kUnpaidRefused);
         } else if (session.userType == kPayingUser) {
-            prompt(text::kExpiredRefused, SessionAction::Prompt);
+            refuseLogin(text::kExpiredRefused);
         }
         c.sender.sendRequest(protocol::request::kLogout);
         return;
@@ -272,6 +297,9 @@ void Handlers::loginAccepted(const protocol::LoginAccepted& login) {
         enter(form);
     } else if (session.userType == kPayingUser) {
         session.userType = kFreeUser;  // an expired member is let in as a free user
+        if (c.keeper != nullptr) {
+            c.keeper->loggedIn();
+        }
         prompt(text::kExpiredLetIn, SessionAction::ExpiredLogin);
     }
 }
@@ -280,7 +308,18 @@ void Handlers::enter(const LoginFormState& form) {
     if (form.remember) {
         rememberCredentials(c.config, Credentials{form.account, form.password});
     }
+    if (c.keeper != nullptr) {
+        c.keeper->loggedIn();
+    }
     c.actions.arm(SessionAction::EnterMain);
+}
+
+void Handlers::refuseLogin(std::string_view utf8Text) {
+    c.session.promptText = gbk(utf8Text);
+    if (c.keeper != nullptr && c.keeper->endOnRefusal()) {
+        return;  // the keeper shows the prompt, then ends the session
+    }
+    c.actions.arm(SessionAction::Prompt);
 }
 
 void Handlers::retrievedPassword(const protocol::ServerMessage& message) {
@@ -308,6 +347,9 @@ void Handlers::alert(ServerCode code, const protocol::AlertFields& alert,
     const bool popup = fillAlertPopup(alert);
     if (code == ServerCode::AlertAdded) {
         c.alerts.place(alert, now);
+        if (c.keeper != nullptr) {
+            c.keeper->alertArrived(alert.id);
+        }
     } else {
         c.alerts.update(alert, now);
     }
@@ -361,6 +403,9 @@ MessageDispatcher::MessageDispatcher(DispatcherContext context) : m_context(std:
 void MessageDispatcher::onConnectionEvent(transport::EventKind kind, std::string_view data) {
     if (kind == transport::EventKind::Closed) {
         m_heldNow.reset();
+        if (m_context.keeper != nullptr && m_context.keeper->takeOverDrop()) {
+            return;
+        }
         m_context.session.promptText = gbk(text::kDisconnected);
         m_context.view.connectionClosed(m_context.session.promptText);
         return;

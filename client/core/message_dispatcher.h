@@ -16,6 +16,7 @@ namespace lanzhou::core {
 
 class ActionArmer;
 class AlertListModel;
+class ConnectionKeeper;
 class Heartbeat;
 class RequestSender;
 class SessionView;
@@ -32,12 +33,16 @@ struct DispatcherContext {
     Heartbeat& heartbeat;
     // The computer's adapter address, for machine-bound logins.
     std::function<std::string()> adapterAddress;
+    // Told about drops, logins and list answers; may keep the session across
+    // a lost connection. None: a lost connection ends the session.
+    ConnectionKeeper* keeper = nullptr;
 };
 
 // Gives every server message its effect: fills the session from the
 // handshake and answers it, judges the login, arms the account answers'
 // prompts, keeps the alert lists, and ends the session on a forced logout or
-// a lost connection. Runs on the session thread, one event at a time.
+// a lost connection (unless the keeper takes the lost connection over). Runs
+// on the session thread, one event at a time.
 class MessageDispatcher final {
 public:
     explicit MessageDispatcher(DispatcherContext context);

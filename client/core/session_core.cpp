@@ -64,8 +64,12 @@ SessionCore::SessionCore(Scheduler& scheduler, SessionView& view, Options option
       m_heartbeat(scheduler, m_sender),
       m_quiet(scheduler, m_session, m_alerts, view),
       m_actions(scheduler, m_session, view, m_config, &m_quiet),
+      m_reconnector(
+          ReconnectorContext{scheduler, m_session, view, m_alerts, m_sender, m_options.random,
+                             [this](const Endpoint& endpoint) { return connectTo(endpoint); },
+                             [this] { m_client.close(); }}),
       m_dispatcher(DispatcherContext{m_session, view, m_actions, m_alerts, m_sender, m_config,
-                                     m_heartbeat, m_options.adapterAddress}) {
+                                     m_heartbeat, m_options.adapterAddress, &m_reconnector}) {
     m_session.runDirectory = m_options.runDirectory;
 }
 
@@ -80,22 +84,22 @@ bool SessionCore::open() {
     m_line = chooseServerLine(m_startup.xl);
     m_session.line = m_line.index;
 
-    std::string host = m_line.host;
-    int port = m_line.port;
+    // The line in use first, then the other built-in line; an override alone.
+    std::vector<Endpoint> endpoints;
     if (m_options.serverOverride) {
-        host = m_options.serverOverride->host;
-        port = m_options.serverOverride->port;
+        endpoints.push_back(*m_options.serverOverride);
+    } else {
+        const LineChoice other =
+            m_line.index == LineChoice::Netcom ? LineChoice::Telecom : LineChoice::Netcom;
+        const ServerLine otherLine = chooseServerLine(lineChoiceText(other));
+        endpoints.push_back(Endpoint{m_line.host, m_line.port});
+        endpoints.push_back(Endpoint{otherLine.host, otherLine.port});
     }
+    m_reconnector.setEndpoints(endpoints);
 
-    // The I/O thread says once that events wait; the session thread takes
-    // them in batches. While it lags they stay in the connection's bounded
-    // queue, which stops reading from the socket when full.
-    const bool connected = m_client.connectTaking(port, host, [this] { postTakeEvents(); });
-    if (!connected) {
+    if (!connectTo(endpoints.front())) {
         return false;
     }
-
-    m_sender.sendRequest(protocol::request::kVersion);
     m_session.soundHint = m_startup.soundHint;
     m_session.popupHint = m_startup.popupHint;
     m_session.soundFile = m_startup.soundFile;
@@ -110,6 +114,7 @@ std::optional<FormRefusal> SessionCore::login(const LoginFields& fields) {
         return refusal;
     }
     m_sender.sendRequest(loginRequest(fields));
+    m_reconnector.loginSent(fields);
     return std::nullopt;
 }
 
@@ -156,12 +161,30 @@ void SessionCore::requestAlertList() {
 }
 
 void SessionCore::close() {
+    m_reconnector.stop();
     m_client.close();
 }
 
-void SessionCore::postTakeEvents() {
-    m_scheduler.post([this, alive = std::weak_ptr<int>(m_alive)] {
-        if (alive.lock()) {
+bool SessionCore::connectTo(const Endpoint& endpoint) {
+    m_client.close();
+    m_batch.clear();
+    m_next = 0;
+    const std::uint64_t generation = ++m_generation;
+    // The I/O thread says once that events wait; the session thread takes
+    // them in batches. While it lags they stay in the connection's bounded
+    // queue, which stops reading from the socket when full.
+    const bool connected = m_client.connectTaking(
+        endpoint.port, endpoint.host, [this, generation] { postTakeEvents(generation); });
+    if (!connected) {
+        return false;
+    }
+    m_sender.sendRequest(protocol::request::kVersion);
+    return true;
+}
+
+void SessionCore::postTakeEvents(std::uint64_t generation) {
+    m_scheduler.post([this, generation, alive = std::weak_ptr<int>(m_alive)] {
+        if (alive.lock() && generation == m_generation) {
             takeEvents();
         }
     });
@@ -195,7 +218,8 @@ void SessionCore::takeEvents() {
         m_batch.clear();
         m_next = 0;
         if (m_client.takeEvents(m_batch)) {
-            postTakeEvents();  // more wait: another turn after the work queued meanwhile
+            postTakeEvents(
+                m_generation);  // more wait: another turn after the work queued meanwhile
         }
     }
 }

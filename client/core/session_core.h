@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -7,10 +8,13 @@
 
 #include "client/core/alert_list_model.h"
 #include "client/core/client_session.h"
+#include "client/core/endpoint.h"
 #include "client/core/form_checks.h"
 #include "client/core/heartbeat.h"
 #include "client/core/message_dispatcher.h"
 #include "client/core/quiet_watch.h"
+#include "client/core/reconnect_backoff.h"
+#include "client/core/reconnector.h"
 #include "client/core/request_sender.h"
 #include "client/core/server_line.h"
 #include "client/core/session_actions.h"
@@ -25,13 +29,8 @@ namespace lanzhou::core {
 class Scheduler;
 class SessionView;
 
-// Where to connect instead of the built-in line (--server HOST:PORT).
-struct Endpoint {
-    std::string host;
-    int port = 0;
-};
-
-// Parses "HOST:PORT" (the last ":" separates; the port is 0-65535).
+// Parses "HOST:PORT" (the last ":" separates; the port is 0-65535): where to
+// connect instead of the built-in line (--server HOST:PORT).
 [[nodiscard]] std::optional<Endpoint> parseEndpoint(std::string_view text);
 
 // The session without windows: configuration, connection, dispatcher,
@@ -45,6 +44,9 @@ public:
         std::optional<Endpoint> serverOverride;       // instead of the line xl selects
         std::function<std::string()> adapterAddress;  // default: the platform's
         transport::ERPCClient::Limits limits{};
+        // Draws the waits between reconnection attempts; default: the
+        // system's random source.
+        RandomSource random;
     };
 
     // Makes sure k_config.ini exists and reads the start-up settings.
@@ -55,7 +57,10 @@ public:
     const ServerLine& line() const { return m_line; }
 
     // Connects to the chosen line (or the override) and sends "#54"; the
-    // session's switches and sound file are set from the configuration.
+    // session's switches and sound file are set from the configuration. A
+    // connection lost after login is retried on the line in use and the
+    // other built-in line in turn (only the override, when given), if the
+    // member switched reconnection on.
     // False when the connection could not be made (the caller shows
     // text::kConnectFailed and ends the program).
     [[nodiscard]] bool open();
@@ -71,6 +76,7 @@ public:
     // The alert page asks for the whole list ("#59" + user type).
     void requestAlertList();
 
+    // Ends the connection for good (no reconnection either).
     void close();
 
     ClientSession& session() { return m_session; }
@@ -81,10 +87,15 @@ public:
     SettingChanges& settingChanges() { return m_settingChanges; }
     RequestSender& sender() { return m_sender; }
     transport::ERPCClient& client() { return m_client; }
+    const Reconnector& reconnector() const { return m_reconnector; }
 
 private:
-    // Any thread: a turn of takeEvents() on the session thread.
-    void postTakeEvents();
+    // Connects and sends "#54"; the events of the connection before are
+    // dropped.
+    bool connectTo(const Endpoint& endpoint);
+    // Any thread: a turn of takeEvents() on the session thread for the
+    // connection `generation`.
+    void postTakeEvents(std::uint64_t generation);
     // On the session thread: handles the events taken from the connection.
     void takeEvents();
 
@@ -101,10 +112,14 @@ private:
     Heartbeat m_heartbeat;
     QuietWatch m_quiet;
     SessionActions m_actions;
+    Reconnector m_reconnector;
     MessageDispatcher m_dispatcher;
     // The batch taken from the connection and the next event of it to handle.
     std::vector<transport::ConnectionEvent> m_batch;
     std::size_t m_next = 0;
+    // Counts the connections made; a turn posted for an earlier one (by its
+    // I/O thread, before it was closed) finds it changed and does nothing.
+    std::uint64_t m_generation = 0;
     // Held while the core lives; events posted to the session thread check it
     // before they touch the dispatcher.
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);

@@ -468,5 +468,97 @@ TEST_F(CliWithExpiringMember, MembershipRunningOutWhileLoggedInEndsTheSession) {
     EXPECT_THAT(cli.waitForExit(), Optional(0));
 }
 
+// With reconnection switched on in k_config.ini.
+class CliWithReconnect : public CliEndToEnd {
+protected:
+    CliWithReconnect() {
+        EXPECT_TRUE(config().ensure());
+        EXPECT_TRUE(config().write("reconnect", "1"));
+    }
+
+    // The events from the first named `from` on, by name.
+    static std::vector<std::string> namesFrom(const std::vector<json>& events,
+                                              std::string_view from) {
+        std::vector<std::string> names;
+        for (const auto& event : events) {
+            const std::string name = event["event"];
+            if (!names.empty() || name == from) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+};
+
+TEST_F(CliWithReconnect, DroppedConnectionComesBackWithASummaryOfWhatArrivedMeanwhile) {
+    auto& cli = startLoggedIn();
+    m_service.server().close(-1);
+    const auto reconnecting = cli.waitForEvent("reconnecting");
+    ASSERT_TRUE(reconnecting);
+    EXPECT_EQ((*reconnecting)["attempt"], 1);
+    EXPECT_GE((*reconnecting)["delay_ms"].get<int>(), 500);
+    EXPECT_LE((*reconnecting)["delay_ms"].get<int>(), 1000);
+    // Published while the member was away: one for this member, one not.
+    m_service.editScript([](FakeServiceScript& script) {
+        auto added = script.alerts.back();
+        added.id = "2001";
+        script.alerts.push_back(added);
+        added.id = "2002";
+        added.audience = "0";
+        script.alerts.push_back(added);
+    });
+
+    const auto summary = cli.waitForEvent("summary");
+    ASSERT_TRUE(summary) << cli.errorOutput();
+    EXPECT_EQ(*summary, (json{{"event", "summary"}, {"reason", "reconnect"}, {"new_alerts", 1}}));
+    const auto names = namesFrom(cli.events(), "reconnecting");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "reconnected"), 1);
+    const std::vector<std::string> expectedTail = {"reconnected", "main", "lists_reset", "summary"};
+    std::vector<std::string> tail;
+    std::copy_if(names.begin(), names.end(), std::back_inserter(tail), [&](const auto& name) {
+        return std::find(expectedTail.begin(), expectedTail.end(), name) != expectedTail.end();
+    });
+    EXPECT_EQ(tail, expectedTail);
+    for (const char* absent : {"closed", "prompt", "popup"}) {
+        EXPECT_EQ(std::count(names.begin(), names.end(), absent), 0) << absent;
+    }
+    EXPECT_EQ(received().back(), "#591");
+    EXPECT_EQ(receivedStartingWith("#a3"), 2u);
+
+    // The new alert is in the lists once; live alerts pop up again.
+    cli.sendJson({{"cmd", "lists"}});
+    const auto lists = cli.waitForEvent("lists");
+    ASSERT_TRUE(lists);
+    EXPECT_EQ((*lists)["today"].size() + (*lists)["history"].size(), 4u);
+    auto live = m_service.script().alerts.front();
+    live.id = "2003";
+    m_service.publish(protocol::answer::alert(protocol::ServerCode::AlertAdded, live));
+    EXPECT_TRUE(cli.waitForEvent("popup"));
+}
+
+TEST_F(CliWithReconnect, RefusedLoginAgainEndsTheSessionAfterThePrompt) {
+    auto& cli = startLoggedIn();
+    m_service.editScript(
+        [](FakeServiceScript& script) { script.accounts[0].password = "changed"; });
+    m_service.server().close(-1);
+    EXPECT_THAT(cli.waitForExit(), Optional(0));
+    const auto names = namesFrom(cli.events(), "reconnecting");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "reconnecting"), 1);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "reconnected"), 0);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "closed"), 0);
+    const auto prompts = cli.eventsNamed("prompt");
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0]["text"], shown(core::text::kLoginFailed));
+}
+
+TEST_F(CliWithReconnect, LostBeforeLoginEndsAsAlways) {
+    auto& cli = start();
+    ASSERT_TRUE(m_service.server().waitForReceived(6, kWait));
+    m_service.server().close(-1);
+    EXPECT_THAT(cli.waitForExit(), Optional(0));
+    EXPECT_TRUE(cli.eventsNamed("reconnecting").empty());
+    EXPECT_EQ(cli.events().back()["event"], "closed");
+}
+
 }  // namespace
 }  // namespace lanzhou::test

@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 #include "client/core/texts.h"
+#include "config/config_file.h"
+#include "config/config_keys.h"
 #include "platform/file_io.h"
 #include "protocol/date_time.h"
 #include "tests/cli/cli_process.h"
@@ -78,16 +80,22 @@ protected:
                         "--time",      localTimeInDays(0)});
     }
 
-    void startServer() {
-        m_server = std::make_unique<ServerProcess>(
-            std::vector<std::string>{"--db", m_database, "--listen", "127.0.0.1:0"});
+    // On `port`; 0: any free one.
+    void startServer(int port = 0) {
+        m_server = std::make_unique<ServerProcess>(std::vector<std::string>{
+            "--db", m_database, "--listen", "127.0.0.1:" + std::to_string(port)});
         ASSERT_NE(m_server->port(), 0) << m_server->errorOutput();
     }
 
-    // A member's client, connected, with the handshake answered.
-    CliProcess& connect() {
+    // A member's client, connected, with the handshake answered; with
+    // `reconnect`, reconnection is switched on in its k_config.ini.
+    CliProcess& connect(bool reconnect = false) {
         const auto runDirectory = m_directory / ("member-" + std::to_string(m_members.size()));
         std::filesystem::create_directories(runDirectory);
+        if (reconnect) {
+            const config::ConfigFile config(runDirectory / "k_config.ini");
+            EXPECT_TRUE(config.ensure() && config.write(config::key::kReconnect, "1"));
+        }
         m_members.push_back(std::make_unique<CliProcess>(
             std::vector<std::string>{"--server", "127.0.0.1:" + std::to_string(m_server->port()),
                                      "--run-dir", runDirectory.string()}));
@@ -369,6 +377,40 @@ TEST_F(ServiceEndToEnd, ListenAddressInUseEndsTheServerWithItsReason) {
     seedMembers();
     auto& member = connect();
     EXPECT_TRUE(login(member, "demo", "demo"));
+}
+
+TEST_F(ServiceEndToEnd, MemberIsBackAfterAServerRestartWithWhatWasPublishedMeanwhile) {
+    seedMembers();
+    startServer();
+    const int port = m_server->port();
+    auto& member = connect(true);
+    ASSERT_TRUE(login(member, "demo", "demo"));
+    ASSERT_TRUE(member.waitForEvent("lists_reset"));
+
+    m_server->kill();
+    ASSERT_TRUE(member.waitForEvent("reconnecting")) << member.errorOutput();
+    const std::string id = publishAlert("600300", 1);
+    ASSERT_FALSE(id.empty());
+    startServer(port);
+
+    // Back within the back-off: the attempts so far wait 1 + 2 + 4 + 8 s at
+    // most, and the restart takes far less than that.
+    const auto summary = member.waitForEvent("summary", 1, std::chrono::seconds(20));
+    ASSERT_TRUE(summary) << member.errorOutput();
+    EXPECT_EQ((*summary)["reason"], "reconnect");
+    EXPECT_EQ((*summary)["new_alerts"], 1);
+    EXPECT_TRUE(member.eventsNamed("closed").empty());
+    ASSERT_EQ(member.eventsNamed("reconnected").size(), 1u);
+    EXPECT_EQ(member.eventsNamed("main").size(), 2u);
+
+    member.sendJson({{"cmd", "lists"}});
+    const auto lists = member.waitForEvent("lists");
+    ASSERT_TRUE(lists);
+    int rows = 0;
+    for (const auto& row : (*lists)["today"]) {
+        rows += row[0] == id ? 1 : 0;
+    }
+    EXPECT_EQ(rows, 1) << lists->dump();
 }
 
 }  // namespace

@@ -134,6 +134,15 @@ public:
         }
     }
 
+    void reset(int id) {
+        if (const auto peer = find(id)) {
+            asio::error_code ignored;
+            peer->socket.set_option(asio::socket_base::linger(true, 0), ignored);
+            peer->out.clear();
+            closePeer(peer, false);
+        }
+    }
+
     void pause(int id) {
         if (const auto peer = find(id)) {
             peer->paused = true;
@@ -282,7 +291,9 @@ private:
                           });
     }
 
-    void closePeer(const std::shared_ptr<Peer>& peer) {
+    // `orderly`: shut both directions down first (a FIN); otherwise close as
+    // the socket's linger option says (with linger 0, a reset).
+    void closePeer(const std::shared_ptr<Peer>& peer, bool orderly = true) {
         if (peer->closed) {
             return;
         }
@@ -290,7 +301,9 @@ private:
         peer->writing = false;
         peer->out.clear();
         asio::error_code ignored;
-        peer->socket.shutdown(tcp::socket::shutdown_both, ignored);
+        if (orderly) {
+            peer->socket.shutdown(tcp::socket::shutdown_both, ignored);
+        }
         peer->socket.close(ignored);
         m_peers.erase(peer->id);
         {
@@ -395,6 +408,11 @@ void FakeServer::sendRaw(int connection, std::string_view bytes) {
 void FakeServer::close(int connection) {
     const int id = m_impl->resolve(connection);
     m_impl->post([impl = m_impl.get(), id] { impl->close(id); });
+}
+
+void FakeServer::reset(int connection) {
+    const int id = m_impl->resolve(connection);
+    m_impl->post([impl = m_impl.get(), id] { impl->reset(id); });
 }
 
 void FakeServer::pauseReading(int connection) {

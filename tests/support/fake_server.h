@@ -60,6 +60,9 @@ public:
     void sendRaw(int connection, std::string_view bytes);
     // Closes the connection once what was queued for it has been written.
     void close(int connection);
+    // Breaks the connection off at once: what is queued is dropped and the
+    // peer's next read fails with a reset (a network error as it sees it).
+    void reset(int connection);
 
     // Stops reading from the connection, so that the peer's writes stall
     // once the socket buffers are full; resumeReading() reads on.

@@ -124,6 +124,11 @@ FakeServiceScript FakeService::script() const {
     return m_script;
 }
 
+void FakeService::editScript(const std::function<void(FakeServiceScript&)>& edit) {
+    std::lock_guard lock(m_mutex);
+    edit(m_script);
+}
+
 void FakeService::reply(int connection, std::string_view request, const std::string& text,
                         std::chrono::milliseconds delay) {
     if (m_script.unanswered.count(std::string(request)) != 0) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -73,6 +74,8 @@ public:
 
     // The script as it stands (accounts change with registrations).
     FakeServiceScript script() const;
+    // Changes the script for the requests that come after.
+    void editScript(const std::function<void(FakeServiceScript&)>& edit);
 
 private:
     void answer(int connection, const std::string& text);
