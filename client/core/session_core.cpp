@@ -218,8 +218,8 @@ void SessionCore::takeEvents() {
         m_batch.clear();
         m_next = 0;
         if (m_client.takeEvents(m_batch)) {
-            postTakeEvents(
-                m_generation);  // more wait: another turn after the work queued meanwhile
+            // More wait: another turn after the work queued meanwhile.
+            postTakeEvents(m_generation);
         }
     }
 }
