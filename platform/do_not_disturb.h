@@ -26,7 +26,8 @@ void overrideDesktopDoNotDisturb(std::optional<bool> state);
 // (org.freedesktop.Notifications), asked over the session bus without
 // starting a service that does not run and waiting at most
 // kDoNotDisturbCallLimit; no session bus, no service, no such property or no
-// answer in time count as off.
+// answer in time count as off, and a bus that left a question unanswered is
+// not asked again for a minute.
 [[nodiscard]] bool askDesktopDoNotDisturb();
 
 }  // namespace lanzhou::platform

@@ -3,6 +3,7 @@
 #include <dbus/dbus.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -53,6 +54,13 @@ struct MessageUnref {
 };
 using Message = std::unique_ptr<DBusMessage, MessageUnref>;
 
+// A bus or service that let a question run out of time is left alone this
+// long, so that a hung one does not hold the caller up at every question.
+constexpr std::chrono::minutes kRestAfterNoAnswer{1};
+
+// Set by call() when a question ran out of time.
+bool g_noAnswer = false;
+
 // A method call and its reply within the limit; nullptr for an error or no
 // reply in time. Whatever else came in meanwhile is dropped: nothing here
 // listens for it.
@@ -61,6 +69,9 @@ Message call(DBusConnection* connection, DBusMessage* request) {
     dbus_error_init(&error);
     Message reply(dbus_connection_send_with_reply_and_block(
         connection, request, static_cast<int>(kDoNotDisturbCallLimit.count()), &error));
+    if (!reply && dbus_error_has_name(&error, DBUS_ERROR_NO_REPLY)) {
+        g_noAnswer = true;
+    }
     dbus_error_free(&error);
     while (DBusMessage* other = dbus_connection_pop_message(connection)) {
         dbus_message_unref(other);
@@ -128,32 +139,45 @@ bool inhibited(DBusConnection* connection) {
     return on != FALSE;
 }
 
-// The connection kept between questions, and the address it was made to.
+// The bus asked last: its address, the connection kept between questions
+// and, after a question ran out of time, when it may be asked again.
 struct Bus {
     std::string address;
     Connection connection;
+    std::chrono::steady_clock::time_point restUntil{};
 };
+
+bool ask(Bus& bus) {
+    if (!bus.connection) {
+        bus.connection = connect(bus.address);
+        if (!bus.connection) {
+            return false;
+        }
+    }
+    return inhibited(bus.connection.get());
+}
 
 }  // namespace
 
 bool askDesktopDoNotDisturb() {
     static Bus bus;
     const std::string address = sessionBusAddress();
-    if (bus.connection &&
-        (address != bus.address || !dbus_connection_get_is_connected(bus.connection.get()))) {
+    if (address != bus.address) {
+        bus = Bus{address, nullptr, {}};
+    }
+    if (bus.connection && !dbus_connection_get_is_connected(bus.connection.get())) {
         bus.connection.reset();
     }
-    if (address.empty()) {
+    const auto now = std::chrono::steady_clock::now();
+    if (address.empty() || now < bus.restUntil) {
         return false;
     }
-    if (!bus.connection) {
-        bus.connection = connect(address);
-        bus.address = address;
-        if (!bus.connection) {
-            return false;
-        }
+    g_noAnswer = false;
+    const bool on = ask(bus);
+    if (g_noAnswer) {
+        bus.restUntil = now + kRestAfterNoAnswer;
     }
-    return inhibited(bus.connection.get());
+    return on;
 }
 
 }  // namespace lanzhou::platform
