@@ -15,7 +15,8 @@ LANZHOU_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-qpa-plugins libgl-dev
   libsdl2-mixer-dev timgm6mb-soundfont fonts-noto-cjk xvfb xauth
-  libcurl4-openssl-dev libminizip-dev python3 python3-pyftpdlib procps tzdata
+  libcurl4-openssl-dev libminizip-dev libdbus-1-dev python3 python3-pyftpdlib procps tzdata
+  dbus-daemon python3-dbus python3-gi
 )
 
 # Packages of the fuzz targets (clang with libFuzzer and the sanitizer runtimes).

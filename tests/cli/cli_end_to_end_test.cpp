@@ -14,6 +14,7 @@
 #include "client/core/stored_text_cipher.h"
 #include "client/core/texts.h"
 #include "config/config_file.h"
+#include "config/config_keys.h"
 #include "platform/file_io.h"
 #include "platform/gbk.h"
 #include "platform/process_list.h"
@@ -321,6 +322,56 @@ TEST_F(CliEndToEnd, LiveAlertWithPopupGivesRowAndPopupEvents) {
     ASSERT_TRUE(removed);
     EXPECT_EQ((*removed)["list"], "today");
     EXPECT_EQ(cli.eventsNamed("row_inserted").size(), 1u);
+}
+
+// "HH:MM" of a server time, as quiet_from and quiet_to hold it.
+std::string clockText(const protocol::DateTime& time) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d:%02d", time.hour, time.minute);
+    return text;
+}
+
+TEST_F(CliEndToEnd, QuietHoursListAlertsWithoutPopupThenTellTheirCountOnce) {
+    // Quiet from the minute of the server's "#TM" for ten minutes.
+    const auto now = m_service.script().now;
+    ASSERT_TRUE(config().ensure());
+    ASSERT_TRUE(config().write(config::key::kQuietFrom, clockText(now)));
+    ASSERT_TRUE(config().write(config::key::kQuietTo, clockText(now.plusSeconds(600))));
+    auto& cli = startLoggedIn();
+
+    auto alert = [&](std::string id, std::string code) {
+        return protocol::answer::alert(
+            protocol::ServerCode::AlertAdded,
+            protocol::AlertRecord{std::move(id), protocol::formatDateTime(now), std::move(code),
+                                  G("招商银行"), G("买入"), "35.10", "36.00", "", "1", "1"});
+    };
+    m_service.publish(alert("3001", "600036"));
+    m_service.publish(alert("3002", "600037"));
+    ASSERT_TRUE(cli.waitForEvent("row_inserted", 2));
+    // A bulletin's action is due after the alerts' popup action: once it is
+    // shown, that one has run.
+    m_service.publish(protocol::answer::bulletin("<p>b</p>"));
+    ASSERT_TRUE(cli.waitForEvent("bulletin", 2));
+    EXPECT_TRUE(cli.eventsNamed("popup").empty());
+    // The server's clock moves past the quiet hours: the watch notices it
+    // without another alert.
+    m_service.publish(protocol::answer::serverTime(now.plusSeconds(1200)));
+    const auto summary = cli.waitForEvent("summary");
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(*summary, (json{{"event", "summary"}, {"reason", "quiet"}, {"new_alerts", 2}}));
+
+    m_service.publish(alert("3003", "600038"));
+    const auto popup = cli.waitForEvent("popup");
+    ASSERT_TRUE(popup);
+    EXPECT_THAT((*popup)["fragment"].get<std::string>(), ::testing::HasSubstr("600038"));
+    std::vector<std::string> order;
+    for (const auto& event : cli.events()) {
+        const std::string name = event["event"];
+        if (name == "summary" || name == "popup") {
+            order.push_back(name);
+        }
+    }
+    EXPECT_THAT(order, ElementsAre("summary", "popup"));
 }
 
 TEST_F(CliEndToEnd, LoggedInElsewhereGivesOfflineEventAndExitZero) {
