@@ -259,8 +259,11 @@ void AlertPage::Impl::showAlertDetail(QTableView& list, const AlertTableModel& m
 }
 
 void AlertPage::Impl::showLatestAlert() {
-    if (m_todayModel->rowCount() == 0) {
+    if (m_alerts.list(core::AlertListId::Today).rowCount() == 0) {
         return;
+    }
+    if (m_todayModel->rowOfSource(0) != 0) {
+        m_searchBox->clear();  // the search hides the latest alert
     }
     QItemSelectionModel* selection = m_todayList->selectionModel();
     if (selection->isRowSelected(0, {})) {

@@ -49,7 +49,8 @@ public:
     void fitToWindowSize(QSize windowSize);
 
     // Selects the top row of TodayList and shows it in the detail panel
-    // (selecting the tab is the main window's part).
+    // (selecting the tab is the main window's part); a search that hides it
+    // is cleared first.
     void showLatestAlert();
 
     // Types `text` into the search box (the lists follow at once).

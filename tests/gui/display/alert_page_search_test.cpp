@@ -148,6 +148,18 @@ TEST_F(AlertPageSearchTest, TheSelectedRowStaysSelectedOrComesBackWhenShownAgain
     EXPECT_EQ(list.selectionModel()->selectedRows().front().data().toString(), "t2");
 }
 
+TEST_F(AlertPageSearchTest, ShowLatestAlertClearsASearchThatHidesIt) {
+    m_page.setSearchText(QStringLiteral("浦发"));  // t1 shown, t2 on top hidden
+    m_page.showLatestAlert();
+    EXPECT_TRUE(m_page.searchText().isEmpty());
+    EXPECT_TRUE(m_page.todayList().selectionModel()->isRowSelected(0, {}));
+    EXPECT_EQ(shownName(), QStringLiteral("股票名称：工商银行"));
+
+    m_page.setSearchText(QStringLiteral("工商"));  // the latest alert shown: the search stays
+    m_page.showLatestAlert();
+    EXPECT_EQ(m_page.searchText(), QStringLiteral("工商"));
+}
+
 TEST_F(AlertPageSearchTest, ExportWritesBothListsAsShownToTheChosenFile) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
