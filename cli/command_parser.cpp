@@ -24,15 +24,15 @@ public:
             target = platform::gbkFromUtf8(*text);
         }
     }
-    // The same for a field that may be absent (`target` then stays).
-    void readOptional(const char* name, std::string& target) {
-        if (const std::string* text = find(name, false)) {
-            target = platform::gbkFromUtf8(*text);
-        }
-    }
-    // The field's UTF-8 text as given.
+    // The field's UTF-8 text as given; an optional one may be absent
+    // (`target` then stays).
     void readUtf8(const char* name, std::string& target) {
         if (const std::string* text = find(name, true)) {
+            target = *text;
+        }
+    }
+    void readOptionalUtf8(const char* name, std::string& target) {
+        if (const std::string* text = find(name, false)) {
             target = *text;
         }
     }
@@ -161,7 +161,7 @@ Result<Command> parseCommand(std::string_view line) {
         ExportCommand command;
         reader.readChoice("list", kLists, command.lists);
         reader.readUtf8("path", command.path);
-        reader.readOptional("filter", command.filter);
+        reader.readOptionalUtf8("filter", command.filter);
         return finish(reader, std::move(command));
     }
     if (name == "quit") {

@@ -33,7 +33,7 @@ struct ListsCommand {};
 struct ExportCommand {
     core::ExportedLists lists = core::ExportedLists::Both;
     std::string path;    // UTF-8, as given
-    std::string filter;  // GBK
+    std::string filter;  // UTF-8, as given
 };
 struct QuitCommand {};
 

@@ -76,8 +76,8 @@ void CommandRunner::run(const Command& command) {
 // As "导出" on the alert page, with the lists and filter of the command.
 void CommandRunner::exportLists(const ExportCommand& command) {
     const std::filesystem::path path(std::u8string(command.path.begin(), command.path.end()));
-    const Result<int> written =
-        core::exportAlerts(m_core.alerts(), command.lists, core::AlertFilter(command.filter), path);
+    const Result<int> written = core::exportAlerts(
+        m_core.alerts(), command.lists, core::AlertFilter::fromUtf8(command.filter), path);
     if (!written) {
         m_view.prompt(written.error(), {});
         return;

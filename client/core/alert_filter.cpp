@@ -1,5 +1,8 @@
 #include "client/core/alert_filter.h"
 
+#include <algorithm>
+
+#include "platform/gbk.h"
 #include "protocol/gbk_text.h"
 
 namespace lanzhou::core {
@@ -76,7 +79,19 @@ bool containsIgnoringLatinCase(std::string_view text, std::string_view foldedNee
 
 AlertFilter::AlertFilter(std::string_view gbkText) : m_folded(protocol::foldLatinCase(gbkText)) {}
 
+AlertFilter AlertFilter::fromUtf8(std::string_view utf8) {
+    const std::string gbkText = platform::gbkFromUtf8(utf8);
+    AlertFilter filter(gbkText);
+    // The conversion writes "?" for what GBK cannot hold.
+    filter.m_matchesNothing =
+        std::count(gbkText.begin(), gbkText.end(), '?') > std::count(utf8.begin(), utf8.end(), '?');
+    return filter;
+}
+
 bool AlertFilter::matches(const AlertRow& row) const {
+    if (m_matchesNothing) {
+        return false;
+    }
     return containsIgnoringLatinCase(row.code, m_folded) ||
            containsIgnoringLatinCase(row.name, m_folded) ||
            containsIgnoringLatinCase(row.operation, m_folded) ||

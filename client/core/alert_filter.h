@@ -16,14 +16,19 @@ class AlertFilter final {
 public:
     AlertFilter() = default;
     explicit AlertFilter(std::string_view gbkText);
+    // The search as the member typed it (UTF-8). A character GBK cannot hold
+    // is in no row, so such a search matches nothing (it is not searched for
+    // as the "?" the conversion puts in its place).
+    static AlertFilter fromUtf8(std::string_view utf8);
 
-    bool empty() const { return m_folded.empty(); }
+    bool empty() const { return m_folded.empty() && !m_matchesNothing; }
     bool matches(const AlertRow& row) const;
 
     friend bool operator==(const AlertFilter&, const AlertFilter&) = default;
 
 private:
     std::string m_folded;  // the search text, ASCII letters in lower case
+    bool m_matchesNothing = false;
 };
 
 // True when `foldedNeedle` (ASCII letters in lower case) occurs in `text`

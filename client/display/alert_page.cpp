@@ -275,7 +275,7 @@ void AlertPage::Impl::showLatestAlert() {
 }
 
 void AlertPage::Impl::search(const QString& text) {
-    const core::AlertFilter filter(toGbk(text));
+    const auto filter = core::AlertFilter::fromUtf8(text.toUtf8().toStdString());
     filterKeepingSelection(m_today, filter);
     filterKeepingSelection(m_history, filter);
 }

@@ -101,11 +101,11 @@ TEST(CommandParser, ReadsEveryCommandWithItsFieldsInGbk) {
     struct ExportCase {
         std::string line;
         core::ExportedLists lists;
-        std::string filter;  // GBK
+        std::string filter;  // UTF-8
     };
     const std::vector<ExportCase> exports = {
         {R"({"cmd":"export","list":"today","path":"导出/a.csv","filter":"浦发"})",
-         core::ExportedLists::Today, G("浦发")},
+         core::ExportedLists::Today, "浦发"},
         {R"({"cmd":"export","list":"history","path":"导出/a.csv"})", core::ExportedLists::History,
          ""},
         {R"({"cmd":"export","list":"both","path":"导出/a.csv","filter":""})",

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/gbk_literal.h"
 
@@ -55,6 +56,20 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterCase{"no character across two", G("啊啊"), G("“"), false},
                       FilterCase{"the character itself", G("x丄"), G("丄"), true},
                       FilterCase{"a letter after it", G("丄b"), "B", true}));
+
+TEST(AlertFilter, FromWhatTheMemberTypedACharacterGbkCannotHoldMatchesNothing) {
+    const std::string name = G("浦发银行?");
+    const AlertRow row = rowNamed(name);
+    struct Case {
+        std::string typed;  // UTF-8
+        bool matches;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"", true}, {"发银", true}, {"?", true}, {"😀", false}, {"浦发😀", false}}) {
+        EXPECT_EQ(AlertFilter::fromUtf8(c.typed).matches(row), c.matches) << c.typed;
+    }
+    EXPECT_FALSE(AlertFilter::fromUtf8("😀").empty());
+}
 
 TEST(AlertFilter, NeedleEndingInALoneLeadByteMatchesNoHalfCharacter) {
     // Only a stray lead byte that ends the text is such a character.
