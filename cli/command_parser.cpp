@@ -2,6 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
+#include <utility>
+
 #include "platform/gbk.h"
 
 namespace lanzhou::cli {
@@ -17,22 +20,61 @@ public:
     explicit FieldReader(const json& object) : m_object(object) {}
 
     void read(const char* name, std::string& target) {
-        if (!m_error.empty()) {
+        if (const std::string* text = find(name, true)) {
+            target = platform::gbkFromUtf8(*text);
+        }
+    }
+    // The field's UTF-8 text as given; an optional one may be absent
+    // (`target` then stays).
+    void readUtf8(const char* name, std::string& target) {
+        if (const std::string* text = find(name, true)) {
+            target = *text;
+        }
+    }
+    void readOptionalUtf8(const char* name, std::string& target) {
+        if (const std::string* text = find(name, false)) {
+            target = *text;
+        }
+    }
+    // The field, one of `choices` by name.
+    template <typename T, std::size_t N>
+    void readChoice(const char* name, const std::pair<const char*, T> (&choices)[N], T& target) {
+        const std::string* text = find(name, true);
+        if (text == nullptr) {
             return;
         }
-        const auto found = m_object.find(name);
-        if (found == m_object.end()) {
-            m_error = std::string("missing field: ") + name;
-        } else if (!found->is_string()) {
-            m_error = std::string("field is not a string: ") + name;
-        } else {
-            target = platform::gbkFromUtf8(found->get_ref<const std::string&>());
+        for (const auto& [word, value] : choices) {
+            if (*text == word) {
+                target = value;
+                return;
+            }
         }
+        m_error = std::string("field has no such value: ") + name;
     }
 
     const std::string& error() const { return m_error; }
 
 private:
+    // The field's text; nullptr, with the error set, when it is not a string
+    // or is missing though `required`.
+    const std::string* find(const char* name, bool required) {
+        if (!m_error.empty()) {
+            return nullptr;
+        }
+        const auto found = m_object.find(name);
+        if (found == m_object.end()) {
+            if (required) {
+                m_error = std::string("missing field: ") + name;
+            }
+            return nullptr;
+        }
+        if (!found->is_string()) {
+            m_error = std::string("field is not a string: ") + name;
+            return nullptr;
+        }
+        return &found->get_ref<const std::string&>();
+    }
+
     const json& m_object;
     std::string m_error;
 };
@@ -110,6 +152,17 @@ Result<Command> parseCommand(std::string_view line) {
     }
     if (name == "lists") {
         return finish(reader, ListsCommand{});
+    }
+    if (name == "export") {
+        static constexpr std::pair<const char*, core::ExportedLists> kLists[] = {
+            {"today", core::ExportedLists::Today},
+            {"history", core::ExportedLists::History},
+            {"both", core::ExportedLists::Both}};
+        ExportCommand command;
+        reader.readChoice("list", kLists, command.lists);
+        reader.readUtf8("path", command.path);
+        reader.readOptionalUtf8("filter", command.filter);
+        return finish(reader, std::move(command));
     }
     if (name == "quit") {
         return finish(reader, QuitCommand{});

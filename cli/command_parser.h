@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "base/result.h"
+#include "client/core/alert_export.h"
 #include "client/core/form_checks.h"
 
 namespace lanzhou::cli {
@@ -28,10 +29,16 @@ struct RetrievePasswordCommand {
     core::RetrievePasswordFields fields;
 };
 struct ListsCommand {};
+// "导出": "list" is "today", "history" or "both"; "filter" is optional.
+struct ExportCommand {
+    core::ExportedLists lists = core::ExportedLists::Both;
+    std::string path;    // UTF-8, as given
+    std::string filter;  // UTF-8, as given
+};
 struct QuitCommand {};
 
 using Command = std::variant<LoginCommand, RegisterCommand, RechargeCommand, ChangePasswordCommand,
-                             RetrievePasswordCommand, ListsCommand, QuitCommand>;
+                             RetrievePasswordCommand, ListsCommand, ExportCommand, QuitCommand>;
 
 // One line of standard input (UTF-8 JSON object). Text fields must be
 // strings, "remember" a boolean; fields the command does not know are

@@ -2,7 +2,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <string>
+
 #include "cli/json_view.h"
+#include "client/core/alert_export.h"
+#include "client/core/alert_filter.h"
 #include "client/core/session_core.h"
 
 namespace lanzhou::cli {
@@ -62,9 +67,22 @@ void CommandRunner::run(const Command& command) {
                 refused(m_core.retrievePassword(retrieval.fields));
             },
             [this](const ListsCommand&) { m_view.writeLists(); },
+            [this](const ExportCommand& exported) { exportLists(exported); },
             [this](const QuitCommand&) { m_quit(0); },
         },
         command);
+}
+
+// As "导出" on the alert page, with the lists and filter of the command.
+void CommandRunner::exportLists(const ExportCommand& command) {
+    const std::filesystem::path path(std::u8string(command.path.begin(), command.path.end()));
+    const Result<int> written = core::exportAlerts(
+        m_core.alerts(), command.lists, core::AlertFilter::fromUtf8(command.filter), path);
+    if (!written) {
+        m_view.prompt(written.error(), {});
+        return;
+    }
+    m_view.writeEvent({{"event", "exported"}, {"path", command.path}, {"rows", *written}});
 }
 
 void CommandRunner::refused(const std::optional<core::FormRefusal>& refusal) {

@@ -26,6 +26,7 @@ public:
     void run(const Command& command);
 
 private:
+    void exportLists(const ExportCommand& command);
     void refused(const std::optional<core::FormRefusal>& refusal);
 
     core::SessionCore& m_core;

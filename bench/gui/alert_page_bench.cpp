@@ -20,6 +20,7 @@
 #include "platform/gbk.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
+#include "ui/prompt/prompt_presenter.h"
 
 namespace {
 
@@ -53,6 +54,14 @@ std::string megabytes(const std::optional<double>& value) {
     std::snprintf(text, sizeof text, "%.1f MB", *value);
     return text;
 }
+
+// No prompt is expected; none opens a window.
+class NoPrompts final : public lanzhou::display::PromptPresenter {
+public:
+    void showPrompt(const std::string&) override {}
+    void showCountdownPrompt(const std::string&) override {}
+    bool confirmClose() override { return true; }
+};
 
 // Half today (the server's date), half on earlier days.
 std::vector<lanzhou::protocol::AlertRecord> makeRecords() {
@@ -93,7 +102,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     lanzhou::core::AlertListModel alerts;
-    lanzhou::display::AlertPage page(alerts);
+    NoPrompts prompts;
+    lanzhou::display::AlertPage page(alerts, prompts);
     page.resize(1200, 800);
     page.fitToWindowSize({1200, 800});
     page.show();

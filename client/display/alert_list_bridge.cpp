@@ -11,8 +11,8 @@ void AlertListBridge::rowAboutToBeInserted(core::AlertListId list, int row) {
     model(list).rowAboutToBeInserted(row);
 }
 
-void AlertListBridge::rowInserted(core::AlertListId list, int) {
-    model(list).rowInserted();
+void AlertListBridge::rowInserted(core::AlertListId list, int row) {
+    model(list).rowInserted(row);
 }
 
 void AlertListBridge::rowChanged(core::AlertListId list, int row) {
@@ -23,8 +23,8 @@ void AlertListBridge::rowAboutToBeRemoved(core::AlertListId list, int row) {
     model(list).rowAboutToBeRemoved(row);
 }
 
-void AlertListBridge::rowRemoved(core::AlertListId list, int) {
-    model(list).rowRemoved();
+void AlertListBridge::rowRemoved(core::AlertListId list, int row) {
+    model(list).rowRemoved(row);
 }
 
 void AlertListBridge::listsAboutToBeReset() {

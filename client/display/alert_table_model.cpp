@@ -1,6 +1,8 @@
 #include "client/display/alert_table_model.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <utility>
 
 #include "ui/widgets/qt_text.h"
 
@@ -39,7 +41,10 @@ AlertTableModel::AlertTableModel(const core::AlertList& list, QObject* parent)
     : QAbstractTableModel(parent), m_list(list) {}
 
 int AlertTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_list.rowCount();
+    if (parent.isValid()) {
+        return 0;
+    }
+    return filtering() ? static_cast<int>(m_shown.size()) : m_list.rowCount();
 }
 
 int AlertTableModel::columnCount(const QModelIndex& parent) const {
@@ -62,35 +67,119 @@ QVariant AlertTableModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 std::optional<core::AlertRow> AlertTableModel::alertRow(int row) const {
-    if (row < 0 || row >= m_list.rowCount()) {
+    const int source = sourceRow(row);
+    if (source < 0) {
         return std::nullopt;
     }
-    return m_list.row(row);
+    return m_list.row(source);
+}
+
+void AlertTableModel::setFilter(core::AlertFilter filter) {
+    if (filter == m_filter) {
+        return;
+    }
+    beginResetModel();
+    clearCache();
+    m_filter = std::move(filter);
+    collectShownRows();
+    endResetModel();
+}
+
+int AlertTableModel::sourceRow(int row) const {
+    if (row < 0 || row >= rowCount()) {
+        return -1;
+    }
+    return filtering() ? m_shown[static_cast<std::size_t>(row)] : row;
+}
+
+int AlertTableModel::rowOfSource(int sourceRow) const {
+    if (sourceRow < 0 || sourceRow >= m_list.rowCount()) {
+        return -1;
+    }
+    if (!filtering()) {
+        return sourceRow;
+    }
+    const auto found = std::lower_bound(m_shown.begin(), m_shown.end(), sourceRow);
+    return found != m_shown.end() && *found == sourceRow ? static_cast<int>(found - m_shown.begin())
+                                                         : -1;
 }
 
 void AlertTableModel::rowAboutToBeInserted(int row) {
     clearCache();  // the rows below move
-    beginInsertRows({}, row, row);
+    if (!filtering()) {
+        beginInsertRows({}, row, row);
+    }
+    // Filtering, whether the row is shown is known only once it is there.
 }
 
-void AlertTableModel::rowInserted() {
+void AlertTableModel::rowInserted(int row) {
     clearCache();  // asked during the insertion, rows were numbered as before
-    endInsertRows();
+    if (!filtering()) {
+        endInsertRows();
+        return;
+    }
+    shiftShownRows(row, +1);
+    if (m_filter.matches(m_list.row(row))) {
+        const auto place = shownFrom(row);
+        const int shownRow = static_cast<int>(place - m_shown.begin());
+        beginInsertRows({}, shownRow, shownRow);
+        m_shown.insert(place, row);
+        clearCache();  // asked during the insertion, rows were numbered as before
+        endInsertRows();
+    }
 }
 
 void AlertTableModel::rowChanged(int row) {
     clearCache();
-    emit dataChanged(index(row, 0), index(row, kColumnCount - 1), {Qt::DisplayRole});
+    if (!filtering()) {
+        emit dataChanged(index(row, 0), index(row, kColumnCount - 1), {Qt::DisplayRole});
+        return;
+    }
+    const auto place = shownFrom(row);
+    const int shownRow = static_cast<int>(place - m_shown.begin());
+    const bool shown = place != m_shown.end() && *place == row;
+    const bool matches = m_filter.matches(m_list.row(row));
+    if (shown && matches) {
+        emit dataChanged(index(shownRow, 0), index(shownRow, kColumnCount - 1), {Qt::DisplayRole});
+    } else if (shown) {
+        beginRemoveRows({}, shownRow, shownRow);
+        m_shown.erase(place);
+        clearCache();
+        endRemoveRows();
+    } else if (matches) {
+        beginInsertRows({}, shownRow, shownRow);
+        m_shown.insert(place, row);
+        clearCache();  // asked during the insertion, rows were numbered as before
+        endInsertRows();
+    }
 }
 
 void AlertTableModel::rowAboutToBeRemoved(int row) {
     clearCache();
-    beginRemoveRows({}, row, row);
+    if (!filtering()) {
+        beginRemoveRows({}, row, row);
+        return;
+    }
+    const auto place = shownFrom(row);
+    m_removingShownRow = place != m_shown.end() && *place == row;
+    if (m_removingShownRow) {
+        const int shownRow = static_cast<int>(place - m_shown.begin());
+        beginRemoveRows({}, shownRow, shownRow);
+        m_shown.erase(place);
+    }
 }
 
-void AlertTableModel::rowRemoved() {
+void AlertTableModel::rowRemoved(int row) {
     clearCache();  // asked during the removal, rows were numbered as before
-    endRemoveRows();
+    if (!filtering()) {
+        endRemoveRows();
+        return;
+    }
+    shiftShownRows(row, -1);
+    if (std::exchange(m_removingShownRow, false)) {
+        clearCache();
+        endRemoveRows();
+    }
 }
 
 void AlertTableModel::aboutToBeReset() {
@@ -100,7 +189,32 @@ void AlertTableModel::aboutToBeReset() {
 
 void AlertTableModel::reset() {
     clearCache();
+    collectShownRows();
     endResetModel();
+}
+
+void AlertTableModel::collectShownRows() {
+    m_shown.clear();
+    if (!filtering()) {
+        m_shown.shrink_to_fit();
+        return;
+    }
+    const int count = m_list.rowCount();
+    for (int row = 0; row < count; ++row) {
+        if (m_filter.matches(m_list.row(row))) {
+            m_shown.push_back(row);
+        }
+    }
+}
+
+std::vector<int>::iterator AlertTableModel::shownFrom(int sourceRow) {
+    return std::lower_bound(m_shown.begin(), m_shown.end(), sourceRow);
+}
+
+void AlertTableModel::shiftShownRows(int sourceRow, int delta) {
+    for (auto entry = shownFrom(sourceRow); entry != m_shown.end(); ++entry) {
+        *entry += delta;
+    }
 }
 
 QString AlertTableModel::cellText(int row, int column) const {
@@ -111,7 +225,8 @@ QString AlertTableModel::cellText(int row, int column) const {
     if (cell.row != row || cell.column != column) {
         cell.row = row;
         cell.column = column;
-        cell.text = fromGbk(columnText(m_list.row(row), column));
+        const int source = sourceRow(row);
+        cell.text = source < 0 ? QString() : fromGbk(columnText(m_list.row(source), column));
     }
     return cell.text;
 }

@@ -105,7 +105,7 @@ QString MainWindow::statusText() const {
 }
 
 void MainWindow::addTabs(const Setup& setup) {
-    m_impl->alertPage = new AlertPage(*setup.alerts, this);
+    m_impl->alertPage = new AlertPage(*setup.alerts, m_impl->prompts, this);
     for (int index = 0; index < static_cast<int>(setup.webPages.size()); ++index) {
         const auto& config = setup.webPages[static_cast<std::size_t>(index)];
         if (!config.hidden) {

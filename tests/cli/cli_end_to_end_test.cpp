@@ -172,6 +172,63 @@ TEST_F(CliEndToEnd, PayingMemberEntersMainAndListsShowTheAlertsTopFirst) {
     EXPECT_EQ(reset["history"], history.size());
 }
 
+// A path as JSON carries it (UTF-8) on every system.
+std::string utf8Path(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+TEST_F(CliEndToEnd, ExportWritesTheChosenListsAsFilteredOrGivesTheFailurePrompt) {
+    auto& cli = startLoggedIn("demo");
+    const auto script = m_service.script();
+    const auto time = [&](std::string_view id) {
+        const auto alert = std::find_if(script.alerts.begin(), script.alerts.end(),
+                                        [&](const auto& a) { return a.id == id; });
+        return alert == script.alerts.end() ? std::string() : alert->time;
+    };
+    const std::string line1005 = time("1005") + ",601318,中国平安,卖出,45.00,44.20,止盈离场\r\n";
+    const std::string line1003 =
+        time("1003") + ",600519,贵州茅台,持有,1700.00,1800.00,中线持有\r\n";
+    const std::string line1001 = time("1001") + ",600000,浦发银行,买入,10.20,11.00,短线关注\r\n";
+    const std::string head =
+        "\xEF\xBB\xBF发布时间,股票代码,股票名称,操作方式,买入价格,卖出价格,备注\r\n";
+    struct Case {
+        json command;
+        int rows;
+        std::string body;
+    };
+    const std::filesystem::path folder = m_runDirectory.path();
+    const std::vector<Case> cases = {
+        {{{"list", "both"}}, 3, line1005 + line1003 + line1001},
+        {{{"list", "today"}, {"filter", "茅台"}}, 1, line1003},
+        {{{"list", "history"}, {"filter", "茅台"}}, 0, ""},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::u8string name =
+            u8"导出" + std::u8string(1, static_cast<char8_t>(u8'0' + i)) + u8".csv";
+        const std::filesystem::path file = folder / name;
+        const std::string path = utf8Path(file);
+        json command = cases[i].command;
+        command["cmd"] = "export";
+        command["path"] = path;
+        cli.sendJson(command);
+        const auto exported = cli.waitForEvent("exported", i + 1);
+        ASSERT_TRUE(exported) << command.dump();
+        EXPECT_EQ((*exported)["path"], path);
+        EXPECT_EQ((*exported)["rows"], cases[i].rows);
+        EXPECT_EQ(platform::readFile(file), head + cases[i].body) << command.dump();
+    }
+
+    const std::filesystem::path missing = folder / std::filesystem::path(u8"无此目录");
+    const std::string unwritable = utf8Path(missing / "a.csv");
+    cli.sendJson({{"cmd", "export"}, {"list", "both"}, {"path", unwritable}});
+    const auto prompt = cli.waitForEvent("prompt");
+    ASSERT_TRUE(prompt);
+    EXPECT_EQ((*prompt)["text"], shown(core::text::kExportFailed) + unwritable);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_EQ(cli.eventsNamed("exported").size(), cases.size());
+}
+
 TEST_F(CliEndToEnd, WrongPasswordGivesTheLoginFailedPrompt) {
     auto& cli = start();
     cli.sendJson({{"cmd", "login"}, {"account", "demo"}, {"password", "wrong"}});

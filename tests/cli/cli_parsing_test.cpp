@@ -97,6 +97,28 @@ TEST(CommandParser, ReadsEveryCommandWithItsFieldsInGbk) {
 
     EXPECT_TRUE(std::holds_alternative<ListsCommand>(*parseCommand(R"({"cmd":"lists"})")));
     EXPECT_TRUE(std::holds_alternative<QuitCommand>(*parseCommand(R"({"cmd":"quit"})")));
+
+    struct ExportCase {
+        std::string line;
+        core::ExportedLists lists;
+        std::string filter;  // UTF-8
+    };
+    const std::vector<ExportCase> exports = {
+        {R"({"cmd":"export","list":"today","path":"导出/a.csv","filter":"浦发"})",
+         core::ExportedLists::Today, "浦发"},
+        {R"({"cmd":"export","list":"history","path":"导出/a.csv"})", core::ExportedLists::History,
+         ""},
+        {R"({"cmd":"export","list":"both","path":"导出/a.csv","filter":""})",
+         core::ExportedLists::Both, ""},
+    };
+    for (const ExportCase& c : exports) {
+        const auto parsed = parseCommand(c.line);
+        ASSERT_TRUE(parsed) << c.line;
+        const auto& command = std::get<ExportCommand>(*parsed);
+        EXPECT_EQ(command.lists, c.lists) << c.line;
+        EXPECT_EQ(command.path, "导出/a.csv") << c.line;  // UTF-8 as given
+        EXPECT_EQ(command.filter, c.filter) << c.line;
+    }
 }
 
 TEST(CommandParser, RefusesUnusableLinesWithAReason) {
@@ -117,6 +139,10 @@ TEST(CommandParser, RefusesUnusableLinesWithAReason) {
         {R"({"cmd":"login","account":"a","password":"p","remember":1})", "remember"},
         {R"({"cmd":"register","account":"a","password":"b","repeat":"c","qq":"d"})", "phone"},
         {R"({"cmd":"recharge","account":"a","password":"b"})", "card"},
+        {R"({"cmd":"export","path":"a.csv"})", "list"},
+        {R"({"cmd":"export","list":"all","path":"a.csv"})", "list"},
+        {R"({"cmd":"export","list":"today"})", "path"},
+        {R"({"cmd":"export","list":"today","path":"a.csv","filter":3})", "filter"},
         {"{\"cmd\":\"login\",\"account\":\"\xff\",\"password\":\"p\"}", "JSON"},  // not UTF-8
     };
     for (const auto& c : cases) {

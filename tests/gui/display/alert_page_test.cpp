@@ -20,6 +20,7 @@
 #include "client/display/alert_page.h"
 #include "tests/gui/display/alert_page_fixture.h"
 #include "tests/gui/support/page_reading.h"
+#include "tests/gui/support/recording_prompts.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "ui/html/html_view.h"
 
@@ -61,7 +62,8 @@ protected:
     }
 
     core::AlertListModel m_alerts;
-    AlertPage m_page{m_alerts};
+    test::RecordingPrompts m_prompts;
+    AlertPage m_page{m_alerts, m_prompts};
     QTableView& m_today = m_page.todayList();
     QTableView& m_history = m_page.historyList();
 };
@@ -78,7 +80,7 @@ TEST_F(AlertPageTest, ComponentsCaptionsAndPlaces) {
         QRect place;
     };
     const std::vector<Group> groups = {
-        {"今日强势股票跟踪", {1, 2, 503, 182}},
+        {"今日强势股票跟踪", {1, 28, 503, 156}},
         {"历史数据跟踪", {1, 186, 503, 315}},
         {"详细内容（选择左侧项目显示全部信息）", {505, 2, 439, 499}}};
     for (const Group& group : groups) {
@@ -91,7 +93,7 @@ TEST_F(AlertPageTest, ComponentsCaptionsAndPlaces) {
         ASSERT_NE(box, nullptr) << group.caption.toStdString();
         EXPECT_EQ(box->geometry(), group.place) << group.caption.toStdString();
     }
-    EXPECT_EQ(m_today.geometry(), QRect(5, 18, 491, 157));
+    EXPECT_EQ(m_today.geometry(), QRect(5, 18, 491, 131));
     EXPECT_EQ(m_history.geometry(), QRect(5, 18, 491, 292));
     EXPECT_EQ(m_page.remarkBrowser().geometry(), QRect(1, 248, 436, 246));
 
@@ -251,8 +253,8 @@ TEST_P(AlertPageResizeTest, FollowsTheWindowAboveTheDesignSize) {
     EXPECT_EQ(historyGroup->geometry(), QRect(1, 186, 503, c.historyGroupHeight));
     EXPECT_EQ(m_history.geometry(), QRect(5, 18, 491, c.historyListHeight));
     // The today list keeps its design size.
-    EXPECT_EQ(m_today.parentWidget()->geometry(), QRect(1, 2, 503, 182));
-    EXPECT_EQ(m_today.geometry(), QRect(5, 18, 491, 157));
+    EXPECT_EQ(m_today.parentWidget()->geometry(), QRect(1, 28, 503, 156));
+    EXPECT_EQ(m_today.geometry(), QRect(5, 18, 491, 131));
 }
 
 INSTANTIATE_TEST_SUITE_P(

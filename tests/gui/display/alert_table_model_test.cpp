@@ -1,5 +1,6 @@
 // AlertTableModel and AlertListBridge: the core's list edits, told before and
-// after they are made, reach Qt views through a correct begin/end protocol.
+// after they are made, reach Qt views through a correct begin/end protocol,
+// with a filter as without.
 
 #include <QAbstractItemModelTester>
 #include <QItemSelectionModel>
@@ -153,6 +154,70 @@ TEST_F(AlertTableModelTest, CellsAreTheCoreTextsFromGbkAndHeadersAreTheColumnTit
     EXPECT_FALSE(m_today.alertRow(-1));
     ASSERT_TRUE(m_today.alertRow(0));
     EXPECT_EQ(m_today.alertRow(0)->name, G("浦发银行"));
+}
+
+// The ids of the list's rows the filter lets through, top first: what a
+// filtered model must show after any edit.
+QStringList filteredIds(const core::AlertList& list, const core::AlertFilter& filter) {
+    QStringList ids;
+    for (int row = 0; row < list.rowCount(); ++row) {
+        if (filter.matches(list.row(row))) {
+            ids << QString::fromUtf8(list.row(row).id.data(),
+                                     static_cast<qsizetype>(list.row(row).id.size()));
+        }
+    }
+    return ids;
+}
+
+TEST_F(AlertTableModelTest, AFilteredModelFollowsEveryKindOfEdit) {
+    ModelTesterLog log;
+    QAbstractItemModelTester tester(&m_today,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    const core::AlertFilter filter(G("工商"));
+    const auto placeNamed = [&](const std::string& id, const std::string& name) {
+        m_alerts.place(alertRecord(id, "2013-11-24 09:00:00", name), alertServerTime());
+    };
+    const core::AlertList& list = m_alerts.list(core::AlertListId::Today);
+    const auto check = [&](const char* step) {
+        EXPECT_EQ(columnTexts(m_today, 0), filteredIds(list, filter)) << step;
+        for (int row = 0; row < m_today.rowCount(); ++row) {
+            EXPECT_EQ(m_today.rowOfSource(m_today.sourceRow(row)), row) << step;
+        }
+    };
+
+    placeNamed("a1", "工商银行");
+    placeNamed("a2", "浦发银行");
+    m_today.setFilter(filter);
+    check("filter set");
+    placeNamed("a3", "工商银行");  // shown, on top
+    placeNamed("a4", "浦发银行");  // hidden, on top
+    placeNamed("a5", "工商银行");
+    check("inserted");
+    ASSERT_TRUE(
+        m_alerts.update(alertRecord("a2", "2013-11-24 10:00:00", "工商银行"), alertServerTime()));
+    check("a hidden row now matches");
+    ASSERT_TRUE(
+        m_alerts.update(alertRecord("a3", "2013-11-24 10:00:00", "招商银行"), alertServerTime()));
+    check("a shown row no longer matches");
+    ASSERT_TRUE(
+        m_alerts.update(alertRecord("a5", "2013-11-24 10:00:00", "工商银行 A"), alertServerTime()));
+    check("a shown row changed and still matches");
+    const std::vector<std::string> hidden = {"a4"};
+    m_alerts.remove(hidden);
+    check("a hidden row removed");
+    const std::vector<std::string> shown = {"a5", "a1"};
+    m_alerts.remove(shown);
+    check("shown rows removed at the top and the bottom");
+    m_alerts.replaceAll(
+        std::vector<protocol::AlertRecord>{alertRecord("r1", "2013-11-24 08:00:00", "工商银行"),
+                                           alertRecord("r2", "2013-11-24 08:00:00", "浦发银行")},
+        alertServerTime());
+    check("reset");
+    m_today.setFilter(core::AlertFilter());
+    EXPECT_EQ(columnTexts(m_today, 0), (QStringList{"r2", "r1"}));
+
+    EXPECT_TRUE(ModelTesterLog::messages().isEmpty())
+        << ModelTesterLog::messages().join(QLatin1Char('\n')).toStdString();
 }
 
 }  // namespace
