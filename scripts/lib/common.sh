@@ -15,6 +15,7 @@ LANZHOU_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-qpa-plugins libgl-dev
   libsdl2-mixer-dev timgm6mb-soundfont fonts-noto-cjk xvfb xauth
+  at-spi2-core python3-pyatspi dbus
   libcurl4-openssl-dev libminizip-dev python3 python3-pyftpdlib procps tzdata
 )
 
