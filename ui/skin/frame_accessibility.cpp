@@ -335,9 +335,12 @@ void withdraw(FramedWindow& framed) {
     }
 }
 
-void statusTextChanged(FramedWindow& framed) {
+namespace {
+
+// Only an element someone has read is told about: nobody else holds it.
+void tell(FramedWindow& framed, int key, QAccessible::Event type) {
     QWidget* window = framed.window();
-    if (!window || !QAccessible::isActive()) {
+    if (!window) {
         return;
     }
     auto* windowInterface =
@@ -345,10 +348,20 @@ void statusTextChanged(FramedWindow& framed) {
     if (!windowInterface) {
         return;
     }
-    if (QAccessibleInterface* status = windowInterface->existingElement(kStatusBarKey)) {
-        QAccessibleEvent event(status, QAccessible::NameChanged);
+    if (QAccessibleInterface* element = windowInterface->existingElement(key)) {
+        QAccessibleEvent event(element, type);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+}  // namespace
+
+void statusTextChanged(FramedWindow& framed) {
+    tell(framed, kStatusBarKey, QAccessible::NameChanged);
+}
+
+void tabSelected(FramedWindow& framed, qsizetype index) {
+    tell(framed, keyOf(framed.controls(), index), QAccessible::Selection);
 }
 
 }  // namespace frame_accessibility

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 namespace lanzhou::skin {
 
@@ -19,8 +20,10 @@ namespace frame_accessibility {
 void expose(FramedWindow& framed);
 void withdraw(FramedWindow& framed);
 
-// The status text changed: tells assistive technology listening.
+// Tell assistive technology that has read the element: the status text
+// changed (NameChanged), the tab at `index` was selected (Selection).
 void statusTextChanged(FramedWindow& framed);
+void tabSelected(FramedWindow& framed, qsizetype index);
 
 }  // namespace frame_accessibility
 

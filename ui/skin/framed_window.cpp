@@ -31,6 +31,7 @@ FramedWindow::FramedWindow(QWidget* window, const FrameLook& look, QObject* pare
     window->setMouseTracking(true);
     frame_properties::markFramed(*window);
     window->installEventFilter(this);
+    addButtonKeys();
     frame_accessibility::expose(*this);
 }
 
@@ -134,6 +135,24 @@ void FramedWindow::addTabKeys() {
     bind(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
 }
 
+void FramedWindow::addButtonKeys() {
+    const auto bind = [this](Qt::Key key, CaptionButton button) {
+        auto* shortcut = new QShortcut(QKeySequence(key), m_window);
+        connect(shortcut, &QShortcut::activated, this, [this, button] {
+            for (qsizetype i = 0; i < m_controls.elements().size(); ++i) {
+                const CaptionControls::Element& element = m_controls[i];
+                if (element.kind == CaptionControls::Element::Kind::Button &&
+                    element.button == button && element.visible) {
+                    act(i);
+                    return;
+                }
+            }
+        });
+    };
+    bind(Qt::Key_F1, CaptionButton::Help);
+    bind(Qt::Key_F10, CaptionButton::MainMenu);
+}
+
 void FramedWindow::selectNeighbourTab(int step) {
     QList<qsizetype> tabs;
     for (qsizetype i = 0; i < m_controls.elements().size(); ++i) {
@@ -217,6 +236,9 @@ void FramedWindow::selectElement(qsizetype index) {
         page->show();
     }
     m_window->update();
+    if (m_controls[index].kind == CaptionControls::Element::Kind::Tab) {
+        frame_accessibility::tabSelected(*this, index);
+    }
 }
 
 void FramedWindow::setHover(qsizetype index) {

@@ -75,6 +75,8 @@ private:
     // Ctrl+Tab and Ctrl+PgDn select the next tab, Ctrl+Shift+Tab and Ctrl+PgUp
     // the previous one (round the strip), and the page takes the focus.
     void addTabKeys();
+    // F1 presses the help button, F10 the main-menu button, where shown.
+    void addButtonKeys();
     void selectNeighbourTab(int step);
     void setHover(qsizetype index);
     void toggleMaximized();

@@ -196,5 +196,16 @@ TEST_F(FrameAccessibility, KeysSwitchTabsRoundTheStripAndFocusThePage) {
     }
 }
 
+TEST_F(FrameAccessibility, F1AndF10PressTheHelpAndMainMenuButtons) {
+    QApplication::setActiveWindow(m_window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window));
+    m_field->setFocus();
+    QTest::keyClick(m_field, Qt::Key_F1);
+    EXPECT_EQ(m_helpClicks, 1);
+    EXPECT_EQ(m_menuClicks, 0);
+    QTest::keyClick(m_field, Qt::Key_F10);
+    EXPECT_EQ(m_menuClicks, 1);
+}
+
 }  // namespace
 }  // namespace lanzhou::skin
