@@ -45,8 +45,11 @@ QHash<const QObject*, FramedWindow*>& framedWindows() {
     return windows;
 }
 
+// The frame of a live window: a frame outlives its window until its deferred
+// deletion, and another object may by then live at the same address.
 FramedWindow* framedOf(const QObject* window) {
-    return window ? framedWindows().value(window, nullptr) : nullptr;
+    FramedWindow* framed = window ? framedWindows().value(window, nullptr) : nullptr;
+    return framed && framed->window() == window ? framed : nullptr;
 }
 
 // An element kept apart from its place in the list, which changes when the
