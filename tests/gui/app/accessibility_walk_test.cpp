@@ -83,18 +83,34 @@ TEST_F(AccessibilityWalk, TheMainWindowOnEveryTabAndThePopup) {
     popup->close();
 }
 
-TEST_F(AccessibilityWalk, PromptsAndTheUpdateOffer) {
+TEST_F(AccessibilityWalk, PromptsAndTheUpdateOfferAreReadWithTheirText) {
     skin::SkinFrame frame;
     const std::string text = "text";
+    const QString offerText = QStringLiteral("发现新版本，是否更新？");
     display::PromptWindow prompt(text, frame, {}, nullptr);
     display::ConfirmWindow confirm(text, frame, {}, nullptr);
     display::CountdownPrompt countdown(text, frame, {}, nullptr, std::chrono::hours(1));
-    update::UpdateNoticeWindow offer(frame, {}, QStringLiteral("发现新版本，是否更新？"));
-    for (QWidget* window : std::initializer_list<QWidget*>{&prompt, &confirm, &countdown, &offer}) {
-        SCOPED_TRACE(window->objectName().toStdString());
-        window->show();
-        expectAllNamed(window);
-        window->hide();
+    update::UpdateNoticeWindow offer(frame, {}, offerText);
+    struct Case {
+        QWidget* window;
+        QString name;
+        QString description;
+    };
+    const QList<Case> cases = {
+        {&prompt, QStringLiteral("提示："), QStringLiteral("text")},
+        {&confirm, QStringLiteral("提示："), QStringLiteral("text")},
+        {&countdown, QStringLiteral("提示"), QStringLiteral("text")},
+        {&offer, QStringLiteral("发现新的版本："), offerText},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.window->objectName().toStdString());
+        each.window->show();
+        expectAllNamed(each.window);
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(each.window);
+        EXPECT_EQ(window->role(), QAccessible::Dialog);
+        EXPECT_EQ(window->text(QAccessible::Name), each.name);
+        EXPECT_EQ(window->text(QAccessible::Description), each.description);
+        each.window->hide();
     }
 }
 
