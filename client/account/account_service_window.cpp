@@ -25,27 +25,36 @@ AccountServiceWindow::AccountServiceWindow(skin::SkinFrame& frame,
     m_tabs = display::place(new QTabWidget(this), "高级选择夹1", {2, 26, 278, 261});
 
     QWidget* change = addPage("修改密码");
-    onPage(formLabel(change, "用 户 名：", "标签1", {25, 37, 67, 15}));
-    m_changeAccount = onPage(formEdit(change, "修改_ad1", {107, 32, 128, 25}));
-    onPage(formLabel(change, "新 密 码：", "标签2", {25, 73, 67, 15}));
-    m_newPassword = onPage(maskedEdit(change, "修改_ad2", {107, 68, 128, 25}));
-    onPage(formLabel(change, "确认密码：", "标签3", {25, 109, 67, 15}));
-    m_confirm = onPage(maskedEdit(change, "修改_ad3", {107, 104, 128, 25}));
-    onPage(formLabel(change, "联系 Q Q：", "标签4", {25, 146, 67, 15}));
-    m_changeQq = onPage(formEdit(change, "修改_ad4", {107, 141, 128, 25}));
-    onPage(formLabel(change, "联系电话：", "标签5", {25, 185, 67, 15}));
-    m_changePhone = onPage(formEdit(change, "修改_ad5", {107, 180, 128, 25}));
+    m_changeAccount =
+        onPage(formEdit(onPage(formLabel(change, "用 户 名：", "标签1", {25, 37, 67, 15})),
+                        "修改_ad1", {107, 32, 128, 25}));
+    m_newPassword =
+        onPage(maskedEdit(onPage(formLabel(change, "新 密 码：", "标签2", {25, 73, 67, 15})),
+                          "修改_ad2", {107, 68, 128, 25}));
+    m_confirm =
+        onPage(maskedEdit(onPage(formLabel(change, "确认密码：", "标签3", {25, 109, 67, 15})),
+                          "修改_ad3", {107, 104, 128, 25}));
+    m_changeQq =
+        onPage(formEdit(onPage(formLabel(change, "联系 Q Q：", "标签4", {25, 146, 67, 15})),
+                        "修改_ad4", {107, 141, 128, 25}));
+    m_changePhone =
+        onPage(formEdit(onPage(formLabel(change, "联系电话：", "标签5", {25, 185, 67, 15})),
+                        "修改_ad5", {107, 180, 128, 25}));
     QPushButton* changeButton = onPage(formButton(change, "修改密码", "按钮1", {95, 226, 88, 29}));
 
     QWidget* retrieve = addPage("密码找回");
-    onPage(formLabel(retrieve, "用 户 名：", "标签6", {25, 37, 67, 15}));
-    m_retrieveAccount = onPage(formEdit(retrieve, "找回_ad1", {107, 32, 128, 25}));
-    onPage(formLabel(retrieve, "联系 Q Q：", "标签7", {25, 73, 67, 15}));
-    m_retrieveQq = onPage(formEdit(retrieve, "找回_ad2", {107, 68, 128, 25}));
-    onPage(formLabel(retrieve, "联系电话：", "标签8", {25, 109, 67, 15}));
-    m_retrievePhone = onPage(formEdit(retrieve, "找回_ad3", {107, 104, 128, 25}));
-    onPage(formLabel(retrieve, "当前密码：", "标签9", {25, 185, 67, 15}));
-    m_result = onPage(formEdit(retrieve, "结果_ad1", {107, 180, 128, 25}));
+    m_retrieveAccount =
+        onPage(formEdit(onPage(formLabel(retrieve, "用 户 名：", "标签6", {25, 37, 67, 15})),
+                        "找回_ad1", {107, 32, 128, 25}));
+    m_retrieveQq =
+        onPage(formEdit(onPage(formLabel(retrieve, "联系 Q Q：", "标签7", {25, 73, 67, 15})),
+                        "找回_ad2", {107, 68, 128, 25}));
+    m_retrievePhone =
+        onPage(formEdit(onPage(formLabel(retrieve, "联系电话：", "标签8", {25, 109, 67, 15})),
+                        "找回_ad3", {107, 104, 128, 25}));
+    m_result =
+        onPage(formEdit(onPage(formLabel(retrieve, "当前密码：", "标签9", {25, 185, 67, 15})),
+                        "结果_ad1", {107, 180, 128, 25}));
     m_result->setReadOnly(true);
     setTextColour(m_result, Qt::red);
     QPushButton* retrieveButton =

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/accessible_names.h"
 #include "ui/widgets/component_placement.h"
 
 namespace lanzhou::account {
@@ -16,12 +17,12 @@ QLabel* formLabel(QWidget* parent, const char* text, const char* name, const QRe
     return place(new QLabel(QString::fromUtf8(text), parent), name, geometry);
 }
 
-QLineEdit* formEdit(QWidget* parent, const char* name, const QRect& geometry) {
-    return place(new QLineEdit(parent), name, geometry);
+QLineEdit* formEdit(QLabel* label, const char* name, const QRect& geometry) {
+    return display::labelledBy(place(new QLineEdit(label->parentWidget()), name, geometry), label);
 }
 
-QLineEdit* maskedEdit(QWidget* parent, const char* name, const QRect& geometry) {
-    QLineEdit* edit = formEdit(parent, name, geometry);
+QLineEdit* maskedEdit(QLabel* label, const char* name, const QRect& geometry) {
+    QLineEdit* edit = formEdit(label, name, geometry);
     edit->setEchoMode(QLineEdit::Password);
     // One "*" per character, whatever the platform style would draw.
     edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));

@@ -18,9 +18,12 @@ namespace lanzhou::account {
 // name and put at its design place. Texts are UTF-8 literals.
 
 QLabel* formLabel(QWidget* parent, const char* text, const char* name, const QRect& geometry);
-QLineEdit* formEdit(QWidget* parent, const char* name, const QRect& geometry);
+// An edit beside its label (made first, so the label comes first for
+// assistive technology too), in the label's parent, named by the label's
+// text (display::labelledBy).
+QLineEdit* formEdit(QLabel* label, const char* name, const QRect& geometry);
 // A password edit showing one "*" per character.
-QLineEdit* maskedEdit(QWidget* parent, const char* name, const QRect& geometry);
+QLineEdit* maskedEdit(QLabel* label, const char* name, const QRect& geometry);
 // A button that is never the dialog's default: Enter in a field sends nothing.
 QPushButton* formButton(QWidget* parent, const char* text, const char* name, const QRect& geometry);
 // Text in the given colour (labels and read-only edits).

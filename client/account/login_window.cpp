@@ -20,6 +20,7 @@
 #include "ui/html/html_view.h"
 #include "ui/prompt/prompt_presenter.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/widgets/accessible_names.h"
 #include "ui/widgets/component_placement.h"
 #include "ui/widgets/qt_text.h"
 
@@ -129,8 +130,17 @@ LoginWindow::LoginWindow(skin::SkinFrame& frame, display::PromptPresenter& promp
     d.m_supportShopChat = place(new PictureButton(this), "图形按钮2", {337, 255, 80, 18});
     d.m_supportShopChat->setPicture(supportShopChatPicture(d.m_supportShopChat->size()));
     d.m_supportShopChat->hide();
+    // Names for assistive technology where the visible label is apart from
+    // its control or the control is a picture.
+    display::labelledBy(d.m_account, d.m_accountLabel);
+    display::labelledBy(d.m_password, d.m_passwordLabel);
+    display::labelledBy(d.m_remember, d.m_rememberLabel);
+    d.m_loginButton->setAccessibleName(QStringLiteral("登陆"));
+    d.m_supportQq->setAccessibleName(QStringLiteral("QQ客服"));
+    d.m_supportShopChat->setAccessibleName(QStringLiteral("在线客服"));
 
     d.m_browser = place(new display::HtmlView(this), "互联网浏览器1", {2, 279, 448, 122});
+    d.m_browser->setAccessibleName(QStringLiteral("公告"));
 
     d.m_account->installEventFilter(this);
     d.m_password->installEventFilter(this);

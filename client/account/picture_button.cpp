@@ -1,12 +1,14 @@
 #include "client/account/picture_button.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace lanzhou::account {
 
 PictureButton::PictureButton(QWidget* parent) : QAbstractButton(parent) {
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);  // Space presses it, as any button
 }
 
 void PictureButton::setPicture(const QPixmap& picture) {
@@ -28,6 +30,11 @@ void PictureButton::paintEvent(QPaintEvent* /*event*/) {
     // Pressed: the picture moves one pixel down and right, as a button does.
     const QRect target = isDown() ? rect().translated(1, 1) : rect();
     painter.drawPixmap(target, m_picture);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }
 
 }  // namespace lanzhou::account

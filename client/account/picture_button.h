@@ -7,7 +7,7 @@ namespace lanzhou::account {
 
 // A button that is only its picture, scaled to its size (no frame, no
 // text), with the hand cursor. Not a push button, so the skin frame leaves
-// its look alone.
+// its look alone. Tab reaches it; its accessible name is set by its user.
 class PictureButton final : public QAbstractButton {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PictureButton)

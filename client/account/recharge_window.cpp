@@ -21,12 +21,12 @@ RechargeWindow::RechargeWindow(skin::SkinFrame& frame, display::PromptPresenter&
     setFont(display::songFont());
 
     // The password is shown as typed.
-    formLabel(this, "账    号：", "标签1", {16, 61, 67, 15});
-    m_account = formEdit(this, "充值_ad1", {98, 56, 198, 25});
-    formLabel(this, "密    码：", "标签2", {16, 97, 67, 15});
-    m_password = formEdit(this, "充值_ad2", {98, 92, 198, 25});
-    formLabel(this, "充 值 卡：", "标签3", {16, 133, 67, 15});
-    m_card = formEdit(this, "充值_ad3", {98, 128, 198, 25});
+    m_account = formEdit(formLabel(this, "账    号：", "标签1", {16, 61, 67, 15}), "充值_ad1",
+                         {98, 56, 198, 25});
+    m_password = formEdit(formLabel(this, "密    码：", "标签2", {16, 97, 67, 15}), "充值_ad2",
+                          {98, 92, 198, 25});
+    m_card = formEdit(formLabel(this, "充 值 卡：", "标签3", {16, 133, 67, 15}), "充值_ad3",
+                      {98, 128, 198, 25});
     QPushButton* rechargeButton = formButton(this, "充值", "按钮1", {40, 184, 88, 29});
     QPushButton* cancelButton = formButton(this, "取消", "按钮2", {179, 184, 88, 29});
 

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextEdit>
 
 #include <utility>
@@ -25,6 +26,8 @@ QTextEdit* termsBox(QWidget* parent, const std::string& productTitleGbk) {
     QString terms = display::fromGbk(core::termsOfService(productTitleGbk));
     terms.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     box->setPlainText(terms);
+    box->setAccessibleName(QStringLiteral("服务条款"));
+    box->verticalScrollBar()->setAccessibleName(QStringLiteral("服务条款滚动条"));
     return box;
 }
 
@@ -38,16 +41,16 @@ RegisterWindow::RegisterWindow(skin::SkinFrame& frame, display::PromptPresenter&
     setFixedSize(447, 290);
     setFont(display::songFont());
 
-    formLabel(this, "账    号：", "标签1", {11, 37, 67, 15});
-    m_account = formEdit(this, "注册_ad1", {93, 32, 128, 25});
-    formLabel(this, "密    码：", "标签2", {11, 73, 67, 15});
-    m_password = formEdit(this, "注册_ad2", {93, 68, 128, 25});
-    formLabel(this, "重复密码：", "标签3", {11, 109, 67, 15});
-    m_repeat = formEdit(this, "注册_ad3", {93, 104, 128, 25});
-    formLabel(this, "联系 Q Q：", "标签4", {11, 146, 67, 15});
-    m_qq = formEdit(this, "注册_ad4", {93, 141, 128, 25});
-    formLabel(this, "联系电话：", "标签5", {11, 185, 67, 15});
-    m_phone = formEdit(this, "注册_ad5", {93, 180, 128, 25});
+    m_account = formEdit(formLabel(this, "账    号：", "标签1", {11, 37, 67, 15}), "注册_ad1",
+                         {93, 32, 128, 25});
+    m_password = formEdit(formLabel(this, "密    码：", "标签2", {11, 73, 67, 15}), "注册_ad2",
+                          {93, 68, 128, 25});
+    m_repeat = formEdit(formLabel(this, "重复密码：", "标签3", {11, 109, 67, 15}), "注册_ad3",
+                        {93, 104, 128, 25});
+    m_qq = formEdit(formLabel(this, "联系 Q Q：", "标签4", {11, 146, 67, 15}), "注册_ad4",
+                    {93, 141, 128, 25});
+    m_phone = formEdit(formLabel(this, "联系电话：", "标签5", {11, 185, 67, 15}), "注册_ad5",
+                       {93, 180, 128, 25});
     QLabel* note = formLabel(this, "*请填写真实资料，否则不予通过", "标签6", {23, 216, 200, 24});
     setTextColour(note, Qt::red);
     termsBox(this, productTitleGbk);

@@ -65,6 +65,7 @@ MessageWindow::MessageWindow(skin::SkinFrame& frame, Content content, QWidget* p
     browser->setObjectName(QStringLiteral("内容_浏览器"));
     browser->setGeometry(kContentBrowser);
     browser->setFocusPolicy(Qt::NoFocus);
+    browser->setAccessibleName(QStringLiteral("消息内容"));
 
     auto* details = new QPushButton(QStringLiteral("点击查看详细信息"), this);
     details->setObjectName(QStringLiteral("详细_按钮"));

@@ -83,6 +83,7 @@ WebLinkPage::WebLinkPage(int index, protocol::WebPageConfig config,
     m_impl->m_browser = new HtmlView(this);
     m_impl->m_browser->setObjectName(QStringLiteral("页面_浏览器"));
     m_impl->m_browser->setGeometry(0, 0, kDesignWidth, kBrowserDesignHeight);
+    m_impl->m_browser->setAccessibleName(title());
 
     m_impl->m_bar = new QFrame(this);
     m_impl->m_bar->setObjectName(QStringLiteral("按钮栏"));

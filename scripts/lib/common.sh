@@ -16,7 +16,7 @@ LANZHOU_PACKAGES=(
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-qpa-plugins libgl-dev
   libsdl2-mixer-dev timgm6mb-soundfont fonts-noto-cjk xvfb xauth
   libcurl4-openssl-dev libminizip-dev libdbus-1-dev python3 python3-pyftpdlib procps tzdata
-  dbus-daemon python3-dbus python3-gi
+  dbus-daemon python3-dbus python3-gi at-spi2-core python3-pyatspi dbus
 )
 
 # Packages of the fuzz targets (clang with libFuzzer and the sanitizer runtimes).

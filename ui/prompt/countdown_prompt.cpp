@@ -13,6 +13,7 @@ CountdownPrompt::CountdownPrompt(const std::string& textGbk, skin::SkinFrame& fr
                                  const std::function<void()>& playChime, QWidget* owner,
                                  std::chrono::milliseconds interval)
     : PromptDialog(owner, QStringLiteral("CountdownPrompt"), QString(), kDesign) {
+    setAccessibleName(QStringLiteral("提示"));  // the frame shows no caption
     connect(okButton(), &QPushButton::clicked, this, &QDialog::accept);
     openWith(frame, playChime, textGbk);
 

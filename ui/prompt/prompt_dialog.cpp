@@ -51,6 +51,8 @@ void PromptDialog::openWith(skin::SkinFrame& frame, const std::function<void()>&
 
     fitWidth(textGbk.size());
     m_label->setText(fromGbk(textGbk));
+    // A screen reader reads the text with the window's name.
+    setAccessibleDescription(m_label->text());
 }
 
 void PromptDialog::fitWidth(std::size_t textBytes) {

@@ -1,7 +1,11 @@
 #include "ui/skin/framed_window.h"
 
+#include "ui/skin/frame_accessibility.h"
 #include "ui/skin/frame_geometry.h"
 #include "ui/skin/frame_properties.h"
+
+#include <QKeySequence>
+#include <QShortcut>
 
 namespace lanzhou::skin {
 
@@ -27,9 +31,12 @@ FramedWindow::FramedWindow(QWidget* window, const FrameLook& look, QObject* pare
     window->setMouseTracking(true);
     frame_properties::markFramed(*window);
     window->installEventFilter(this);
+    addButtonKeys();
+    frame_accessibility::expose(*this);
 }
 
 FramedWindow::~FramedWindow() {
+    frame_accessibility::withdraw(*this);
     if (m_window) {
         m_window->removeEventFilter(this);
     }
@@ -58,10 +65,14 @@ void FramedWindow::setIndex(int index) {
 }
 
 void FramedWindow::setStatusText(const QString& text) {
+    if (text == m_statusText) {
+        return;
+    }
     m_statusText = text;
     if (m_window && m_settings.statusHeight > 0) {
         m_window->update(statusTextRect(m_window->size(), m_settings.statusHeight));
     }
+    frame_accessibility::statusTextChanged(*this);
 }
 
 void FramedWindow::addTab(const QPixmap& icon, const QString& title, QWidget* page) {
@@ -72,6 +83,9 @@ void FramedWindow::addTab(const QPixmap& icon, const QString& title, QWidget* pa
         m_settings.bannerHeight = kTabBanner;
         frame_properties::mirrorBannerHeight(*m_window, kTabBanner);
         m_canvas.invalidate();
+    }
+    if (m_controls.tabTitles().isEmpty()) {
+        addTabKeys();
     }
     m_controls.addTab(icon, title, page);
     if (page) {
@@ -96,6 +110,76 @@ QString FramedWindow::selectedTab() const {
 std::optional<QRect> FramedWindow::captionButtonRect(CaptionButton button) const {
     // From the current width: a hidden window gets no resize events.
     return m_controls.buttonRect(button, m_window ? m_window->width() : 0);
+}
+
+QRect FramedWindow::statusBarRect() const {
+    return m_window ? geometry::statusBarRect(m_window->size(), m_settings.statusHeight) : QRect();
+}
+
+void FramedWindow::press(qsizetype index) {
+    if (m_window && index >= 0 && index < m_controls.elements().size() &&
+        m_controls[index].visible) {
+        act(index);
+    }
+}
+
+void FramedWindow::addTabKeys() {
+    const auto bind = [this](const QKeySequence& keys, int step) {
+        auto* shortcut = new QShortcut(keys, m_window);
+        connect(shortcut, &QShortcut::activated, this, [this, step] { selectNeighbourTab(step); });
+    };
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
+    bind(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Backtab), -1);
+    bind(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
+}
+
+void FramedWindow::addButtonKeys() {
+    const auto bind = [this](Qt::Key key, CaptionButton button) {
+        auto* shortcut = new QShortcut(QKeySequence(key), m_window);
+        connect(shortcut, &QShortcut::activated, this, [this, button] {
+            for (qsizetype i = 0; i < m_controls.elements().size(); ++i) {
+                const CaptionControls::Element& element = m_controls[i];
+                if (element.kind == CaptionControls::Element::Kind::Button &&
+                    element.button == button && element.visible) {
+                    act(i);
+                    return;
+                }
+            }
+        });
+    };
+    bind(Qt::Key_F1, CaptionButton::Help);
+    bind(Qt::Key_F10, CaptionButton::MainMenu);
+}
+
+void FramedWindow::selectNeighbourTab(int step) {
+    QList<qsizetype> tabs;
+    for (qsizetype i = 0; i < m_controls.elements().size(); ++i) {
+        if (m_controls[i].kind == CaptionControls::Element::Kind::Tab) {
+            tabs << i;
+        }
+    }
+    if (tabs.isEmpty()) {
+        return;
+    }
+    const qsizetype at = tabs.indexOf(m_controls.selected);
+    const qsizetype count = tabs.size();
+    const qsizetype next = at < 0 ? 0 : ((at + step) % count + count) % count;
+    selectElement(tabs[next]);
+    QWidget* page = m_controls[tabs[next]].page;
+    if (!page) {
+        return;
+    }
+    // The first widget of the page that Tab would reach.
+    for (QWidget* widget = page->nextInFocusChain(); widget && widget != page;
+         widget = widget->nextInFocusChain()) {
+        if (page->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) &&
+            widget->isVisibleTo(m_window) && widget->isEnabled()) {
+            widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 QRect FramedWindow::contentRect() const {
@@ -152,6 +236,9 @@ void FramedWindow::selectElement(qsizetype index) {
         page->show();
     }
     m_window->update();
+    if (m_controls[index].kind == CaptionControls::Element::Kind::Tab) {
+        frame_accessibility::tabSelected(*this, index);
+    }
 }
 
 void FramedWindow::setHover(qsizetype index) {

@@ -53,6 +53,13 @@ public:
     std::optional<QRect> tabRect(const QString& title) const { return m_controls.tabRect(title); }
     QRect contentRect() const;
 
+    // What assistive technology reads and presses (frame_accessibility.h).
+    const CaptionControls& controls() const { return m_controls; }
+    bool hasStatusBar() const { return m_settings.statusHeight > 0; }
+    QRect statusBarRect() const;
+    // Does what a click on the element does.
+    void press(qsizetype index);
+
     // The shared look changed: redraw.
     void redraw();
 
@@ -65,6 +72,12 @@ private:
     void syncWindowState();
     void refreshWindowState();  // after a state change, with or without its event
     void selectElement(qsizetype index);
+    // Ctrl+Tab and Ctrl+PgDn select the next tab, Ctrl+Shift+Tab and Ctrl+PgUp
+    // the previous one (round the strip), and the page takes the focus.
+    void addTabKeys();
+    // F1 presses the help button, F10 the main-menu button, where shown.
+    void addButtonKeys();
+    void selectNeighbourTab(int step);
     void setHover(qsizetype index);
     void toggleMaximized();
     void act(qsizetype index);
