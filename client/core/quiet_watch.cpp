@@ -18,7 +18,7 @@ QuietWatch::QuietWatch(Scheduler& scheduler, const ClientSession& session,
       m_alerts(alerts),
       m_view(view),
       m_timer(scheduler.makePeriodicTimer([this] { check(); })) {
-    m_timer->start(kCheckPeriod);
+    watchWhileNeeded();
 }
 
 QuietWatch::~QuietWatch() = default;
@@ -27,10 +27,21 @@ bool QuietWatch::holdsPopups() {
     return check();
 }
 
+void QuietWatch::quietHoursChanged() {
+    check();
+}
+
 bool QuietWatch::check() {
     const bool quiet = quietNow();
     const std::uint64_t placed = m_alerts.placedCount();
     if (quiet) {
+        if (!m_quiet && !m_watching) {
+            // Found at a popup, not by the watch: the desktop's do-not-disturb
+            // began unseen. The alerts from the one about to pop up on are
+            // the ones it held.
+            const bool alertWaits = m_session.popupRecord.kind.isAlert() && placed > 0;
+            m_placedBeforeQuiet = placed - (alertWaits ? 1 : 0);
+        }
         m_placedInQuiet = placed;
     } else {
         if (m_quiet && m_placedInQuiet > m_placedBeforeQuiet) {
@@ -40,7 +51,24 @@ bool QuietWatch::check() {
         m_placedBeforeQuiet = placed;
     }
     m_quiet = quiet;
+    watchWhileNeeded();
     return quiet;
+}
+
+void QuietWatch::watchWhileNeeded() {
+    // Idle without quiet hours, the watch sleeps: the desktop's
+    // do-not-disturb is asked at each popup, and watched only until it ends.
+    const bool needed =
+        m_quiet || parseQuietHours(m_session.quietFrom, m_session.quietTo).has_value();
+    if (needed == m_watching) {
+        return;
+    }
+    m_watching = needed;
+    if (needed) {
+        m_timer->start(kCheckPeriod);
+    } else {
+        m_timer->stop();
+    }
 }
 
 bool QuietWatch::quietNow() const {

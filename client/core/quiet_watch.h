@@ -21,7 +21,8 @@ struct ClientSession;
 class QuietWatch final : public PopupGate {
 public:
     // How often the watch looks whether quiet has begun or ended, so that the
-    // end is noticed without new traffic.
+    // end is noticed without new traffic (only while quiet hours are set or
+    // it is quiet: an idle client without them does not wake up).
     static constexpr std::chrono::seconds kCheckPeriod{3};
 
     QuietWatch(Scheduler& scheduler, const ClientSession& session, const AlertListModel& alerts,
@@ -29,17 +30,22 @@ public:
     ~QuietWatch() override;
 
     [[nodiscard]] bool holdsPopups() override;
+    // The member changed the quiet hours: looked at again at once.
+    void quietHoursChanged();
 
 private:
     // Whether it is quiet now; a change from quiet to not quiet with alerts
     // placed meanwhile shows the summary.
     bool check();
     bool quietNow() const;
+    // The periodic look runs while quiet hours are set or it is quiet.
+    void watchWhileNeeded();
 
     const ClientSession& m_session;
     const AlertListModel& m_alerts;
     SessionView& m_view;
     bool m_quiet = false;
+    bool m_watching = false;
     // The lists' placed count when it was last seen not quiet and, inside
     // quiet, when it was last seen quiet: the alerts between the two arrived
     // during the quiet.

@@ -71,6 +71,7 @@ SessionCore::SessionCore(Scheduler& scheduler, SessionView& view, Options option
       m_dispatcher(DispatcherContext{m_session, view, m_actions, m_alerts, m_sender, m_config,
                                      m_heartbeat, m_options.adapterAddress, &m_reconnector}) {
     m_session.runDirectory = m_options.runDirectory;
+    m_settingChanges.onQuietHoursChanged([this] { m_quiet.quietHoursChanged(); });
 }
 
 SessionCore::~SessionCore() {
@@ -106,6 +107,7 @@ bool SessionCore::open() {
     m_session.reconnect = m_startup.reconnect;
     m_session.quietFrom = m_startup.quietFrom;
     m_session.quietTo = m_startup.quietTo;
+    m_quiet.quietHoursChanged();
     return true;
 }
 

@@ -62,6 +62,9 @@ void SettingChanges::setQuietHours(std::string_view from, std::string_view to) {
     m_session.quietTo = std::string(to);
     m_config.write(key::kQuietFrom, from);
     m_config.write(key::kQuietTo, to);
+    if (m_quietHoursChanged) {
+        m_quietHoursChanged();
+    }
 }
 
 void SettingChanges::setAutostart(bool on) {

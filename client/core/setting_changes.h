@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "client/core/line_choice.h"
@@ -39,6 +40,10 @@ public:
     void setReconnect(bool on);
     // Quiet hours, "HH:MM" each: the session's texts, quiet_from and quiet_to.
     void setQuietHours(std::string_view from, std::string_view to);
+    // Told after every setQuietHours (the quiet watch looks again).
+    void onQuietHoursChanged(std::function<void()> listener) {
+        m_quietHoursChanged = std::move(listener);
+    }
     // Starting with the computer: "autostart" only (the registration with
     // the desktop is the caller's).
     void setAutostart(bool on);
@@ -46,6 +51,7 @@ public:
 private:
     ClientSession& m_session;
     const config::ConfigFile& m_config;
+    std::function<void()> m_quietHoursChanged;
 };
 
 }  // namespace lanzhou::core

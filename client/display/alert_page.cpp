@@ -27,6 +27,7 @@
 #include "ui/prompt/prompt_presenter.h"
 #include "ui/widgets/component_placement.h"
 #include "ui/widgets/qt_text.h"
+#include "ui/widgets/row_list_keys.h"
 
 namespace lanzhou::display {
 
@@ -69,9 +70,12 @@ QLabel* transparentLabel(QWidget* parent, const char* name, const char* text,
 
 // A report list: rows in the model's order, whole-row single selection, no
 // editing, fixed row height (the views never measure a row), white.
-QTableView* reportList(QWidget* parent, const char* name, const QRect& geometry,
-                       AlertTableModel& model) {
+QTableView* reportList(QWidget* parent, const char* name, const char* accessibleName,
+                       const QRect& geometry, AlertTableModel& model) {
     auto* list = place(new QTableView(parent), name, geometry);
+    list->setAccessibleName(QString::fromUtf8(accessibleName));
+    // Home and End go to the first and last row, not along the row.
+    new RowListKeys(list);
     list->setModel(&model);
     list->setSortingEnabled(false);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -176,11 +180,13 @@ AlertPage::Impl::Impl(AlertPage& page, core::AlertListModel& alerts, PromptPrese
     makeSearchRow(page);
     auto* todayGroup = place(new QGroupBox(QStringLiteral("今日强势股票跟踪"), &page),
                              "今日强势股票跟踪_分组", {1, 28, 503, 156});
-    m_todayList = reportList(todayGroup, "TodayList", {5, 18, 491, 131}, *m_todayModel);
+    m_todayList =
+        reportList(todayGroup, "TodayList", "今日强势股票跟踪", {5, 18, 491, 131}, *m_todayModel);
 
     m_historyGroup = place(new QGroupBox(QStringLiteral("历史数据跟踪"), &page),
                            "历史数据跟踪_分组", {1, 186, 503, 315});
-    m_historyList = reportList(m_historyGroup, "HistoryList", {5, 18, 491, 292}, *m_historyModel);
+    m_historyList = reportList(m_historyGroup, "HistoryList", "历史数据跟踪", {5, 18, 491, 292},
+                               *m_historyModel);
 
     m_detailPanel =
         place(new QGroupBox(QStringLiteral("详细内容（选择左侧项目显示全部信息）"), &page),

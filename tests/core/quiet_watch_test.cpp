@@ -34,6 +34,7 @@ protected:
         session.quietFrom = "22:00";
         session.quietTo = "07:00";
         setServerTime({2024, 3, 10, 21, 59, 0});
+        quiet.quietHoursChanged();  // as SessionCore does once the session has them
     }
     ~QuietWatchTest() override { platform::overrideDesktopDoNotDisturb(std::nullopt); }
 
@@ -124,9 +125,12 @@ TEST_F(QuietWatchTest, NoSummaryWhenNothingArrivedDuringQuietHours) {
 TEST_F(QuietWatchTest, DesktopDoNotDisturbHoldsPopupsLikeQuietHours) {
     session.quietFrom.clear();
     session.quietTo.clear();
+    quiet.quietHoursChanged();
+    // Without quiet hours the idle watch sleeps: no wake-ups.
+    EXPECT_FALSE(scheduler.fireTimer(quietTimer));
     advanceSeconds(3600);  // 22:59: no quiet hours now
     platform::overrideDesktopDoNotDisturb(true);
-    tick();
+    // Found at the popup, then watched until it ends.
     receive(alertMessage("A1"));
     receive(noticeMessage(ServerCode::NoticeAdded));
     EXPECT_EQ(view.count("openPopup"), 0u);
