@@ -169,6 +169,8 @@ void DesktopClient::openSettingsWindow() {
                                               m_options.runDirectory,
                                               {},
                                               {},
+                                              {},
+                                              {},
                                               {}};
     context.mainWindowExists = [this] { return m_main != nullptr; };
     // The labels show the frame through them: a repaint brings the new skin.
