@@ -236,6 +236,7 @@ void Handlers::webPages(const protocol::ServerMessage& message) {
             kept.hidden = kept.hidden || incoming.hidden;
         }
     }
+    c.view.handshakeDone();
 }
 
 void Handlers::loginAccepted(const protocol::LoginAccepted& login) {
