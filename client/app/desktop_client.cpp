@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdlib>
 #include <optional>
@@ -98,6 +99,13 @@ bool DesktopClient::start() {
     applySkin();
     if (m_options.startMinimized && remembered) {
         m_automaticLogin = AutomaticLogin::AwaitingHandshake;
+        // A server that never finishes the handshake must not leave the
+        // member without any window.
+        QTimer::singleShot(m_options.handshakeWait, this, [this] {
+            if (m_automaticLogin == AutomaticLogin::AwaitingHandshake) {
+                showLoginAfterAutomaticLogin();
+            }
+        });
     } else {
         m_login->show();
     }

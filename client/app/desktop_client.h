@@ -62,6 +62,9 @@ public:
         // window starts in the notification area; a refused login shows its
         // prompt, then the login window. Without them: the usual start.
         bool startMinimized = false;
+        // How long the minimized start waits for the handshake before it
+        // shows the login window after all (tests shorten it).
+        std::chrono::milliseconds handshakeWait{20'000};
     };
 
     explicit DesktopClient(Options options);

@@ -2,7 +2,7 @@
 // client): with remembered credentials the client logs in by itself once the
 // handshake is done and starts in the notification area (minimized without
 // one); without them the login window shows as usual; a refused login shows
-// its prompt, then the login window.
+// its prompt, then the login window, and so does a handshake that never ends.
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,7 @@ protected:
     // The client started as given, against the demo service whose handshake
     // answers come late, so that a login sent too early would show.
     void start(std::optional<core::Credentials> remembered, bool minimized,
-               std::optional<bool> tray = true) {
+               std::optional<bool> tray = true, std::set<std::string> unanswered = {}) {
         const config::ConfigFile config(m_run.path().toStdString() + "/k_config.ini");
         ASSERT_TRUE(config.ensure());
         if (remembered) {
@@ -46,11 +47,13 @@ protected:
         }
         FakeServiceScript script = demoScript();
         script.handshakeDelay = 30ms;
+        script.unanswered = std::move(unanswered);
         m_service = std::make_unique<FakeService>(std::move(script));
         auto options = clientOptions(m_run, m_service->port(), &m_prompts,
                                      [this](int code) { m_exitCode = code; });
         options.startMinimized = minimized;
         options.trayAvailable = tray;
+        options.handshakeWait = m_handshakeWait;
         m_client = std::make_unique<app::DesktopClient>(std::move(options));
         ASSERT_TRUE(m_client->start());
     }
@@ -81,6 +84,8 @@ protected:
     std::unique_ptr<FakeService> m_service;
     std::unique_ptr<app::DesktopClient> m_client;
     std::optional<int> m_exitCode;
+    // Longer than any handshake takes here, unless a test shortens it.
+    std::chrono::milliseconds m_handshakeWait = 15s;
 };
 
 TEST_F(MinimizedStart, RememberedCredentialsLogInOnceTheHandshakeIsDone) {
@@ -151,6 +156,16 @@ TEST_F(MinimizedStart, ALoginTheFormRefusesShowsTheLoginWindowWithItsPrompt) {
     for (const std::string& request : m_service->server().received()) {
         EXPECT_FALSE(request.starts_with("#a3")) << request;
     }
+}
+
+TEST_F(MinimizedStart, AHandshakeThatNeverEndsShowsTheLoginWindowAfterAll) {
+    m_handshakeWait = 500ms;
+    start(core::Credentials{"demo", "demo"}, true, true, {"#58"});
+    EXPECT_FALSE(login().isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return login().isVisible(); }, kWait));
+    EXPECT_FALSE(indexOf("#a3|demo|demo").has_value());
+    EXPECT_EQ(m_client->mainWindow(), nullptr);
+    EXPECT_TRUE(m_prompts.prompts.empty());
 }
 
 }  // namespace
