@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdlib>
 #include <optional>
@@ -24,6 +25,7 @@
 #include "client/display/alert_sound.h"
 #include "client/display/main_window.h"
 #include "client/display/message_window.h"
+#include "client/display/tray_controller.h"
 #include "client/settings/settings_window.h"
 #include "client/update/embedded_updater.h"
 #include "client/update/update_notice_window.h"
@@ -91,16 +93,43 @@ bool DesktopClient::start() {
         endProgram(0);
         return false;
     }
-    m_login->fillRemembered(m_core->startupSettings().remembered);
+    const std::optional<core::Credentials>& remembered = m_core->startupSettings().remembered;
+    m_login->fillRemembered(remembered);
     m_login->attachFrame(m_core->line().index);
     applySkin();
-    m_login->show();
+    if (m_options.startMinimized && remembered) {
+        m_automaticLogin = AutomaticLogin::AwaitingHandshake;
+        // A server that never finishes the handshake must not leave the
+        // member without any window.
+        QTimer::singleShot(m_options.handshakeWait, this, [this] {
+            if (m_automaticLogin == AutomaticLogin::AwaitingHandshake) {
+                showLoginAfterAutomaticLogin();
+            }
+        });
+    } else {
+        m_login->show();
+    }
     return true;
+}
+
+void DesktopClient::showLoginAfterAutomaticLogin() {
+    if (m_automaticLogin == AutomaticLogin::None || m_main || m_ended) {
+        return;
+    }
+    m_automaticLogin = AutomaticLogin::None;
+    m_login->show();
 }
 
 void DesktopClient::createLoginWindow() {
     account::LoginWindow::Actions actions;
-    actions.login = [this](const core::LoginFields& fields) { return m_core->login(fields); };
+    actions.login = [this](const core::LoginFields& fields) {
+        std::optional<core::FormRefusal> refusal = m_core->login(fields);
+        if (refusal) {
+            // Shown over the login window, which then takes the focus.
+            showLoginAfterAutomaticLogin();
+        }
+        return refusal;
+    };
     actions.rememberClicked = [this](bool ticked, const core::Credentials& form) {
         m_core->rememberBoxClicked(ticked, form);
     };
@@ -167,6 +196,8 @@ void DesktopClient::openSettingsWindow() {
     settings::SettingsWindow::Context context{std::as_const(*m_core).session(),
                                               m_core->settingChanges(),
                                               m_options.runDirectory,
+                                              {},
+                                              {},
                                               {},
                                               {},
                                               {}};
@@ -258,8 +289,16 @@ std::optional<core::Credentials> DesktopClient::takeAccountServiceCredentials() 
 }
 
 void DesktopClient::showPrompt(const std::string& text) {
-    if (!m_ended) {
-        m_prompts->showPrompt(text);
+    if (m_ended) {
+        return;
+    }
+    m_prompts->showPrompt(text);
+    if (m_automaticLogin == AutomaticLogin::Sent) {
+        // A refused login: the login window follows its prompt. Not at once,
+        // for a prompt that lets the member in (an expired membership) is
+        // followed by the main window.
+        QMetaObject::invokeMethod(
+            this, [this] { showLoginAfterAutomaticLogin(); }, Qt::QueuedConnection);
     }
 }
 
@@ -267,6 +306,15 @@ void DesktopClient::showCountdownPrompt(const std::string& text) {
     if (!m_ended) {
         m_prompts->showCountdownPrompt(text);
     }
+}
+
+void DesktopClient::handshakeDone() {
+    if (m_automaticLogin != AutomaticLogin::AwaitingHandshake || m_ended) {
+        return;
+    }
+    m_automaticLogin = AutomaticLogin::Sent;
+    // As the login button does: the remembered credentials from the form.
+    m_login->login();
 }
 
 void DesktopClient::enterMain() {
@@ -301,7 +349,12 @@ void DesktopClient::enterMain() {
     connect(m_main.get(), &display::MainWindow::closedByMember, this, [this] { endProgram(0); });
     connect(m_main.get(), &display::MainWindow::membershipEnded, this, [this] { endProgram(0); });
     m_login->hide();
-    m_main->show();
+    if (m_automaticLogin == AutomaticLogin::Sent) {
+        m_automaticLogin = AutomaticLogin::None;
+        m_main->tray().showInTray();
+    } else {
+        m_main->show();
+    }
     // The alert page asks for the whole list when it is made.
     m_core->requestAlertList();
 }

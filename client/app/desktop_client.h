@@ -57,6 +57,14 @@ public:
         // replace the program there. Otherwise (an installed package) a newer
         // version is only announced, once, for the package manager to install.
         bool programInRunDirectory = true;
+        // --minimized: with remembered credentials the login window stays
+        // hidden, the login goes out once the handshake is done and the main
+        // window starts in the notification area; a refused login shows its
+        // prompt, then the login window. Without them: the usual start.
+        bool startMinimized = false;
+        // How long the minimized start waits for the handshake before it
+        // shows the login window after all (tests shorten it).
+        std::chrono::milliseconds handshakeWait{20'000};
     };
 
     explicit DesktopClient(Options options);
@@ -96,6 +104,7 @@ private:
     std::optional<core::Credentials> takeAccountServiceCredentials() override;
     void showPrompt(const std::string& text) override;
     void showCountdownPrompt(const std::string& text) override;
+    void handshakeDone() override;
     void enterMain() override;
     void closeMainOrLogin() override;
     void offerUpdate() override;
@@ -106,6 +115,9 @@ private:
     void showSummary(core::SummaryReason reason, int newAlerts) override;
 
     void createLoginWindow();
+    // The minimized start's login did not get the member in: the login
+    // window, as at a usual start.
+    void showLoginAfterAutomaticLogin();
     void applySkin();
     // The account and settings windows, modal; each returns when it closes.
     void openRegisterWindow();
@@ -135,6 +147,10 @@ private:
     QPointer<account::AccountServiceWindow> m_accountService;
     QPointer<display::MessageWindow> m_popup;  // deletes itself when it closes
     std::unique_ptr<core::SessionCore> m_core;
+    // The minimized start's own login: waiting for the handshake, sent, or
+    // none (a usual start, or the login is through).
+    enum class AutomaticLogin { None, AwaitingHandshake, Sent };
+    AutomaticLogin m_automaticLogin = AutomaticLogin::None;
     bool m_ended = false;
     bool m_packageUpdateTold = false;
 };

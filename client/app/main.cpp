@@ -15,11 +15,11 @@
 #include "client/account/login_window.h"
 #include "client/app/application_setup.h"
 #include "client/app/core_diagnostics.h"
+#include "client/app/desktop_arguments.h"
 #include "client/app/desktop_client.h"
 #include "client/app/startup_probe.h"
 #include "client/app/usage_prompt.h"
 #include "client/core/run_directory_choice.h"
-#include "client/core/session_arguments.h"
 #include "platform/command_line.h"
 #include "platform/quit_handler.h"
 
@@ -27,7 +27,8 @@ namespace {
 
 constexpr int kExitUsage = 1;
 
-constexpr std::string_view kUsage = R"(usage: lanzhou [--server HOST:PORT] [--run-dir DIR]
+constexpr std::string_view kUsage =
+    R"(usage: lanzhou [--server HOST:PORT] [--run-dir DIR] [--minimized]
 
 The desktop client of the alert service.
 
@@ -36,6 +37,11 @@ The desktop client of the alert service.
                       a client restarted by the updater inherits)
   --run-dir DIR       directory of k_config.ini, ver.txt, ico/ and music/
                       (must exist); default: the directory of this program
+  --minimized         with a remembered account, log in by itself and start
+                      in the notification area (minimized where there is
+                      none); without one, show the login window as usual.
+                      The entry that starts the client with the computer
+                      passes it
   --help              this text
 )";
 
@@ -56,10 +62,11 @@ int main(int argc, char** argv) {
 
     const std::vector<std::string> arguments = platform::utf8Arguments(argc, argv);
     const std::vector<std::string_view> words(arguments.begin(), arguments.end());
-    const auto parsed = core::parseSessionArguments(words);
-    if (!parsed) {
-        return refuseUsage(argc, argv, parsed.error());
+    const auto desktop = app::parseDesktopArguments(words);
+    if (!desktop) {
+        return refuseUsage(argc, argv, desktop.error());
     }
+    const core::SessionArguments* parsed = &desktop->session;
     if (parsed->help) {
         std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
         return 0;
@@ -87,6 +94,7 @@ int main(int argc, char** argv) {
     options.runDirectory = runDirectory->directory;
     options.server = server;
     options.programInRunDirectory = runDirectory->programFolder;
+    options.startMinimized = desktop->minimized;
     app::DesktopClient client(std::move(options));
     // Asked to quit from outside (the updater does before it replaces our
     // files): end at once, as the quit message does on Windows. The request

@@ -253,6 +253,7 @@ void Handlers::webPages(const protocol::ServerMessage& message) {
             kept.hidden = kept.hidden || incoming.hidden;
         }
     }
+    c.view.handshakeDone();
     if (c.keeper != nullptr) {
         c.keeper->handshakeDone();
     }

@@ -57,6 +57,10 @@ public:
     virtual void showCountdownPrompt(const std::string& text) = 0;
 
     // ---- session
+    // The handshake's last answer ("#58") has been handled: a login sent now
+    // is judged with the server's settings and time. The desktop client's
+    // minimized start logs in here.
+    virtual void handshakeDone() {}
     // Hides the login window and opens the main window.
     virtual void enterMain() = 0;
     // After a forced logout: closes the main window if open, else the login

@@ -88,6 +88,29 @@ void TrayController::restore() {
     window->activateWindow();
 }
 
+void TrayController::showInTray() {
+    if (!m_window) {
+        return;
+    }
+    if (m_trayAvailable) {
+        putInTray();
+    } else {
+        m_window->showMinimized();
+    }
+}
+
+void TrayController::putInTray() {
+    if (m_trayIcon) {
+        return;
+    }
+    m_window->hide();
+    auto* icon = new QSystemTrayIcon(m_icon, this);
+    icon->setToolTip(m_tooltip);
+    connect(icon, &QSystemTrayIcon::activated, this, &TrayController::restore);
+    m_trayIcon = icon;
+    icon->show();
+}
+
 bool TrayController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::WindowStateChange && watched == m_window && m_trayAvailable &&
         m_window->isMinimized()) {
@@ -96,16 +119,9 @@ bool TrayController::eventFilter(QObject* watched, QEvent* event) {
         QMetaObject::invokeMethod(
             this,
             [this] {
-                QWidget* window = m_window;
-                if (!window || !window->isMinimized() || m_trayIcon) {
-                    return;
+                if (m_window && m_window->isMinimized()) {
+                    putInTray();
                 }
-                window->hide();
-                auto* icon = new QSystemTrayIcon(m_icon, this);
-                icon->setToolTip(m_tooltip);
-                connect(icon, &QSystemTrayIcon::activated, this, &TrayController::restore);
-                m_trayIcon = icon;
-                icon->show();
             },
             Qt::QueuedConnection);
     }

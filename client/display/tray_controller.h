@@ -30,11 +30,18 @@ public:
     bool inTray() const;                      // hidden in the notification area
     const QSystemTrayIcon* trayIcon() const;  // nullptr while not in the tray
     void restore();                           // RestoreFromTray
+    // The window's first showing for a start without it: straight into the
+    // notification area (the window stays hidden until restored), or
+    // minimized where there is none.
+    void showInTray();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Hides the window and shows the icon.
+    void putInTray();
+
     QPointer<QWidget> m_window;
     QIcon m_icon;
     QString m_tooltip;

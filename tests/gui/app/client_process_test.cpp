@@ -156,6 +156,10 @@ TEST(ClientProgram, AMalformedServerIsToldInAPromptThenEndsWithStatusOne) {
          {"--run-dir", runDirectory},
          QByteArray("127.0.0.1:port"),
          "LANZHOU_SERVER wants HOST:PORT, got: 127.0.0.1:port"},
+        {"--minimized",
+         {"--minimized", "--run-dir", runDirectory, "--minimized"},
+         std::nullopt,
+         "--minimized given twice"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

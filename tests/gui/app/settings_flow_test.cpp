@@ -1,11 +1,14 @@
 // The settings window in the running client: what it changes takes effect
 // at once (sound and popups for the next alert, the frame's colour) and the
-// line choice asks for a restart only when it changes the line.
+// line choice asks for a restart only when it changes the line; the file is
+// left alone when nothing changes, and what changed is there at the next
+// start.
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QRadioButton>
+#include <QTimeEdit>
 
 #include <algorithm>
 
@@ -13,6 +16,7 @@
 #include "client/display/main_window.h"
 #include "client/settings/colour_box.h"
 #include "client/settings/settings_window.h"
+#include "platform/file_io.h"
 #include "protocol/date_time.h"
 #include "protocol/message_catalogue.h"
 #include "tests/gui/app/client_fixture.h"
@@ -22,21 +26,9 @@
 namespace lanzhou::test {
 namespace {
 
-class SettingsFlow : public RunningClient {
+// Opens the settings window of the running client.
+class SettingsOpener : public RunningClient {
 protected:
-    void SetUp() override {
-        QDir(m_run.path()).mkpath(QStringLiteral("music"));
-        QFile wave(m_run.filePath(QStringLiteral("music/tone.wav")));
-        ASSERT_TRUE(wave.open(QIODevice::WriteOnly));
-        wave.write(toneWave());
-        wave.close();
-        QFile file(m_run.filePath(QStringLiteral("k_config.ini")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            "[config]\r\nxl=0\r\nbx=0\r\nbcolour=178\r\npmusic=\\music\\tone.wav\r\n"
-            "hint1=1\r\nhint2=1\r\n");
-    }
-
     // Opens the settings window with the frame's main-menu button of
     // `window` and runs `work` in it.
     void inSettings(QWidget* window, std::function<void(QWidget*)> work) {
@@ -52,6 +44,22 @@ protected:
         ASSERT_TRUE(button.has_value());
         QTest::mouseClick(window, Qt::LeftButton, {}, button->center());
         EXPECT_TRUE(ran);
+    }
+};
+
+class SettingsFlow : public SettingsOpener {
+protected:
+    void SetUp() override {
+        QDir(m_run.path()).mkpath(QStringLiteral("music"));
+        QFile wave(m_run.filePath(QStringLiteral("music/tone.wav")));
+        ASSERT_TRUE(wave.open(QIODevice::WriteOnly));
+        wave.write(toneWave());
+        wave.close();
+        QFile file(m_run.filePath(QStringLiteral("k_config.ini")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            "[config]\r\nxl=0\r\nbx=0\r\nbcolour=178\r\npmusic=\\music\\tone.wav\r\n"
+            "hint1=1\r\nhint2=1\r\n");
     }
 
     void publishAlert(const char* id) {
@@ -140,6 +148,49 @@ TEST_F(SettingsFlow, TheLinePromptComesOnceAndNotForTheLineInUse) {
     });
     EXPECT_EQ(config().read("xl"), "1");
     EXPECT_EQ(m_client->core().session().line, core::LineChoice::Netcom);
+}
+
+// The client's own k_config.ini, as it wrote it.
+class SettingsNextStart : public SettingsOpener {
+protected:
+    std::string configBytes() const {
+        return platform::readFile(m_run.filePath(QStringLiteral("k_config.ini")).toStdString())
+            .value_or("");
+    }
+
+    QTemporaryDir m_configHome;
+    ScopedEnv m_configHomeVariable{"XDG_CONFIG_HOME", m_configHome.path().toUtf8()};
+};
+
+TEST_F(SettingsNextStart, LookingWithoutChangingLeavesTheDefaultFileByteForByte) {
+    start();
+    const std::string created = configBytes();
+    ASSERT_FALSE(created.empty());
+    inSettings(&login(), [](QWidget*) {});
+    EXPECT_EQ(configBytes(), created);
+}
+
+TEST_F(SettingsNextStart, ReconnectAndQuietHoursAreThereAtTheNextStart) {
+    start();
+    inSettings(&login(), [](QWidget* settings) {
+        QTest::mouseClick(child<QCheckBox>(settings, "重连_选择框"), Qt::LeftButton);
+        QTest::mouseClick(child<QCheckBox>(settings, "免打扰_选择框"), Qt::LeftButton);
+        auto* from = child<QTimeEdit>(settings, "开始_时间框");
+        from->setFocus();
+        QTest::keyClick(from, Qt::Key_Up);
+    });
+    m_client.reset();
+
+    start();
+    const core::ClientSession& session = m_client->core().session();
+    EXPECT_TRUE(session.reconnect);
+    EXPECT_EQ(session.quietFrom, "23:00");
+    EXPECT_EQ(session.quietTo, "07:00");
+    inSettings(&login(), [](QWidget* settings) {
+        EXPECT_TRUE(child<QCheckBox>(settings, "重连_选择框")->isChecked());
+        EXPECT_TRUE(child<QCheckBox>(settings, "免打扰_选择框")->isChecked());
+        EXPECT_EQ(child<QTimeEdit>(settings, "开始_时间框")->time(), QTime(23, 0));
+    });
 }
 
 }  // namespace

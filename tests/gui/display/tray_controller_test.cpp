@@ -1,6 +1,7 @@
 // TrayController: minimizing hides the window behind a tray icon with the
 // tooltip; restoring (directly or by any activation of the icon) shows it
-// normal and centred and removes the icon; without a tray nothing changes.
+// normal and centred and removes the icon; without a tray nothing changes. A
+// window never shown may start in the tray (minimized without one).
 
 #include <QPixmap>
 #include <QPointer>
@@ -130,6 +131,29 @@ TEST_F(TrayControllerTest, WindowGoingFirstLeavesAUsableController) {
     m_window.reset();
     tray.restore();  // nothing to show; the icon still goes
     EXPECT_FALSE(tray.inTray());
+}
+
+TEST(TrayControllerStart, AWindowNeverShownStartsInTheTrayOrMinimized) {
+    for (const bool trayAvailable : {true, false}) {
+        SCOPED_TRACE(trayAvailable);
+        QWidget window;
+        window.resize(400, 300);
+        TrayController tray(window, sizedIcon(), QStringLiteral("澜舟智投"), trayAvailable);
+        tray.showInTray();
+        QCoreApplication::processEvents();  // the tray's own hiding would be queued
+        QCoreApplication::processEvents();
+        EXPECT_EQ(tray.inTray(), trayAvailable);
+        EXPECT_EQ(window.isVisible(), !trayAvailable) << "in the task bar only without a tray";
+        EXPECT_EQ(window.isMinimized(), !trayAvailable);
+        if (trayAvailable) {
+            ASSERT_NE(tray.trayIcon(), nullptr);
+            EXPECT_TRUE(tray.trayIcon()->isVisible());
+            tray.restore();
+            EXPECT_TRUE(window.isVisible());
+            EXPECT_FALSE(window.isMinimized());
+            EXPECT_FALSE(tray.inTray());
+        }
+    }
 }
 
 }  // namespace

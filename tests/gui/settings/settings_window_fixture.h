@@ -19,13 +19,15 @@
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "tests/gui/support/recording_prompts.h"
+#include "tests/gui/support/scoped_env.h"
 #include "tests/gui/support/widget_lookup.h"
 #include "ui/skin/skin_frame.h"
 
 namespace lanzhou::test {
 
 // One settings window per test over a real session and a real k_config.ini
-// in a temporary run directory. The open-file dialog is answered from
+// in a temporary run directory, and the desktop's autostart folder in a
+// temporary configuration home. The open-file dialog is answered from
 // `answers` (empty answer: cancelled) and every request is recorded.
 class SettingsWindowTest : public ::testing::Test {
 protected:
@@ -57,7 +59,9 @@ protected:
                 QString answer = answers.front();
                 answers.pop_front();
                 return answer;
-            }};
+            },
+            {},  // the desktop's own autostart entry, in the temporary home
+            {}};
         window = std::make_unique<settings::SettingsWindow>(frame, prompts, std::move(context));
         window->show();
     }
@@ -76,6 +80,8 @@ protected:
     std::string configBytes() const { return platform::readFile(config.path()).value_or(""); }
 
     QTemporaryDir m_dir;
+    QTemporaryDir m_configHome;
+    ScopedEnv m_configHomeVariable{"XDG_CONFIG_HOME", m_configHome.path().toUtf8()};
     config::ConfigFile config{std::filesystem::path(m_dir.path().toStdU16String()) /
                               "k_config.ini"};
     core::ClientSession session;

@@ -18,7 +18,7 @@ using SettingsWindowClose = SettingsWindowTest;
 TEST_F(SettingsWindowLayout, EveryElementAtItsPlace) {
     open();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("软件设置"));
-    EXPECT_EQ(window->size(), QSize(379, 139));
+    EXPECT_EQ(window->size(), QSize(379, 193));
     EXPECT_TRUE(frame.isAttached(window.get()));
     EXPECT_EQ(window->property("Vuziz_StatusHeight").toInt(), 0);
 
@@ -39,6 +39,12 @@ TEST_F(SettingsWindowLayout, EveryElementAtItsPlace) {
         {"线路_分组框", {208, 82, 159, 48}, "线路选择"},
         {"电信_单选框", {6, 20, 72, 16}, "电信线路"},
         {"网通_单选框", {83, 20, 72, 16}, "网通线路"},
+        {"重连_选择框", {15, 139, 120, 18}, "断线后自动重连"},
+        {"自启_选择框", {214, 139, 120, 18}, "开机自动启动"},
+        {"免打扰_选择框", {15, 165, 84, 18}, "免打扰时段"},
+        {"开始_时间框", {103, 163, 60, 22}, nullptr},
+        {"至_标签", {167, 163, 16, 22}, "至"},
+        {"结束_时间框", {187, 163, 60, 22}, nullptr},
     };
     for (const Element& e : elements) {
         SCOPED_TRACE(e.name);
