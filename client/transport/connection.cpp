@@ -18,11 +18,31 @@ constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
 }  // namespace
 
 std::shared_ptr<Connection> Connection::open(const asio::ip::tcp::endpoint& endpoint,
+                                             std::chrono::milliseconds connectLimit,
                                              std::chrono::milliseconds idle,
                                              EventQueue::Marks marks) {
     std::shared_ptr<Connection> connection(new Connection(idle, marks));
-    asio::error_code error;
-    connection->m_socket.connect(endpoint, error);
+    // Connected on the connection's own context before its I/O thread runs
+    // it, so that a peer that never answers (its packets dropped on the way)
+    // costs at most `connectLimit`, not the system's minutes of retries.
+    asio::error_code error = asio::error::timed_out;
+    bool finished = false;
+    connection->m_socket.async_connect(endpoint, [&](const asio::error_code& result) {
+        error = result;
+        finished = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + connectLimit;
+    while (!finished && connection->m_io.run_one_until(deadline) > 0) {
+    }
+    if (!finished) {
+        asio::error_code ignored;
+        connection->m_socket.close(ignored);
+        // The cancelled attempt still calls its handler, which refers to
+        // this frame: wait for it.
+        while (!finished && connection->m_io.run_one() > 0) {
+        }
+        error = asio::error::timed_out;
+    }
     if (error) {
         connection->m_socket.close(error);
         return nullptr;

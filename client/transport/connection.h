@@ -51,8 +51,10 @@ public:
     // Called on the I/O thread when events start waiting for takeEvents().
     using EventsReady = std::function<void()>;
 
-    // Connects, blocking, to the endpoint; nullptr when that fails.
+    // Connects, blocking for at most `connectLimit`, to the endpoint; nullptr
+    // when that fails or takes longer.
     static std::shared_ptr<Connection> open(const asio::ip::tcp::endpoint& endpoint,
+                                            std::chrono::milliseconds connectLimit,
                                             std::chrono::milliseconds idle,
                                             EventQueue::Marks marks);
 

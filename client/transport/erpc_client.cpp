@@ -52,8 +52,8 @@ public:
         if (!endpoint) {
             return false;
         }
-        auto connection =
-            Connection::open(*endpoint, m_limits.idle, {m_limits.queueBytes, m_limits.queueEvents});
+        auto connection = Connection::open(*endpoint, m_limits.connect, m_limits.idle,
+                                           {m_limits.queueBytes, m_limits.queueEvents});
         if (!connection) {
             return false;
         }

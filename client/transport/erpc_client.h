@@ -45,6 +45,10 @@ public:
         // small ones.
         std::size_t queueBytes = protocol::kMaxMessageSize;
         std::size_t queueEvents = 4096;
+        // How long a connection may take to be made. A server whose packets
+        // are dropped on the way is given up after this, not after the
+        // system's minutes of retries (the caller's thread waits meanwhile).
+        std::chrono::milliseconds connect{10'000};
     };
 
     ERPCClient();
@@ -56,7 +60,8 @@ public:
 
     // Connects, blocking, to host (dotted IPv4 address or name) and port.
     // False for a port outside 0-65535, a second call while connected, no
-    // handler, a name that cannot be resolved or a refused connection.
+    // handler, a name that cannot be resolved, a refused connection or one
+    // not made within Limits::connect.
     bool connect(int port, const std::string& host, EventHandler handler);
 
     // Connects like connect(), without an event thread: `ready` is called on

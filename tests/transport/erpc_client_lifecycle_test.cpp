@@ -2,7 +2,9 @@
 // own handler; and what happens to a message the server will not take.
 #include <gtest/gtest.h>
 
+#include <asio.hpp>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -47,6 +49,25 @@ TEST(ErpcClientConnect, RefusesBadArgumentsAndUnreachablePeers) {
         EXPECT_FALSE(client.connected()) << c.name;
         EXPECT_FALSE(client.send(protocol::pack("#54"))) << c.name;
     }
+}
+
+TEST(ErpcClientConnect, GivesUpOnAPeerThatNeverAnswers) {
+    // A listener that never accepts, its queue filled by one connection: the
+    // system drops further connection requests unanswered, as a network that
+    // loses them does. (A system that refuses them instead fails at once.)
+    asio::io_context io;
+    asio::ip::tcp::acceptor listener(io);
+    listener.open(asio::ip::tcp::v4());
+    listener.bind({asio::ip::address_v4::loopback(), 0});
+    listener.listen(0);
+    asio::ip::tcp::socket queued(io);
+    queued.connect(listener.local_endpoint());
+
+    ERPCClient::Limits limits;
+    limits.connect = std::chrono::milliseconds(300);
+    ERPCClient client(limits);
+    EXPECT_FALSE(client.connect(listener.local_endpoint().port(), "127.0.0.1", ignore));
+    EXPECT_FALSE(client.connected());
 }
 
 TEST(ErpcClientConnect, ConnectsByNameAndOnlyOnce) {
