@@ -208,6 +208,10 @@ TEST_F(MainWindowFlow, DetailsButtonOfANoticeSelectsTheTabNamedAfterItsChannel) 
 
 TEST_F(MainWindowFlow, APopupBeforeLoginOnlyClosesOnDetails) {
     start(demoScript());
+    // Published once the service has the connection (its handshake done),
+    // not while it may still be accepting it.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return m_client->core().session().webPages == m_service->script().pages; }, kWait));
     m_service->publish(protocol::answer::alert(protocol::ServerCode::AlertAdded,
                                                liveAlert("9004", "600444", "0")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_client->popup() != nullptr; }, kWait));
