@@ -41,7 +41,7 @@ QByteArray clockText(const protocol::DateTime& time) {
 class QuietHoursFlow : public ::testing::Test {
 protected:
     QuietHoursFlow() { platform::overrideDesktopDoNotDisturb(false); }
-    ~QuietHoursFlow() override { platform::overrideDesktopDoNotDisturb(std::nullopt); }
+    ~QuietHoursFlow() override { platform::overrideDesktopDoNotDisturb(false); }
 
     // Sound and popups on, the alert sound a tone, quiet hours from the
     // minute of the server's "#TM" for ten minutes.

@@ -1,11 +1,14 @@
 // Shared main of the window tests: the offscreen platform (also when the
 // program is run outside ctest, as gtest_discover_tests does), a quiet audio
-// driver, then QApplication, then GoogleTest.
+// driver, then QApplication, the desktop's do-not-disturb off, then
+// GoogleTest.
 
 #include <QtWebEngineCore/qtwebenginecoreglobal.h>
 #include <QApplication>
 
 #include <cstdlib>
+
+#include "platform/do_not_disturb.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +30,9 @@ int main(int argc, char** argv) {
     setDefault("QT_LOGGING_RULES", "qt.webenginecontext=false");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // The desktop's own do-not-disturb would hold the popups the tests wait
+    // for: off, unless a test sets it.
+    lanzhou::platform::overrideDesktopDoNotDisturb(false);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
