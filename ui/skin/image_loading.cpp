@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QImageReader>
 
-#include <cstdlib>
-
 namespace lanzhou::skin {
 namespace {
 
@@ -45,7 +43,7 @@ std::optional<QImage> readPictureFile(const QString& path) {
     return readFrom(&file);
 }
 
-QPixmap readTabIcon(const QByteArray& bytes) {
+QIcon readTabIcon(const QByteArray& bytes) {
     if (bytes.isEmpty() || bytes.size() > kMaxPictureBytes) {
         return {};
     }
@@ -53,7 +51,7 @@ QPixmap readTabIcon(const QByteArray& bytes) {
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    QImage best;
+    QIcon icon;
     for (int i = 0; i < 32 && reader.canRead(); ++i) {  // an icon file holds a few sizes
         if (!sizeAllowed(reader.size())) {
             break;
@@ -62,11 +60,9 @@ QPixmap readTabIcon(const QByteArray& bytes) {
         if (image.isNull()) {
             break;
         }
-        if (best.isNull() || std::abs(image.width() - 32) < std::abs(best.width() - 32)) {
-            best = image;
-        }
+        icon.addPixmap(QPixmap::fromImage(image));
     }
-    return QPixmap::fromImage(best);
+    return icon;
 }
 
 QColor meanColour(const QImage& image) {
