@@ -28,6 +28,16 @@ QRectF outline(const QRectF& rect, int devicePen, qreal ratio, int inset) {
     return whole.adjusted(margin, margin, -margin, -margin);
 }
 
+QPen hairline(const QPainter& painter, const QColor& colour) {
+    const qreal ratio = ratioOf(painter);
+    return QPen(colour, lineWidth(1, ratio) / ratio);
+}
+
+QRectF hairlineOutline(const QPainter& painter, const QRect& rect, int inset) {
+    const qreal ratio = ratioOf(painter);
+    return outline(QRectF(rect), lineWidth(1, ratio), ratio, inset);
+}
+
 QPainterPath alignedPath(const QPainterPath& path, int devicePen, qreal ratio) {
     const qreal offset = devicePen % 2 == 1 ? 0.5 : 0.0;
     const auto align = [ratio, offset](qreal value) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QColor>
 #include <QPainterPath>
+#include <QPen>
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
@@ -27,6 +29,11 @@ qreal snapped(qreal value, qreal ratio);
 // pixels of `rect` after `inset` such lines; the rectangle's edges are first
 // moved to device-pixel boundaries.
 QRectF outline(const QRectF& rect, int devicePen, qreal ratio, int inset = 0);
+
+// A one-pixel line for `painter`: whole device pixels wide, in `colour`.
+QPen hairline(const QPainter& painter, const QColor& colour);
+// The path of a hairline along the inside of `rect`, `inset` lines in.
+QRectF hairlineOutline(const QPainter& painter, const QRect& rect, int inset = 0);
 
 // `path` with every point moved so that a pen `devicePen` device pixels wide
 // along it covers whole device pixels: onto a device-pixel boundary for an

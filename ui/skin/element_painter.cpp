@@ -78,18 +78,6 @@ void strokeGlyph(QPainter& painter, const QPainterPath& path, const QColor& colo
                        QPen(colour, pen / ratio, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
 }
 
-// The outline of a button or tab: one device-pixel-aligned line along the
-// inside of `rect` with rounded corners of `radius`.
-void drawBox(QPainter& painter, const QRect& rect, qreal radius, int inset = 0) {
-    const qreal ratio = device_pixels::ratioOf(painter);
-    const int pen = device_pixels::lineWidth(1, ratio);
-    QPen outline = painter.pen();
-    outline.setWidthF(pen / ratio);
-    painter.setPen(outline);
-    painter.drawRoundedRect(device_pixels::outline(QRectF(rect), pen, ratio, inset), radius,
-                            radius);
-}
-
 }  // namespace
 
 void paintHaloText(QPainter& painter, const QRect& rect, int flags, const QString& text,
@@ -126,9 +114,9 @@ void paintCaptionButton(QPainter& painter, const QRect& rect, CaptionButton butt
             fill.setColorAt(0, QColor(0, 0, 0, 70));
             fill.setColorAt(1, QColor(0, 0, 0, 30));
         }
-        painter.setPen(QColor(0, 0, 0, close ? 60 : 36));
+        painter.setPen(device_pixels::hairline(painter, QColor(0, 0, 0, close ? 60 : 36)));
         painter.setBrush(fill);
-        drawBox(painter, rect, 3);
+        painter.drawRoundedRect(device_pixels::hairlineOutline(painter, rect), 3, 3);
     }
     const QPointF centre = QRectF(rect).center() + QPointF(0, state == ElementState::Pressed);
     const QPainterPath path = glyphPath(button, centre);
@@ -157,12 +145,14 @@ void paintTab(QPainter& painter, const QRect& rect, const QIcon& icon, const QSt
             fill.setColorAt(1, QColor(255, 255, 255, strength / 3));
         }
         painter.setBrush(fill);
-        painter.setPen(QColor(255, 255, 255, selected ? 170 : 110));
-        drawBox(painter, rect, 4);
+        painter.setPen(
+            device_pixels::hairline(painter, QColor(255, 255, 255, selected ? 170 : 110)));
+        painter.drawRoundedRect(device_pixels::hairlineOutline(painter, rect), 4, 4);
         if (selected) {
-            painter.setPen(QColor(0, 0, 0, 50));
+            painter.setPen(device_pixels::hairline(painter, QColor(0, 0, 0, 50)));
             painter.setBrush(Qt::NoBrush);
-            drawBox(painter, rect.adjusted(-1, -1, 1, 1), 5);
+            painter.drawRoundedRect(
+                device_pixels::hairlineOutline(painter, rect.adjusted(-1, -1, 1, 1)), 5, 5);
         }
     }
     const int shift = state == ElementState::Pressed ? 1 : 0;

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
+
 namespace lanzhou::skin {
 namespace {
 
@@ -52,7 +54,13 @@ QIcon readTabIcon(const QByteArray& bytes) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     QIcon icon;
-    for (int i = 0; i < 32 && reader.canRead(); ++i) {  // an icon file holds a few sizes
+    // An icon file holds a few sizes, each an image of its own to jump to
+    // (reading one does not move on to the next); one image for other formats.
+    const int count = std::clamp(reader.imageCount(), 1, 32);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && !reader.jumpToImage(i)) {
+            break;
+        }
         if (!sizeAllowed(reader.size())) {
             break;
         }
@@ -60,7 +68,9 @@ QIcon readTabIcon(const QByteArray& bytes) {
         if (image.isNull()) {
             break;
         }
-        icon.addPixmap(QPixmap::fromImage(image));
+        if (!icon.availableSizes().contains(image.size())) {  // not a later frame
+            icon.addPixmap(QPixmap::fromImage(image));
+        }
     }
     return icon;
 }

@@ -4,9 +4,12 @@
 #include "ui/skin/element_painter.h"
 #include "ui/skin/frame_look.h"
 #include "ui/skin/frame_painter.h"
+#include "ui/skin/image_loading.h"
 #include "ui/skin/skin_frame.h"
 #include "ui/skin/tab_icon.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QSet>
@@ -194,6 +197,22 @@ TEST(TabIcon, TabDrawsTheIconUnscaled) {
                              int(std::lround(32 * ratio)), int(std::lround(32 * ratio)));
         const QImage drawn = image.copy(iconArea).convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(coloursOf(drawn).size(), 2) << ratio;
+    }
+}
+
+// The tab icons the client ships carry their design at 100 %, 150 % and
+// 200 % as images of their own, so that none is enlarged.
+TEST(TabIcon, ShippedIconsHoldAnImageForEachScale) {
+    const QDir icons(QStringLiteral(LANZHOU_SOURCE_DIR "/data/ico"));
+    const QStringList names = icons.entryList({QStringLiteral("*.ico")});
+    ASSERT_FALSE(names.isEmpty());
+    for (const QString& name : names) {
+        QFile file(icons.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QList<QSize> sizes = readTabIcon(file.readAll()).availableSizes();
+        for (const int side : {32, 48, 64}) {
+            EXPECT_TRUE(sizes.contains(QSize(side, side))) << name.toStdString() << " " << side;
+        }
     }
 }
 
