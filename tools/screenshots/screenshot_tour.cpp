@@ -3,14 +3,19 @@
 // it under a real X server such as Xvfb so that the embedded browser draws)
 // and saved as a PNG. Used by scripts/screenshots.
 //
-//   lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR [--free|--windows]
+//   lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR
+//                           [--free|--windows|--reconnect]
 //
 // The member's tour (demo/demo): the login window, a prompt, the main window
-// with the newest alert shown, then the popup of the next alert the server
-// publishes. With --free (free/free): the main window on a refused web page.
-// With --windows: the update offer (declined; the service must offer a newer
-// version than the run directory's ver.txt), then the registration,
-// recharge, account service and settings windows over the login window.
+// with the newest alert shown, the main window with the search box in use,
+// then the popup of the next alert the server publishes. With --free
+// (free/free): the main window on a refused web page. With --windows: the
+// update offer (declined; the service must offer a newer version than the
+// run directory's ver.txt), then the registration, recharge, account service
+// and settings windows over the login window. With --reconnect (the run
+// directory switches reconnection on): "main window shown" is printed once
+// the member is in; the caller then stops the server, publishes an alert and
+// starts the server again, and the summary popup is saved.
 
 #include <QApplication>
 #include <QDir>
@@ -32,6 +37,7 @@
 #include "client/app/desktop_client.h"
 #include "client/core/run_directory_choice.h"
 #include "client/core/session_arguments.h"
+#include "client/display/alert_page.h"
 #include "client/display/main_window.h"
 #include "client/display/message_window.h"
 #include "client/display/web_link_page.h"
@@ -91,6 +97,16 @@ void tourWindows(const std::vector<WindowStep>& steps, std::size_t index, const 
     }
 }
 
+// Saves the popup of the next alert once it has drawn, and ends the tour.
+void savePopup(app::DesktopClient& client, const QString& out) {
+    when([&client] { return client.popup() != nullptr; },
+         [&client, out] {
+             QTimer::singleShot(kSettle, [&client, out] {
+                 QCoreApplication::exit(save(client.popup(), out, QStringLiteral("popup")) ? 0 : 1);
+             });
+         });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,6 +114,7 @@ int main(int argc, char** argv) {
     QString out = QStringLiteral(".");
     bool free = false;
     bool windows = false;
+    bool reconnect = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view word(argv[i]);
         if (word == "--out" && i + 1 < argc) {
@@ -106,6 +123,8 @@ int main(int argc, char** argv) {
             free = true;
         } else if (word == "--windows") {
             windows = true;
+        } else if (word == "--reconnect") {
+            reconnect = true;
         } else {
             words.push_back(word);
         }
@@ -116,7 +135,7 @@ int main(int argc, char** argv) {
     if (!parsed || !runDirectory) {
         std::fprintf(stderr,
                      "usage: lanzhou-screenshot-tour --server HOST:PORT --run-dir DIR --out DIR "
-                     "[--free|--windows]\n");
+                     "[--free|--windows|--reconnect]\n");
         return 1;
     }
 
@@ -172,6 +191,30 @@ int main(int argc, char** argv) {
         return QApplication::exec();
     }
 
+    if (reconnect) {
+        // The summary popup of what arrived while the server was away.
+        QTimer::singleShot(kSettle, [&] {
+            logIn(QStringLiteral("demo"));
+            when(mainShown, [&] {
+                QTimer::singleShot(kSettle, [&] {
+                    std::printf("main window shown\n");
+                    std::fflush(stdout);
+                    when([&] { return client.popup() != nullptr; },
+                         [&] {
+                             QTimer::singleShot(kSettle, [&] {
+                                 QCoreApplication::exit(
+                                     save(client.popup(), out, QStringLiteral("summary-popup"))
+                                         ? 0
+                                         : 1);
+                             });
+                         },
+                         100, 900);
+                });
+            });
+        });
+        return QApplication::exec();
+    }
+
     if (free) {
         // The main window of a free member, on the first page refused to them.
         QTimer::singleShot(kSettle, [&] {
@@ -220,17 +263,19 @@ int main(int argc, char** argv) {
                                      QCoreApplication::exit(1);
                                      return;
                                  }
-                                 // 4. The popup of the next alert (scripts/screenshots
-                                 // publishes one when it sees the main window saved).
-                                 when([&] { return client.popup() != nullptr; },
-                                      [&] {
-                                          QTimer::singleShot(kSettle, [&] {
-                                              QCoreApplication::exit(
-                                                  save(client.popup(), out, QStringLiteral("popup"))
-                                                      ? 0
-                                                      : 1);
-                                          });
-                                      });
+                                 // 4. The search box in use, then the popup of the next
+                                 // alert (scripts/screenshots publishes one when it sees
+                                 // this picture saved).
+                                 client.mainWindow()->alertPage().setSearchText(
+                                     QStringLiteral("平安银行"));
+                                 QTimer::singleShot(kSettle, [&] {
+                                     if (!save(client.mainWindow(), out,
+                                               QStringLiteral("search-box"))) {
+                                         QCoreApplication::exit(1);
+                                         return;
+                                     }
+                                     savePopup(client, out);
+                                 });
                              });
                          });
                      });

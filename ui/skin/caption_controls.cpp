@@ -46,7 +46,7 @@ void CaptionControls::showMaximized(bool maximized) {
     hover = -1;
 }
 
-void CaptionControls::addTab(const QPixmap& icon, const QString& title, QWidget* page) {
+void CaptionControls::addTab(const QIcon& icon, const QString& title, QWidget* page) {
     Element tab;
     tab.kind = Element::Kind::Tab;
     tab.rect = geometry::tabRect(int(tabTitles().size()));

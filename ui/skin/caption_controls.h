@@ -3,8 +3,8 @@
 #include "ui/skin/element_painter.h"
 #include "ui/skin/skin_frame.h"
 
+#include <QIcon>
 #include <QList>
-#include <QPixmap>
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
@@ -29,7 +29,7 @@ public:
         QRect rect;
         bool visible = true;
         QString title;
-        QPixmap icon;
+        QIcon icon;
         QPointer<QWidget> page;
     };
 
@@ -42,7 +42,7 @@ public:
     // Shows the maximize button, or the restore button while maximized;
     // nothing is hovered afterwards.
     void showMaximized(bool maximized);
-    void addTab(const QPixmap& icon, const QString& title, QWidget* page);
+    void addTab(const QIcon& icon, const QString& title, QWidget* page);
 
     // Lays the visible caption buttons out for a window `width` wide.
     void layOut(int width);

@@ -1,5 +1,6 @@
 #include "ui/skin/control_style.h"
 
+#include "ui/skin/device_pixels.h"
 #include "ui/skin/frame_look.h"
 
 #include <QLinearGradient>
@@ -30,15 +31,12 @@ int drawStateOf(const QStyleOption* option, const QWidget* widget) {
     return option->state & QStyle::State_MouseOver ? kHover : kNormal;
 }
 
-QRectF pixelAligned(const QRect& rect) {
-    return QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5);
-}
-
-// The largest square centred in `rect`.
-QRectF centredSquare(const QRect& rect) {
+// The outline of the largest square centred in `rect`.
+QRectF centredSquare(const QPainter& painter, const QRect& rect) {
     const int side = std::min(rect.width(), rect.height());
-    return pixelAligned(QRect(rect.left() + (rect.width() - side) / 2,
-                              rect.top() + (rect.height() - side) / 2, side, side));
+    return device_pixels::hairlineOutline(
+        painter, QRect(rect.left() + (rect.width() - side) / 2,
+                       rect.top() + (rect.height() - side) / 2, side, side));
 }
 
 }  // namespace
@@ -157,7 +155,7 @@ void ControlStyle::drawButtonPanel(const QStyleOption* option, QPainter* painter
         lower = mixColours(frame, Qt::black, 0.05);
         bottom = mixColours(frame, Qt::white, 0.10);
     }
-    const QRectF box = pixelAligned(option->rect);
+    const QRectF box = device_pixels::hairlineOutline(*painter, option->rect);
     const double radius = std::min(4.0, box.height() / 3.0);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
@@ -166,21 +164,23 @@ void ControlStyle::drawButtonPanel(const QStyleOption* option, QPainter* painter
     fill.setColorAt(0.48, upper);
     fill.setColorAt(0.52, lower);
     fill.setColorAt(1.0, bottom);
-    painter->setPen(QPen(border, 1));
+    painter->setPen(device_pixels::hairline(*painter, border));
     painter->setBrush(fill);
     painter->drawRoundedRect(box, radius, radius);
     if (enabled && state != kPressed) {
         // A bright line just inside the edge.
-        painter->setPen(QPen(QColor(255, 255, 255, 110), 1));
+        painter->setPen(device_pixels::hairline(*painter, QColor(255, 255, 255, 110)));
         painter->setBrush(Qt::NoBrush);
-        painter->drawRoundedRect(box.adjusted(1, 1, -1, -1), radius - 1, radius - 1);
+        painter->drawRoundedRect(device_pixels::hairlineOutline(*painter, option->rect, 1),
+                                 radius - 1, radius - 1);
     }
     const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
     const bool isDefault = button && (button->features & QStyleOptionButton::DefaultButton);
     if (enabled && ((option->state & State_HasFocus) || isDefault)) {
-        painter->setPen(QPen(QColor(255, 255, 255, 170), 1));
+        painter->setPen(device_pixels::hairline(*painter, QColor(255, 255, 255, 170)));
         painter->setBrush(Qt::NoBrush);
-        painter->drawRoundedRect(box.adjusted(2, 2, -2, -2), radius - 1.5, radius - 1.5);
+        painter->drawRoundedRect(device_pixels::hairlineOutline(*painter, option->rect, 2),
+                                 radius - 1.5, radius - 1.5);
     }
     painter->restore();
 }
@@ -192,7 +192,7 @@ void ControlStyle::drawCheckIndicator(const QStyleOption* option, QPainter* pain
     const int state = enabled ? drawStateOf(option, widget) : kNormal;
     const bool on = option->state & State_On;
     const bool partial = option->state & State_NoChange;
-    const QRectF box = centredSquare(option->rect);
+    const QRectF box = centredSquare(*painter, option->rect);
     const QColor accent = enabled ? frame : QColor(170, 170, 170);
     QColor border = enabled ? mixColours(frame, Qt::white, state == kNormal ? 0.35 : 0.0)
                             : QColor(190, 190, 190);
@@ -207,7 +207,7 @@ void ControlStyle::drawCheckIndicator(const QStyleOption* option, QPainter* pain
         fill.setColorAt(0, state == kPressed ? QColor(222, 222, 222) : QColor(Qt::white));
         fill.setColorAt(1, state == kPressed ? QColor(236, 236, 236) : QColor(244, 244, 244));
     }
-    painter->setPen(QPen(border, 1));
+    painter->setPen(device_pixels::hairline(*painter, border));
     painter->setBrush(fill);
     if (radio) {
         painter->drawEllipse(box);
@@ -248,22 +248,22 @@ void ControlStyle::drawEditFrame(const QStyleOption* option, QPainter* painter,
         painter->fillRect(option->rect,
                           enabled ? option->palette.color(QPalette::Base) : QColor(244, 244, 244));
     }
-    const QRect box = option->rect.adjusted(0, 0, -1, -1);
     QColor border = mixColours(frame, Qt::white, hover ? 0.2 : 0.45);
     if (!enabled) {
         border = QColor(200, 200, 200);
     } else if (focus) {
         border = frame;
     }
-    painter->setPen(border);
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(device_pixels::hairline(*painter, border));
     painter->setBrush(Qt::NoBrush);
-    painter->drawRect(box);
+    painter->drawRect(device_pixels::hairlineOutline(*painter, option->rect));
     if (enabled && focus) {
         // A soft inner glow marks the field with the focus.
         QColor glow = frame;
         glow.setAlpha(60);
-        painter->setPen(glow);
-        painter->drawRect(box.adjusted(1, 1, -1, -1));
+        painter->setPen(device_pixels::hairline(*painter, glow));
+        painter->drawRect(device_pixels::hairlineOutline(*painter, option->rect, 1));
     }
     painter->restore();
 }

@@ -1,7 +1,9 @@
 #include "ui/skin/element_painter.h"
 
+#include "ui/skin/device_pixels.h"
 #include "ui/skin/frame_look.h"
 #include "ui/skin/skin_frame.h"
+#include "ui/skin/tab_icon.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -17,8 +19,11 @@ namespace {
 constexpr std::array<QPoint, 6> kHaloOffsets{QPoint(-1, -1), QPoint(-1, 0), QPoint(-1, 1),
                                              QPoint(1, -1),  QPoint(1, 0),  QPoint(1, 1)};
 
-// The glyph of a caption button, centred on `c`, as strokes of 1.6 pixels
-// (filled parts are closed subpaths drawn with the fill rule).
+constexpr qreal kGlyphPen = 1.6;   // logical pixels, before rounding to device pixels
+constexpr qreal kGlyphHalo = 0.8;  // the halo's offset down and right
+
+// The glyph of a caption button, centred on `c`, as strokes of about 1.6
+// pixels.
 QPainterPath glyphPath(CaptionButton button, QPointF c) {
     QPainterPath path;
     switch (button) {
@@ -64,8 +69,13 @@ QPainterPath glyphPath(CaptionButton button, QPointF c) {
     return path;
 }
 
+// Strokes `path` with a pen of whole device pixels along device-pixel lines:
+// level and upright strokes (with their square ends) cover whole pixels.
 void strokeGlyph(QPainter& painter, const QPainterPath& path, const QColor& colour) {
-    painter.strokePath(path, QPen(colour, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const qreal ratio = device_pixels::ratioOf(painter);
+    const int pen = device_pixels::lineWidth(kGlyphPen, ratio);
+    painter.strokePath(device_pixels::alignedPath(path, pen, ratio),
+                       QPen(colour, pen / ratio, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
 }
 
 }  // namespace
@@ -86,7 +96,7 @@ void paintCaptionButton(QPainter& painter, const QRect& rect, CaptionButton butt
                         ElementState state, const FramePalette& palette) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF box = QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QRectF box(rect);
     const bool close = button == CaptionButton::Close;
     QColor glyph = palette.text;
     if (state != ElementState::Normal) {
@@ -104,24 +114,26 @@ void paintCaptionButton(QPainter& painter, const QRect& rect, CaptionButton butt
             fill.setColorAt(0, QColor(0, 0, 0, 70));
             fill.setColorAt(1, QColor(0, 0, 0, 30));
         }
-        painter.setPen(QPen(QColor(0, 0, 0, close ? 60 : 36), 1));
+        painter.setPen(device_pixels::hairline(painter, QColor(0, 0, 0, close ? 60 : 36)));
         painter.setBrush(fill);
-        painter.drawRoundedRect(box, 3, 3);
+        painter.drawRoundedRect(device_pixels::hairlineOutline(painter, rect), 3, 3);
     }
     const QPointF centre = QRectF(rect).center() + QPointF(0, state == ElementState::Pressed);
     const QPainterPath path = glyphPath(button, centre);
     if (!(close && state != ElementState::Normal)) {
-        strokeGlyph(painter, path.translated(0.8, 0.8), palette.halo);
+        const qreal ratio = device_pixels::ratioOf(painter);
+        const qreal halo = device_pixels::lineWidth(kGlyphHalo, ratio) / ratio;
+        strokeGlyph(painter, path.translated(halo, halo), palette.halo);
     }
     strokeGlyph(painter, path, glyph);
     painter.restore();
 }
 
-void paintTab(QPainter& painter, const QRect& rect, const QPixmap& icon, const QString& title,
+void paintTab(QPainter& painter, const QRect& rect, const QIcon& icon, const QString& title,
               ElementState state, bool selected, const FramePalette& palette) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF box = QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QRectF box(rect);
     if (selected || state != ElementState::Normal) {
         QLinearGradient fill(box.topLeft(), box.bottomLeft());
         const int strength = selected ? 110 : (state == ElementState::Hover ? 70 : 40);
@@ -133,19 +145,23 @@ void paintTab(QPainter& painter, const QRect& rect, const QPixmap& icon, const Q
             fill.setColorAt(1, QColor(255, 255, 255, strength / 3));
         }
         painter.setBrush(fill);
-        painter.setPen(QPen(QColor(255, 255, 255, selected ? 170 : 110), 1));
-        painter.drawRoundedRect(box, 4, 4);
+        painter.setPen(
+            device_pixels::hairline(painter, QColor(255, 255, 255, selected ? 170 : 110)));
+        painter.drawRoundedRect(device_pixels::hairlineOutline(painter, rect), 4, 4);
         if (selected) {
-            painter.setPen(QPen(QColor(0, 0, 0, 50), 1));
+            painter.setPen(device_pixels::hairline(painter, QColor(0, 0, 0, 50)));
             painter.setBrush(Qt::NoBrush);
-            painter.drawRoundedRect(box.adjusted(-1, -1, 1, 1), 5, 5);
+            painter.drawRoundedRect(
+                device_pixels::hairlineOutline(painter, rect.adjusted(-1, -1, 1, 1)), 5, 5);
         }
     }
     const int shift = state == ElementState::Pressed ? 1 : 0;
     if (!icon.isNull()) {
-        const QRect iconRect(rect.left() + (rect.width() - 32) / 2, rect.top() + 3 + shift, 32, 32);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(iconRect, icon);
+        const qreal ratio = device_pixels::ratioOf(painter);
+        const QPointF at(
+            device_pixels::snapped(rect.left() + (rect.width() - kTabIconSize) / 2.0, ratio),
+            device_pixels::snapped(rect.top() + 3 + shift, ratio));
+        painter.drawPixmap(at, tabIconPixmap(icon, ratio));
     }
     QFont font = QApplication::font();
     font.setPointSizeF(9);

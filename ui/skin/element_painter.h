@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QIcon>
 #include <QRect>
 #include <QString>
 
@@ -22,7 +22,7 @@ void paintCaptionButton(QPainter& painter, const QRect& rect, CaptionButton butt
                         ElementState state, const FramePalette& palette);
 
 // A large tab: its icon 32 x 32 centred near the top, its title along the bottom.
-void paintTab(QPainter& painter, const QRect& rect, const QPixmap& icon, const QString& title,
+void paintTab(QPainter& painter, const QRect& rect, const QIcon& icon, const QString& title,
               ElementState state, bool selected, const FramePalette& palette);
 
 }  // namespace lanzhou::skin

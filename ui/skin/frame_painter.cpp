@@ -1,5 +1,6 @@
 #include "ui/skin/frame_painter.h"
 
+#include "ui/skin/device_pixels.h"
 #include "ui/skin/element_painter.h"
 #include "ui/skin/frame_geometry.h"
 #include "ui/skin/frame_look.h"
@@ -79,17 +80,21 @@ void paintStatusBar(QPainter& painter, const FrameScene& scene) {
     painter.fillRect(QRect(bar.left(), bar.top(), bar.width(), 1), QColor(255, 255, 255, 90));
 }
 
+// Two lines of whole device pixels along the edges: the dark border and a
+// faint light one inside it.
 void paintBorder(QPainter& painter, const FrameScene& scene, const FramePalette& palette) {
-    const QRectF outer = QRectF(QPointF(0, 0), QSizeF(scene.size)).adjusted(0.5, 0.5, -0.5, -0.5);
+    const qreal ratio = device_pixels::ratioOf(painter);
+    const int pen = device_pixels::lineWidth(1, ratio);
+    const QRectF whole(QPointF(0, 0), QSizeF(scene.size));
     const double radius = scene.maximized ? 0.0 : kCornerRadius;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(palette.dark, 1));
-    painter.drawRoundedRect(outer, radius, radius);
-    painter.setPen(QPen(QColor(255, 255, 255, 55), 1));
-    painter.drawRoundedRect(outer.adjusted(1, 1, -1, -1), std::max(radius - 1, 0.0),
-                            std::max(radius - 1, 0.0));
+    painter.setPen(QPen(palette.dark, pen / ratio));
+    painter.drawRoundedRect(device_pixels::outline(whole, pen, ratio), radius, radius);
+    painter.setPen(QPen(QColor(255, 255, 255, 55), pen / ratio));
+    const double inner = std::max(radius - 1, 0.0);
+    painter.drawRoundedRect(device_pixels::outline(whole, pen, ratio, 1), inner, inner);
     painter.restore();
 }
 

@@ -75,7 +75,7 @@ void FramedWindow::setStatusText(const QString& text) {
     frame_accessibility::statusTextChanged(*this);
 }
 
-void FramedWindow::addTab(const QPixmap& icon, const QString& title, QWidget* page) {
+void FramedWindow::addTab(const QIcon& icon, const QString& title, QWidget* page) {
     if (!m_window) {
         return;
     }

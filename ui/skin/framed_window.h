@@ -6,8 +6,8 @@
 #include "ui/skin/skin_frame.h"
 #include "ui/skin/window_helper.h"
 
+#include <QIcon>
 #include <QObject>
-#include <QPixmap>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -41,7 +41,7 @@ public:
     void setStatusText(const QString& text);
     QString statusText() const { return m_statusText; }
 
-    void addTab(const QPixmap& icon, const QString& title, QWidget* page);
+    void addTab(const QIcon& icon, const QString& title, QWidget* page);
     void selectTab(const QString& title);
     QString selectedTab() const;
     QStringList tabTitles() const { return m_controls.tabTitles(); }

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QImageReader>
 
-#include <cstdlib>
+#include <algorithm>
 
 namespace lanzhou::skin {
 namespace {
@@ -45,7 +45,7 @@ std::optional<QImage> readPictureFile(const QString& path) {
     return readFrom(&file);
 }
 
-QPixmap readTabIcon(const QByteArray& bytes) {
+QIcon readTabIcon(const QByteArray& bytes) {
     if (bytes.isEmpty() || bytes.size() > kMaxPictureBytes) {
         return {};
     }
@@ -53,8 +53,14 @@ QPixmap readTabIcon(const QByteArray& bytes) {
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    QImage best;
-    for (int i = 0; i < 32 && reader.canRead(); ++i) {  // an icon file holds a few sizes
+    QIcon icon;
+    // An icon file holds a few sizes, each an image of its own to jump to
+    // (reading one does not move on to the next); one image for other formats.
+    const int count = std::clamp(reader.imageCount(), 1, 32);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && !reader.jumpToImage(i)) {
+            break;
+        }
         if (!sizeAllowed(reader.size())) {
             break;
         }
@@ -62,11 +68,11 @@ QPixmap readTabIcon(const QByteArray& bytes) {
         if (image.isNull()) {
             break;
         }
-        if (best.isNull() || std::abs(image.width() - 32) < std::abs(best.width() - 32)) {
-            best = image;
+        if (!icon.availableSizes().contains(image.size())) {  // not a later frame
+            icon.addPixmap(QPixmap::fromImage(image));
         }
     }
-    return QPixmap::fromImage(best);
+    return icon;
 }
 
 QColor meanColour(const QImage& image) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QString>
@@ -19,9 +20,10 @@ inline constexpr qint64 kMaxPicturePixels = 40LL * 1000 * 1000;
 std::optional<QImage> readPicture(const QByteArray& bytes);
 std::optional<QImage> readPictureFile(const QString& path);
 
-// A tab icon from image bytes (an icon file may hold several sizes: the one
-// nearest 32 x 32 wins); a null pixmap when there is none.
-QPixmap readTabIcon(const QByteArray& bytes);
+// A tab icon from image bytes with every size the file holds (an icon file
+// may hold several; tabIconPixmap picks the one for the screen's scale); a
+// null icon when there is none.
+QIcon readTabIcon(const QByteArray& bytes);
 
 // The exact mean of the picture's pixels (invalid for an empty picture).
 QColor meanColour(const QImage& image);
