@@ -1,6 +1,10 @@
-# Install rules and CPack: one Debian package with the desktop client, the
-# headless client, the reference server and the updater (each when built),
-# plus the data an installed client seeds its per-user run directory from.
+# Install rules and CPack: two Debian packages from the same tree, built by
+# component. `lanzhou` carries the desktop client, the headless client, the
+# desktop entry and icon and the data an installed client seeds its per-user
+# run directory from; `lanzhou-server` carries the reference server. Both
+# carry a changelog, a copyright file and a manual page for each program.
+# The updater is not installed: a packaged client is updated by the package
+# manager.
 include(GNUInstallDirs)
 
 # ver.txt holds the installed version as one decimal number, no line break:
@@ -9,40 +13,103 @@ math(EXPR LANZHOU_VERSION_NUMBER
      "${PROJECT_VERSION_MAJOR} * 10000 + ${PROJECT_VERSION_MINOR} * 100 + ${PROJECT_VERSION_PATCH}")
 configure_file(${PROJECT_SOURCE_DIR}/data/ver.txt.in ${PROJECT_BINARY_DIR}/data/ver.txt @ONLY)
 
-# Programs. The run-directory code finds the data as ../share/lanzhou from
-# the program's bin folder (platform/run_directory.cpp).
-set(_lanzhou_programs lanzhou lanzhou-cli lanzhou-server update)
-foreach(_program IN LISTS _lanzhou_programs)
-  if(TARGET ${_program})
-    install(TARGETS ${_program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+set(CPACK_PACKAGE_CONTACT "lanzhou maintainers <maintainers@lanzhou.invalid>")
+set(LANZHOU_DEB_RELEASE 1)
+set(LANZHOU_DEB_VERSION "${PROJECT_VERSION}-${LANZHOU_DEB_RELEASE}")
+set(_lanzhou_packaging ${PROJECT_SOURCE_DIR}/packaging)
+set(_lanzhou_pkg_out ${PROJECT_BINARY_DIR}/packaging)
+
+# component -> Debian package name
+set(_lanzhou_package_client lanzhou)
+set(_lanzhou_package_server lanzhou-server)
+
+# Programs: component, manual section, one-line summary for the manual page.
+# The run-directory code finds the data as ../share/lanzhou from the
+# program's bin folder (platform/run_directory.cpp).
+set(_lanzhou_programs
+    "lanzhou|client|1|desktop client of a subscription stock-alert service"
+    "lanzhou-cli|client|1|headless client of a subscription stock-alert service"
+    "lanzhou-server|server|8|reference server of a subscription stock-alert service")
+
+find_program(LANZHOU_HELP2MAN help2man)
+find_program(LANZHOU_GZIP gzip)
+set(_lanzhou_pages)
+foreach(_entry IN LISTS _lanzhou_programs)
+  string(REPLACE "|" ";" _fields "${_entry}")
+  list(GET _fields 0 _program)
+  list(GET _fields 1 _component)
+  list(GET _fields 2 _section)
+  list(GET _fields 3 _summary)
+  if(NOT TARGET ${_program})
+    continue()
   endif()
+  install(TARGETS ${_program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${_component})
+  # The manual page is made from the program's own --help text, so the two
+  # never disagree. Cross builds cannot run the program: no page there.
+  if(CMAKE_CROSSCOMPILING OR NOT LANZHOU_HELP2MAN OR NOT LANZHOU_GZIP)
+    continue()
+  endif()
+  set(_page ${_lanzhou_pkg_out}/man/${_program}.${_section}.gz)
+  add_custom_command(
+    OUTPUT ${_page}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${_lanzhou_pkg_out}/man
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            ${LANZHOU_HELP2MAN} --no-info --no-discard-stderr --section=${_section}
+            --name=${_summary} --version-string=${PROJECT_VERSION}
+            --output=${_lanzhou_pkg_out}/man/${_program}.${_section} $<TARGET_FILE:${_program}>
+    COMMAND ${LANZHOU_GZIP} -9nf ${_lanzhou_pkg_out}/man/${_program}.${_section}
+    DEPENDS ${_program}
+    COMMENT "Manual page of ${_program}"
+    VERBATIM)
+  list(APPEND _lanzhou_pages ${_page})
+  install(FILES ${_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${_section} COMPONENT ${_component})
 endforeach()
+if(_lanzhou_pages)
+  add_custom_target(lanzhou_manual_pages ALL DEPENDS ${_lanzhou_pages})
+endif()
 
 set(_lanzhou_data ${CMAKE_INSTALL_DATADIR}/lanzhou)
-install(FILES ${PROJECT_BINARY_DIR}/data/ver.txt DESTINATION ${_lanzhou_data})
+install(FILES ${PROJECT_BINARY_DIR}/data/ver.txt DESTINATION ${_lanzhou_data} COMPONENT client)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ico ${PROJECT_SOURCE_DIR}/data/music
-        DESTINATION ${_lanzhou_data} PATTERN README.txt EXCLUDE)
+        DESTINATION ${_lanzhou_data} COMPONENT client PATTERN README.txt EXCLUDE)
 
 if(TARGET lanzhou AND NOT WIN32)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/lanzhou.desktop
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/lanzhou.svg
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  install(FILES ${_lanzhou_packaging}/lanzhou.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT client)
+  install(FILES ${_lanzhou_packaging}/lanzhou.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT client)
 endif()
+
+# Each package's documentation folder: README, copyright, gzipped changelog;
+# the server's also the example settings.
+foreach(_component client server)
+  set(LANZHOU_DEB_PACKAGE ${_lanzhou_package_${_component}})
+  set(_docdir ${CMAKE_INSTALL_DATADIR}/doc/${LANZHOU_DEB_PACKAGE})
+  set(_changelog ${_lanzhou_pkg_out}/${LANZHOU_DEB_PACKAGE}/changelog.Debian)
+  configure_file(${_lanzhou_packaging}/debian/changelog.in ${_changelog} @ONLY)
+  if(LANZHOU_GZIP AND NOT WIN32)
+    add_custom_command(
+      OUTPUT ${_changelog}.gz
+      COMMAND ${LANZHOU_GZIP} -9nkf ${_changelog}
+      DEPENDS ${_changelog}
+      VERBATIM)
+    add_custom_target(lanzhou_changelog_${_component} ALL DEPENDS ${_changelog}.gz)
+    install(FILES ${_changelog}.gz DESTINATION ${_docdir} COMPONENT ${_component})
+  endif()
+  install(FILES ${_lanzhou_packaging}/debian/copyright ${PROJECT_SOURCE_DIR}/README.md
+          DESTINATION ${_docdir} COMPONENT ${_component})
+  # lintian's overrides, each with its reason.
+  install(FILES ${_lanzhou_packaging}/debian/lintian/${LANZHOU_DEB_PACKAGE}
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT ${_component})
+endforeach()
 if(TARGET lanzhou-server)
   install(FILES ${PROJECT_SOURCE_DIR}/server/lanzhou-server.example.toml
-          DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lanzhou-server/examples COMPONENT server)
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# Packages: a Debian package on Linux, a ZIP elsewhere.
+# Packages: Debian packages on Linux, a ZIP elsewhere.
 set(CPACK_PACKAGE_NAME lanzhou)
 set(CPACK_PACKAGE_VENDOR "lanzhou")
-set(CPACK_PACKAGE_CONTACT "lanzhou maintainers <maintainers@lanzhou.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Client of a subscription stock-alert service")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Desktop client (lanzhou), headless client (lanzhou-cli), reference server (lanzhou-server) \
-and updater of a subscription stock-alert service.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_INSTALL_DIRECTORY lanzhou)
 set(CPACK_STRIP_FILES ON)
@@ -50,14 +117,32 @@ set(CPACK_PACKAGE_FILE_NAME "lanzhou-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}")
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_GENERATOR DEB)
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL client server)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_RELEASE ${LANZHOU_DEB_RELEASE})
   set(CPACK_DEBIAN_PACKAGE_SECTION net)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+  set(CPACK_DEBIAN_CLIENT_PACKAGE_NAME ${_lanzhou_package_client})
+  set(CPACK_DEBIAN_SERVER_PACKAGE_NAME ${_lanzhou_package_server})
+  # The first line is the synopsis; every line stays within 80 columns.
+  set(CPACK_DEBIAN_CLIENT_DESCRIPTION
+      "client of a subscription stock-alert service
+The desktop client (lanzhou) and the headless client (lanzhou-cli) of a
+subscription stock-alert service: a member registers, recharges, logs in and
+receives the alerts of the stocks they follow.")
+  set(CPACK_DEBIAN_SERVER_DESCRIPTION
+      "reference server of a subscription stock-alert service
+The server (lanzhou-server) that members' clients log in to, with the
+operator commands that manage its accounts and alerts in a SQLite or
+PostgreSQL database.")
   # The windows draw Chinese text; without a CJK font it shows as boxes.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
+  set(CPACK_DEBIAN_CLIENT_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
 else()
   set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Client of a subscription stock-alert service")
 endif()
 
 include(CPack)
