@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The package step of scripts/test: builds the two Debian packages from the
 # `package` preset (build-pkg/) and checks them without installing anything.
 # Source it after scripts/lib/common.sh.
@@ -42,7 +43,7 @@ lanzhou_package_file() {
 
 lanzhou_check_packages() {
   lanzhou_ensure_packages "${LANZHOU_PACKAGES[@]}" "${LANZHOU_PACKAGING_PACKAGES[@]}"
-  cd "$LANZHOU_ROOT"
+  cd "$LANZHOU_ROOT" || return
   echo "== Debian packages"
   cmake --preset package -DLANZHOU_TELECOM_HOST=tel.example.com \
     -DLANZHOU_NETCOM_HOST=net.example.com -DLANZHOU_PORT=8866 >/dev/null
