@@ -54,7 +54,7 @@ foreach(_entry IN LISTS _lanzhou_programs)
     OUTPUT ${_page}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${_lanzhou_pkg_out}/man
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-            ${LANZHOU_HELP2MAN} --no-info --no-discard-stderr --section=${_section}
+            ${LANZHOU_HELP2MAN} --no-info --section=${_section}
             --name=${_summary} --version-string=${PROJECT_VERSION}
             --output=${_lanzhou_pkg_out}/man/${_program}.${_section} $<TARGET_FILE:${_program}>
     COMMAND ${LANZHOU_GZIP} -9nf ${_lanzhou_pkg_out}/man/${_program}.${_section}
