@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/gui/bench_page.h"
 #include "client/core/alert_list_model.h"
 #include "client/display/alert_page.h"
 #include "platform/gbk.h"
@@ -27,12 +28,6 @@ namespace {
 constexpr int kAlerts = 100000;
 constexpr double kTargetMs = 1000.0;
 constexpr double kTargetGrowthMb = 100.0;
-
-void setDefault(const char* name, const char* value) {
-    if (qEnvironmentVariableIsEmpty(name)) {
-        qputenv(name, value);
-    }
-}
 
 // VmRSS of this process in MB; none where /proc is not there.
 std::optional<double> residentMb() {
@@ -55,14 +50,6 @@ std::string megabytes(const std::optional<double>& value) {
     return text;
 }
 
-// No prompt is expected; none opens a window.
-class NoPrompts final : public lanzhou::display::PromptPresenter {
-public:
-    void showPrompt(const std::string&) override {}
-    void showCountdownPrompt(const std::string&) override {}
-    bool confirmClose() override { return true; }
-};
-
 // Half today (the server's date), half on earlier days.
 std::vector<lanzhou::protocol::AlertRecord> makeRecords() {
     const std::string name = lanzhou::platform::gbkFromUtf8("浦发银行");
@@ -72,22 +59,7 @@ std::vector<lanzhou::protocol::AlertRecord> makeRecords() {
     std::vector<lanzhou::protocol::AlertRecord> records;
     records.reserve(kAlerts);
     for (int i = 0; i < kAlerts; ++i) {
-        char time[32];
-        const int day = i % 2 == 0 ? 24 : 1 + i % 23;
-        std::snprintf(time, sizeof time, "2013-11-%02d %02d:%02d:%02d", day, 9 + i % 6, i % 60,
-                      (i / 60) % 60);
-        lanzhou::protocol::AlertRecord record;
-        record.id = "A" + std::to_string(1000000 + i);
-        record.time = time;
-        record.code = std::to_string(600000 + i % 4000);
-        record.name = name;
-        record.operation = operation;
-        record.buy = "9.85";
-        record.sell = "10.20";
-        record.remark = remark;
-        record.audience = "1";
-        record.popup = "0";
-        records.push_back(std::move(record));
+        records.push_back(lanzhou::bench::benchAlert(i, name, operation, remark));
     }
     return records;
 }
@@ -95,14 +67,11 @@ std::vector<lanzhou::protocol::AlertRecord> makeRecords() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setDefault("QT_QPA_PLATFORM", "offscreen");
-    setDefault("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    setDefault("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    lanzhou::bench::prepareOffscreen();
     QApplication app(argc, argv);
 
     lanzhou::core::AlertListModel alerts;
-    NoPrompts prompts;
+    lanzhou::bench::NoPrompts prompts;
     lanzhou::display::AlertPage page(alerts, prompts);
     page.resize(1200, 800);
     page.fitToWindowSize({1200, 800});
