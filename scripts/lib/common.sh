@@ -11,6 +11,7 @@ export CCACHE_BASEDIR="$LANZHOU_ROOT" CCACHE_NOHASHDIR=1
 LANZHOU_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
   zlib1g-dev libdeflate-dev libasio-dev nlohmann-json3-dev libtomlplusplus-dev libsqlite3-dev
+  libssl-dev openssl
   libpq-dev postgresql
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-qpa-plugins libgl-dev
