@@ -50,15 +50,23 @@ foreach(_entry IN LISTS _lanzhou_programs)
     continue()
   endif()
   set(_page ${_lanzhou_pkg_out}/man/${_program}.${_section}.gz)
+  # packaging/PROGRAM.h2m: sections the --help text lacks (help2man --include).
+  set(_extra ${_lanzhou_packaging}/${_program}.h2m)
+  set(_include)
+  if(EXISTS ${_extra})
+    set(_include --include=${_extra})
+  else()
+    set(_extra)
+  endif()
   add_custom_command(
     OUTPUT ${_page}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${_lanzhou_pkg_out}/man
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
             ${LANZHOU_HELP2MAN} --no-info --section=${_section}
-            --name=${_summary} --version-string=${PROJECT_VERSION}
+            --name=${_summary} --version-string=${PROJECT_VERSION} ${_include}
             --output=${_lanzhou_pkg_out}/man/${_program}.${_section} $<TARGET_FILE:${_program}>
     COMMAND ${LANZHOU_GZIP} -9nf ${_lanzhou_pkg_out}/man/${_program}.${_section}
-    DEPENDS ${_program}
+    DEPENDS ${_program} ${_extra}
     COMMENT "Manual page of ${_program}"
     VERBATIM)
   list(APPEND _lanzhou_pages ${_page})
