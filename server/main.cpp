@@ -89,6 +89,10 @@ bool actAsDatabaseOwner(std::string_view location) {
                   << owner.error << "\n";
         return false;
     }
+    if (owner.switched) {
+        std::cerr << "lanzhou-server: acting as " << owner.user << ", the owner of " << location
+                  << "\n";
+    }
     return true;
 }
 
