@@ -83,8 +83,9 @@ sed -i -e "s|^location = \"/|location = \"$root/|" -e 's|^listen = .*|listen = "
 # or the service could not open it), then as the service user and as root
 # while it runs.
 server=$root/usr/bin/lanzhou-server
-"$server" account add --config "$settings" --name member1 --password secret1 --type 1 \
-  --expiry "2099-12-31 00:00:00" >/dev/null || fail "account add as root failed"
+told=$("$server" account add --config "$settings" --name member1 --password secret1 --type 1 \
+  --expiry "2099-12-31 00:00:00" 2>&1 >/dev/null) || fail "account add as root failed: $told"
+[[ $told == *"acting as "* ]] || fail "root did not become the state folder's user: $told"
 
 (umask "$umask_value" && exec setpriv --reuid="$uid" --regid="$gid" --clear-groups \
   --no-new-privs -- "${command[@]}" >"$root/server.out" 2>"$root/server.err") &
