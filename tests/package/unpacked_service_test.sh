@@ -102,8 +102,8 @@ done
 listed=$(setpriv --reuid="$uid" --regid="$gid" --clear-groups -- \
   "$server" account list --config "$settings") || fail "account list as $user failed"
 grep -q member1 <<<"$listed" || fail "account list as $user does not show member1"
-"$server" card add --config "$settings" --number card1 --days 30 >/dev/null \
-  || fail "card add as root failed"
+told=$("$server" card add --config "$settings" --number card1 --days 30 2>&1) \
+  || fail "card add as root failed: $told"
 for file in "$state"/*; do
   [[ $(stat -c '%a %u' "$file") == "600 $uid" ]] \
     || fail "$(basename "$file") is $(stat -c '%a %u' "$file"), expected 600 $uid"
