@@ -50,15 +50,23 @@ foreach(_entry IN LISTS _lanzhou_programs)
     continue()
   endif()
   set(_page ${_lanzhou_pkg_out}/man/${_program}.${_section}.gz)
+  # packaging/PROGRAM.h2m: sections the --help text lacks (help2man --include).
+  set(_extra ${_lanzhou_packaging}/${_program}.h2m)
+  set(_include)
+  if(EXISTS ${_extra})
+    set(_include --include=${_extra})
+  else()
+    set(_extra)
+  endif()
   add_custom_command(
     OUTPUT ${_page}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${_lanzhou_pkg_out}/man
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
             ${LANZHOU_HELP2MAN} --no-info --section=${_section}
-            --name=${_summary} --version-string=${PROJECT_VERSION}
+            --name=${_summary} --version-string=${PROJECT_VERSION} ${_include}
             --output=${_lanzhou_pkg_out}/man/${_program}.${_section} $<TARGET_FILE:${_program}>
     COMMAND ${LANZHOU_GZIP} -9nf ${_lanzhou_pkg_out}/man/${_program}.${_section}
-    DEPENDS ${_program}
+    DEPENDS ${_program} ${_extra}
     COMMENT "Manual page of ${_program}"
     VERBATIM)
   list(APPEND _lanzhou_pages ${_page})
@@ -107,6 +115,40 @@ if(TARGET lanzhou-server)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lanzhou-server/examples COMPONENT server)
 endif()
 
+# The server as a system service: its unit, its user and state folder (made
+# by the maintainer scripts with systemd-sysusers and systemd-tmpfiles) and
+# its settings, the example with the database in the state folder.
+if(TARGET lanzhou-server AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  set(_systemd ${_lanzhou_packaging}/systemd)
+  install(FILES ${_systemd}/lanzhou-server.service
+          DESTINATION lib/systemd/system COMPONENT server)
+  install(FILES ${_systemd}/lanzhou-server.sysusers
+          DESTINATION lib/sysusers.d RENAME lanzhou-server.conf COMPONENT server)
+  install(FILES ${_systemd}/lanzhou-server.tmpfiles
+          DESTINATION lib/tmpfiles.d RENAME lanzhou-server.conf COMPONENT server)
+
+  file(READ ${PROJECT_SOURCE_DIR}/server/lanzhou-server.example.toml _settings)
+  set(_settings_edits
+      "lanzhou-server serve --config lanzhou-server.toml|lanzhou-server serve --config /etc/lanzhou/server.toml"
+      "lanzhou-server account list --config lanzhou-server.toml|lanzhou-server account list --config /etc/lanzhou/server.toml"
+      "# location = \"lanzhou.db\"|location = \"/var/lib/lanzhou/lanzhou.db\"")
+  foreach(_edit IN LISTS _settings_edits)
+    string(REPLACE "|" ";" _edit "${_edit}")
+    list(GET _edit 0 _from)
+    list(GET _edit 1 _to)
+    string(FIND "${_settings}" "${_from}" _at)
+    if(_at EQUAL -1)
+      message(FATAL_ERROR "lanzhou-server.example.toml no longer holds \"${_from}\"")
+    endif()
+    string(REPLACE "${_from}" "${_to}" _settings "${_settings}")
+  endforeach()
+  # Written only when it changes, so an unchanged file is not rebuilt.
+  file(WRITE ${_lanzhou_pkg_out}/server.toml.new "${_settings}")
+  configure_file(${_lanzhou_pkg_out}/server.toml.new ${_lanzhou_pkg_out}/server.toml COPYONLY)
+  install(FILES ${_lanzhou_pkg_out}/server.toml
+          DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/lanzhou COMPONENT server)
+endif()
+
 # Packages: Debian packages on Linux, a ZIP elsewhere.
 set(CPACK_PACKAGE_NAME lanzhou)
 set(CPACK_PACKAGE_VENDOR "lanzhou")
@@ -133,6 +175,14 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
 The desktop client (lanzhou) and the headless client (lanzhou-cli) of a
 subscription stock-alert service: a member registers, recharges, logs in and
 receives the alerts of the stocks they follow.")
+  # The maintainer scripts make the service's user and state folder; the
+  # package manager keeps the operator's settings on upgrade.
+  set(_server_control ${_lanzhou_packaging}/debian/lanzhou-server)
+  set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
+      ${_server_control}/conffiles ${_server_control}/postinst ${_server_control}/prerm
+      ${_server_control}/postrm)
+  set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS
+      "systemd | systemd-standalone-sysusers | systemd-sysusers, systemd | systemd-standalone-tmpfiles | systemd-tmpfiles")
   set(CPACK_DEBIAN_SERVER_DESCRIPTION
       "reference server of a subscription stock-alert service
 The server (lanzhou-server) that members' clients log in to, with the

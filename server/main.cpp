@@ -3,6 +3,7 @@
 
 #include <asio.hpp>
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <span>
@@ -12,10 +13,14 @@
 #include <vector>
 
 #include "platform/open_file_limit.h"
+#include "platform/owner_switch.h"
+#include "server/commands/command_options.h"
 #include "server/commands/operator_commands.h"
 #include "server/database/open_storage.h"
 #include "server/network/network_server.h"
 #include "server/service/service_settings.h"
+
+#include "operator_settings.h"
 
 namespace {
 
@@ -25,12 +30,17 @@ using lanzhou::server::ServiceSettings;
 constexpr std::string_view kUsage =
     "usage: lanzhou-server COMMAND [ARGUMENTS]\n"
     "\n"
-    "  serve --db DATABASE [--listen HOST:PORT] [--config FILE]\n"
+    "  serve [--db DATABASE] [--listen HOST:PORT] [--config FILE]\n"
     "      Runs the service (port 0: any free port). Prints {\"listening\":\"HOST:PORT\"}\n"
     "      once it accepts members; stops on SIGINT or SIGTERM. DATABASE is an SQLite\n"
     "      file or a PostgreSQL URI (postgresql://USER@HOST:PORT/NAME) without a\n"
     "      password: libpq's ~/.pgpass, PGPASSFILE or PGSERVICE, or the settings'\n"
-    "      [database] password_file supply it.\n"
+    "      [database] password_file supply it. Without --db, the settings'\n"
+    "      [database] location names it.\n"
+    "\n"
+    "  Run by root on an SQLite file of another user, serve and the operator\n"
+    "  commands first become that user, so that every file they make beside\n"
+    "  the database stays usable by the service.\n"
     "\n";
 
 void printUsage(std::ostream& out) {
@@ -64,11 +74,45 @@ bool parseServe(std::span<const std::string_view> args, ServeArguments& out, std
             out.config = value;
         }
     }
-    if (out.database.empty()) {
-        error = "serve needs --db DATABASE";
+    return true;
+}
+
+// Run by root on an SQLite file of another user, becomes that user (see
+// becomeOwnerOf); false after a message when that failed.
+bool actAsDatabaseOwner(std::string_view location) {
+    if (lanzhou::server::isPostgresAddress(location)) {
+        return true;
+    }
+    const auto owner = lanzhou::platform::becomeOwnerOf(std::filesystem::path(location));
+    if (!owner.error.empty()) {
+        std::cerr << "lanzhou-server: cannot become the owner of " << location << ": "
+                  << owner.error << "\n";
         return false;
     }
+    if (owner.switched) {
+        std::cerr << "lanzhou-server: acting as " << owner.user << ", the owner of " << location
+                  << "\n";
+    }
     return true;
+}
+
+int operatorCommand(std::span<const std::string_view> args) {
+    auto invocation = lanzhou::server::applyOperatorSettings(args);
+    if (!invocation) {
+        std::cerr << "lanzhou-server " << args.front() << ": " << invocation.error() << "\n";
+        return 1;
+    }
+    const std::vector<std::string_view> words(invocation->words.begin(), invocation->words.end());
+    // The database's location, read as the command will read it.
+    std::string ignored;
+    const auto options = lanzhou::server::CommandOptions::parse(
+        std::span<const std::string_view>(words).subspan(1), ignored);
+    const auto database = options ? options->value("--db") : std::nullopt;
+    if (database && !database->empty() && !actAsDatabaseOwner(*database)) {
+        return 2;
+    }
+    return lanzhou::server::runOperatorCommand(words, std::cout, std::cerr,
+                                               invocation->databasePasswordFile);
 }
 
 int serve(std::span<const std::string_view> args) {
@@ -91,7 +135,18 @@ int serve(std::span<const std::string_view> args) {
     if (arguments.listen) {
         settings.listen = *arguments.listen;
     }
-    auto opened = lanzhou::server::openStorage(arguments.database, settings.databasePasswordFile);
+    const std::string database =
+        arguments.database.empty() ? settings.databaseLocation : arguments.database;
+    if (database.empty()) {
+        std::cerr << "lanzhou-server: serve needs --db DATABASE, or --config FILE with a "
+                     "[database] location\n";
+        printUsage(std::cerr);
+        return 1;
+    }
+    if (!actAsDatabaseOwner(database)) {
+        return 1;
+    }
+    auto opened = lanzhou::server::openStorage(database, settings.databasePasswordFile);
     if (!opened) {
         std::cerr << "lanzhou-server: cannot open the database: " << opened.error() << "\n";
         return 1;
@@ -148,5 +203,5 @@ int main(int argc, char** argv) {
         printUsage(std::cerr);
         return 1;
     }
-    return lanzhou::server::runOperatorCommand(args, std::cout, std::cerr);
+    return operatorCommand(args);
 }

@@ -20,8 +20,10 @@ LANZHOU_PACKAGES=(
   dbus-daemon python3-dbus python3-gi at-spi2-core python3-pyatspi dbus
 )
 
-# Packages of the Debian packages' build and checks (scripts/test --package).
-LANZHOU_PACKAGING_PACKAGES=(help2man gzip lintian man-db dpkg-dev)
+# Packages of the Debian packages' build and checks (the package step of
+# scripts/test): systemd for systemd-analyze, systemd-sysusers and
+# systemd-tmpfiles, util-linux for setpriv.
+LANZHOU_PACKAGING_PACKAGES=(help2man gzip lintian man-db dpkg-dev systemd util-linux)
 
 # Packages of the fuzz targets (clang with libFuzzer and the sanitizer runtimes).
 LANZHOU_FUZZ_PACKAGES=(clang libclang-rt-dev)

@@ -54,7 +54,8 @@ int runOnDatabase(const CommandContext& context, std::string_view problem,
 }
 
 std::unique_ptr<Storage> openCommandStorage(const CommandContext& context) {
-    auto opened = openStorage(context.options.value("--db").value_or(std::string_view{}));
+    auto opened = openStorage(context.options.value("--db").value_or(std::string_view{}),
+                              context.databasePasswordFile);
     if (!opened) {
         reportFailure(context, "cannot open the database: " + opened.error());
         return nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -26,6 +27,7 @@ struct CommandContext {
     const CommandOptions& options;
     std::ostream& out;
     std::ostream& err;
+    const std::filesystem::path& databasePasswordFile;  // empty: libpq finds the password
 };
 
 // Writes "lanzhou-server GROUP ACTION: message" (and, for usage errors, a
@@ -46,8 +48,8 @@ int reportFailure(const CommandContext& context, std::string_view message);
                                 const std::function<int(Storage&)>& act);
 
 // The database named by --db (an SQLite file or a PostgreSQL URI, checked to
-// be there before any group runs), opened and created when missing; nothing, after a message on
-// err, when it cannot be (exit with kCommandFailed).
+// be there before any group runs), opened and created when missing; nothing,
+// after a message on err, when it cannot be (exit with kCommandFailed).
 std::unique_ptr<Storage> openCommandStorage(const CommandContext& context);
 
 // The local time of this computer, to the second.

@@ -20,7 +20,8 @@ const std::string_view kOperatorCommandsHelp =
 They work while the server runs (connected clients see the change within a
 second) and while it is stopped. --db takes an SQLite file or a PostgreSQL URI
 (postgresql://USER@HOST:PORT/NAME); the URI holds no password (libpq's
-~/.pgpass, PGPASSFILE or PGSERVICE supply it).
+~/.pgpass, PGPASSFILE or PGSERVICE supply it). Instead of --db, --config FILE
+takes the database and its password file from the settings' [database] table.
 )";
 
 namespace {
@@ -96,8 +97,8 @@ bool isOperatorCommand(std::string_view word) {
     return false;
 }
 
-int runOperatorCommand(std::span<const std::string_view> args, std::ostream& out,
-                       std::ostream& err) {
+int runOperatorCommand(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
+                       const std::filesystem::path& databasePasswordFile) {
     if (args.empty() || !isOperatorCommand(args.front())) {
         err << "lanzhou-server: unknown command";
         if (!args.empty()) {
@@ -122,7 +123,7 @@ int runOperatorCommand(std::span<const std::string_view> args, std::ostream& out
         err << "lanzhou-server " << groupName << ": " << error << '\n';
         return kCommandUsage;
     }
-    const CommandContext context{groupName, action, *options, out, err};
+    const CommandContext context{groupName, action, *options, out, err, databasePasswordFile};
     if (group == nullptr) {
         if (!options->help() && !hasDatabase(*options)) {
             return reportUsage(context, "--db FILE is required");

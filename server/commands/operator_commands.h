@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <ostream>
 #include <span>
 #include <string_view>
@@ -13,9 +14,12 @@ namespace lanzhou::server {
 //   notice publish|update|remove, kick ACCOUNT
 // `args` start at the group word, e.g. {"account", "add", "--db", "x.db",
 // "--name", "a", ...}. Values are UTF-8 (stored as GBK); output is UTF-8.
+// `databasePasswordFile`: the PostgreSQL password's file, as the settings'
+// [database] password_file names it (empty: libpq finds the password).
 // Exit code: 0 done, 1 wrong usage (nothing changed), 2 failed.
 [[nodiscard]] int runOperatorCommand(std::span<const std::string_view> args, std::ostream& out,
-                                     std::ostream& err);
+                                     std::ostream& err,
+                                     const std::filesystem::path& databasePasswordFile = {});
 
 // True when `word` is the group word of an operator command.
 bool isOperatorCommand(std::string_view word);

@@ -237,13 +237,17 @@ private:
             });
     }
 
-    // The file is read when the database is opened; here it is only named,
-    // relative to the settings file's directory.
+    // The database and its password file are opened with the database;
+    // here they are only named, relative to the settings file's directory.
     bool readDatabase(const toml::node& node, const std::string& key, ServiceSettings& s) {
         const toml::table* table = subtable(node, key);
         return table != nullptr &&
                readTable(*table, key + ".",
                          {
+                             {"location",
+                              [&](const toml::node& n, const std::string& k) {
+                                  return databaseLocation(n, k, s.databaseLocation);
+                              }},
                              {"password_file",
                               [&](const toml::node& n, const std::string& k) {
                                   const auto* value = n.as_string();
@@ -255,6 +259,20 @@ private:
                                   return true;
                               }},
                          });
+    }
+
+    // An address ("postgresql://...") is kept as it is; a file is taken
+    // relative to the settings file's directory.
+    bool databaseLocation(const toml::node& node, const std::string& key, std::string& out) {
+        const auto* value = node.as_string();
+        if (value == nullptr || value->get().empty()) {
+            return fail(node, key, "expected a file name or a PostgreSQL URI");
+        }
+        const std::string& text = value->get();
+        out = text.find("://") != std::string::npos
+                  ? text
+                  : (m_base / std::filesystem::path(text)).string();
+        return true;
     }
 
     const toml::table* subtable(const toml::node& node, const std::string& key) {

@@ -25,6 +25,9 @@ struct ServiceSettings {
     std::int32_t alertListCount = 500;        // alerts in a "#59" answer
     std::size_t maxRequestBytes = 16 * 1024;  // a larger request closes the connection
     std::size_t maxQueuedBytes = std::size_t{4} << 20;  // per connection; beyond: disconnect
+    // [database] location: an SQLite file (made absolute against the
+    // settings file's folder) or a PostgreSQL URI; empty: none named.
+    std::string databaseLocation;
     // [database] password_file: the PostgreSQL password, so that it never
     // shows on a command line; empty: libpq finds it (or needs none).
     std::filesystem::path databasePasswordFile;

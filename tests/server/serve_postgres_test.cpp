@@ -127,5 +127,22 @@ TEST_F(ServePostgresTest, OperatorCommandsFindThePasswordWhereLibpqLooks) {
     EXPECT_NE(listed.out.find("alice"), std::string::npos) << listed.out;
 }
 
+TEST_F(ServePostgresTest, TheSettingsNameTheDatabaseAndItsPasswordForEveryCommand) {
+    const auto file = folder.folder() / "postgres.toml";
+    std::ofstream(file) << "listen = \"127.0.0.1:0\"\n[database]\nlocation = \"" << uri
+                        << "\"\npassword_file = \"" << cluster->passwordFile().string() << "\"\n";
+    const test::CommandResult added = test::runServerCommand(
+        {"account", "add", "--name", "alice", "--password", "pw", "--config", file.string()});
+    EXPECT_EQ(added.status, 0) << added.err;
+    const test::CommandResult listed =
+        test::runServerCommand({"account", "list", "--config", file.string()});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.out.find("alice"), std::string::npos) << listed.out;
+
+    test::ServerProcess server({"--config", file.string()});
+    ASSERT_NE(server.port(), 0) << server.errorOutput();
+    EXPECT_EQ(server.terminate(), 0);
+}
+
 }  // namespace
 }  // namespace lanzhou::server

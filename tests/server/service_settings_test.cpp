@@ -180,6 +180,30 @@ TEST(ServiceSettings, TheDatabasePasswordFileIsNamedBesideTheSettings) {
     EXPECT_TRUE(defaultServiceSettings().databasePasswordFile.empty());
 }
 
+TEST(ServiceSettings, TheDatabaseLocationIsAFileBesideTheSettingsOrAnAddress) {
+    test::TempDatabase folder;
+    struct Case {
+        std::string written;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"lanzhou.db", (folder.folder() / "lanzhou.db").string()},
+        {"state/lanzhou.db", (folder.folder() / "state" / "lanzhou.db").string()},
+        {"/var/lib/lanzhou/lanzhou.db", "/var/lib/lanzhou/lanzhou.db"},
+        {"postgresql://lanzhou@db.example.invalid:5432/lanzhou",
+         "postgresql://lanzhou@db.example.invalid:5432/lanzhou"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        writeFile(folder.folder() / "settings.toml",
+                  "[database]\nlocation = \"" + c.written + "\"\n");
+        const auto result = loadServiceSettings(folder.folder() / "settings.toml");
+        ASSERT_TRUE(result.has_value()) << result.error();
+        EXPECT_EQ(result->databaseLocation, c.expected);
+    }
+    EXPECT_TRUE(defaultServiceSettings().databaseLocation.empty());
+}
+
 TEST(ServiceSettings, ErrorsNameTheKeyAndLine) {
     std::string sevenChannels;
     for (int i = 0; i < 7; ++i) {
@@ -225,6 +249,9 @@ TEST(ServiceSettings, ErrorsNameTheKeyAndLine) {
         {"[[web_page]]\nhidden = \"yes\"", "web_page[0].hidden: expected true or false"},
         {"[database]\npassword_file = \"\"", "database.password_file: expected a file name"},
         {"[database]\npassword = \"secret\"", "database.password: unknown key"},
+        {"[database]\nlocation = \"\"", "database.location: expected a file name"},
+        {"[database]\nlocation = 5432", "database.location: expected a file name"},
+        {"database = \"x.db\"", "database: expected a table"},
         {"[client\nindent = 4", "settings:1:"},
         {"indent = 4\nindent = 5", "settings:2:"},
     };
