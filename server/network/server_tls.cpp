@@ -1,5 +1,7 @@
 #include "server/network/server_tls.h"
 
+#include <openssl/pem.h>
+
 #include <asio/ssl.hpp>
 #include <cstdio>
 #include <fstream>
@@ -37,6 +39,23 @@ std::string readableByOthers(const std::filesystem::path& key) {
     std::snprintf(octal, sizeof octal, "%04o", static_cast<unsigned>(mode & perms::mask));
     return "the TLS key file " + key.string() + " has mode " + octal +
            ": others may read it; make it private (chmod 600 " + key.string() + ")";
+}
+
+// An encrypted key is not asked for a passphrase (there is nobody to ask).
+int noPassphrase(char*, int, int, void*) {
+    return -1;
+}
+
+EVP_PKEY* readPrivateKey(const std::filesystem::path& file) {
+    BIO* bio = BIO_new_file(file.string().c_str(), "r");
+    if (bio == nullptr) {
+        ERR_clear_error();
+        return nullptr;
+    }
+    EVP_PKEY* key = PEM_read_bio_PrivateKey(bio, nullptr, noPassphrase, nullptr);
+    BIO_free(bio);
+    ERR_clear_error();
+    return key;
 }
 
 std::string reason(const asio::error_code& code) {
@@ -79,12 +98,16 @@ Result<std::unique_ptr<ServerTls>> ServerTls::load(const std::filesystem::path& 
         return fail("the TLS certificate file " + certificate.string() +
                     " holds no PEM certificate chain: " + reason(code));
     }
-    ssl.use_private_key_file(key.string(), asio::ssl::context::pem, code);
-    if (code) {
+    // Read apart from its use, so that a key of another certificate is told
+    // from a file that holds no key.
+    const std::unique_ptr<EVP_PKEY, void (*)(EVP_PKEY*)> privateKey(readPrivateKey(key),
+                                                                    EVP_PKEY_free);
+    if (!privateKey) {
         return fail("the TLS key file " + key.string() +
-                    " holds no PEM private key: " + reason(code));
+                    " holds no PEM private key (or an encrypted one)");
     }
-    if (SSL_CTX_check_private_key(native) != 1) {
+    if (SSL_CTX_use_PrivateKey(native, privateKey.get()) != 1 ||
+        SSL_CTX_check_private_key(native) != 1) {
         ERR_clear_error();
         return fail("the TLS key file " + key.string() + " does not belong to the certificate " +
                     certificate.string());
