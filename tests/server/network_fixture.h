@@ -160,6 +160,21 @@ private:
 
 using RawClient = BasicClient<asio::ip::tcp::socket>;
 
+// An alert to every member, without a popup, carrying `remark`.
+inline protocol::AlertRecord alertFor(std::string remark) {
+    protocol::AlertRecord alert;
+    alert.time = "2024-01-02 09:30:00";
+    alert.code = "600000";
+    alert.name = "stock";
+    alert.operation = "buy";
+    alert.buy = "1";
+    alert.sell = "2";
+    alert.remark = std::move(remark);
+    alert.audience = "1";
+    alert.popup = "0";
+    return alert;
+}
+
 // A server on a fresh SQLite database, run on a thread of its own, and the
 // operator's handle on the same database.
 class NetworkServerTest : public ::testing::Test {

@@ -183,17 +183,7 @@ TEST_F(NetworkServerTest, MemberThatNeverReadsIsDisconnectedWhenItsQueueOverflow
         }
     };
     for (std::size_t i = 0; i < alerts; ++i) {
-        protocol::AlertRecord alert;
-        alert.time = "2024-01-02 09:30:00";
-        alert.code = "600000";
-        alert.name = "stock";
-        alert.operation = "buy";
-        alert.buy = "1";
-        alert.sell = "2";
-        alert.remark = remark;
-        alert.audience = "1";
-        alert.popup = "0";
-        ASSERT_TRUE(m_operator->publishAlert(alert));
+        ASSERT_TRUE(m_operator->publishAlert(alertFor(remark)));
         // Keep the quick member reading so that only the slow one lags.
         readQuick(1ms);
     }

@@ -5,6 +5,7 @@
 // its TLS flags and settings, as a child process.
 
 #include <gtest/gtest.h>
+#include <openssl/pem.h>
 #include <openssl/ssl.h>
 
 #include <asio/ssl.hpp>
@@ -95,6 +96,22 @@ std::string readFile(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The key in `pem`, written again under a passphrase.
+std::string encryptedKey(const std::string& pem) {
+    BIO* in = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
+    EVP_PKEY* key = PEM_read_bio_PrivateKey(in, nullptr, nullptr, nullptr);
+    BIO* out = BIO_new(BIO_s_mem());
+    char passphrase[] = "secret";
+    PEM_write_bio_PKCS8PrivateKey(out, key, EVP_aes_128_cbc(), passphrase, 6, nullptr, nullptr);
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(out, &data);
+    std::string encrypted(data, static_cast<std::size_t>(size));
+    BIO_free(out);
+    EVP_PKEY_free(key);
+    BIO_free(in);
+    return encrypted;
+}
+
 class TlsListenerTest : public NetworkServerTest {
 protected:
     void SetUp() override {
@@ -128,17 +145,7 @@ TEST_F(TlsListenerTest, MembersAreServedOverTlsBesidePlainOnes) {
     RawClient plain(port());
     expectServed(plain);
 
-    protocol::AlertRecord alert;
-    alert.time = "2024-01-02 09:30:00";
-    alert.code = "600000";
-    alert.name = "stock";
-    alert.operation = "buy";
-    alert.buy = "1";
-    alert.sell = "2";
-    alert.remark = "over tls";
-    alert.audience = "1";
-    alert.popup = "0";
-    ASSERT_TRUE(m_operator->publishAlert(alert));
+    ASSERT_TRUE(m_operator->publishAlert(alertFor("over tls")));
     const auto received = member->nextStartingWith("#ai");
     ASSERT_TRUE(received);
     EXPECT_NE(received->find("over tls"), std::string::npos) << *received;
@@ -270,6 +277,7 @@ TEST_F(TlsListenerTest, RefusesKeysOthersMayReadAndFilesItCannotUse) {
     writeFile(folder / "key-0640.pem", goodKey, privateMode | perms::group_read);
     writeFile(folder / "not-a-certificate.pem", "no certificate here\n", privateMode);
     writeFile(folder / "not-a-key.pem", "no key here\n", privateMode);
+    writeFile(folder / "encrypted-key.pem", encryptedKey(goodKey), privateMode);
     const fs::path good = m_pki->good().certificate;
     struct Case {
         const char* name;
@@ -293,6 +301,10 @@ TEST_F(TlsListenerTest, RefusesKeysOthersMayReadAndFilesItCannotUse) {
          m_pki->good().key,
          {"not-a-certificate.pem", "certificate"}},
         {"key not PEM", good, folder / "not-a-key.pem", {"not-a-key.pem", "private key"}},
+        {"key under a passphrase",
+         good,
+         folder / "encrypted-key.pem",
+         {"encrypted-key.pem", "encrypted"}},
         {"key of another certificate", m_pki->authority(), m_pki->good().key, {"does not belong"}},
     };
     for (const Case& c : cases) {
