@@ -89,8 +89,10 @@ Result<std::unique_ptr<ServerTls>> ServerTls::load(const std::filesystem::path& 
     if (SSL_CTX_set_min_proto_version(native, TLS1_2_VERSION) != 1) {
         return fail("cannot require TLS 1.2 or newer");
     }
-    // Idle members hold no OpenSSL read or write buffers.
-    SSL_CTX_set_mode(native, SSL_MODE_RELEASE_BUFFERS);
+    // Idle members hold no OpenSSL read or write buffers; a write the socket
+    // did not take is retried from wherever its bytes are now.
+    SSL_CTX_set_mode(native, SSL_MODE_RELEASE_BUFFERS | SSL_MODE_ENABLE_PARTIAL_WRITE |
+                                 SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
 
     asio::error_code code;
     ssl.use_certificate_chain_file(certificate.string(), code);
@@ -120,8 +122,8 @@ std::shared_ptr<ServerConnection> ServerTls::connection(asio::ip::tcp::socket so
                                                         ServerConnection::Limits limits,
                                                         ServerConnection::Owner& owner,
                                                         std::chrono::milliseconds handshakeLimit) {
-    return std::make_shared<TlsConnection>(std::move(socket), m_context->ssl, id, limits, owner,
-                                           handshakeLimit);
+    return std::make_shared<TlsConnection>(std::move(socket), m_context->ssl.native_handle(), id,
+                                           limits, owner, handshakeLimit);
 }
 
 }  // namespace lanzhou::server

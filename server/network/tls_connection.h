@@ -1,9 +1,8 @@
 #pragma once
 
-#include <array>
+#include <openssl/ssl.h>
+
 #include <asio.hpp>
-#include <asio/ssl.hpp>
-#include <string>
 
 #include "server/network/server_connection.h"
 
@@ -13,32 +12,43 @@ namespace lanzhou::server {
 // (the owner ends the connection at its deadline; nothing here waits), then
 // the same requests and answers as in plain TCP.
 //
-// The TLS stream reads into a buffer of the connection's own, as decrypted
-// bytes appear only when a read completes; OpenSSL buffers each connection's
-// records anyway. Each write sends a copy of the front of the queue, so that
-// ending the connection never frees bytes a write is still encrypting.
+// OpenSSL works on the non-blocking socket (socket_bio.h), and the
+// connection waits for readiness like PlainConnection does: records are
+// decrypted into the buffer all connections share, and OpenSSL's own buffers
+// are let go while a connection is idle (SSL_MODE_RELEASE_BUFFERS on the
+// context), so an idle member costs little more than its TLS state. A write
+// OpenSSL could not finish is retried with the same bytes, from the front of
+// the queue.
 class TlsConnection final : public ServerConnection {
 public:
-    TlsConnection(asio::ip::tcp::socket socket, asio::ssl::context& context, Id id, Limits limits,
+    // `context` must outlive the connection's TLS state (OpenSSL counts its
+    // references).
+    TlsConnection(asio::ip::tcp::socket socket, SSL_CTX* context, Id id, Limits limits,
                   Owner& owner, Clock::duration handshakeLimit);
+    ~TlsConnection() override;
 
     void start() override;
 
 private:
-    asio::ip::tcp::socket& socket() override { return m_stream.next_layer(); }
+    asio::ip::tcp::socket& socket() override { return m_socket; }
     std::size_t writeNow(std::string_view framed) override;
     void queueGrew() override;
 
-    void onHandshake(const asio::error_code& error);
-    void readSome();
-    void writeQueued();
+    // Waits until the socket is ready for `what`, then calls `next`.
+    template <class Next>
+    void waitFor(asio::socket_base::wait_type what, Next next);
+    void handshake();
+    void onReadable();
+    void onWritable();
+    // Writes what OpenSSL takes of `bytes` now; false when the connection
+    // failed (and has ended).
+    bool write(std::string_view bytes, std::size_t& written);
 
-    asio::ssl::stream<asio::ip::tcp::socket> m_stream;
+    asio::ip::tcp::socket m_socket;
+    SSL* m_ssl;
     const Clock::duration m_handshakeLimit;
-    std::array<char, 4096> m_readBuffer{};
-    std::string m_outgoing;  // what the write in progress sends
     bool m_secured = false;  // the handshake succeeded
-    bool m_writing = false;
+    bool m_waitingWritable = false;
 };
 
 }  // namespace lanzhou::server

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -159,6 +160,16 @@ private:
 };
 
 using RawClient = BasicClient<asio::ip::tcp::socket>;
+
+inline std::string randomLetters(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> letter('a', 'z');
+    std::string text(size, ' ');
+    for (auto& c : text) {
+        c = static_cast<char>(letter(random));
+    }
+    return text;
+}
 
 // An alert to every member, without a popup, carrying `remark`.
 inline protocol::AlertRecord alertFor(std::string remark) {

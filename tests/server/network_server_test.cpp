@@ -40,16 +40,6 @@ std::string chunk(std::string_view frame, std::uint32_t total, std::uint32_t ind
     return out.append(frame);
 }
 
-std::string randomLetters(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> letter('a', 'z');
-    std::string text(size, ' ');
-    for (auto& c : text) {
-        c = static_cast<char>(letter(random));
-    }
-    return text;
-}
-
 TEST_F(NetworkServerTest, BrokenInputClosesOnlyThatConnection) {
     m_settings.maxRequestBytes = 4096;
     startServer();

@@ -18,6 +18,7 @@
 
 #include "tests/e2e/server_process.h"
 #include "tests/server/network_fixture.h"
+#include "tests/support/socket_buffers.h"
 #include "tests/support/test_pki.h"
 
 namespace lanzhou::server {
@@ -149,6 +150,35 @@ TEST_F(TlsListenerTest, MembersAreServedOverTlsBesidePlainOnes) {
     const auto received = member->nextStartingWith("#ai");
     ASSERT_TRUE(received);
     EXPECT_NE(received->find("over tls"), std::string::npos) << *received;
+}
+
+// More than the sockets between server and member can hold, while the
+// member does not read: OpenSSL's writes stop halfway and are taken up again
+// from the queue, and every alert arrives whole and in order.
+TEST_F(TlsListenerTest, ASlowReaderGetsEveryAlertWholeAndInOrder) {
+    m_settings.maxQueuedBytes = std::size_t{1} << 30;  // only the sockets fill up
+    addMember("slow");
+    startServer();
+    m_clientContext = clientContext(*m_pki);
+    TlsClient slow(tlsPort(), 4096, *m_clientContext);
+    ASSERT_FALSE(handshake(slow));
+    slow.send("#a3|slow|slow");
+    ASSERT_TRUE(slow.nextStartingWith("#ad"));
+    // Random letters pack to about 60 %: half the remark is a safe floor.
+    constexpr std::size_t kRemark = 30'000;
+    const test::SocketBuffers buffers = test::largestSocketBuffers();
+    const std::size_t alerts =
+        (buffers.send + slow.receiveBufferSize() + (std::size_t{1} << 20)) / (kRemark / 2) + 1;
+    for (std::size_t i = 0; i < alerts; ++i) {
+        ASSERT_TRUE(
+            m_operator->publishAlert(alertFor(randomLetters(kRemark, static_cast<unsigned>(i)))));
+    }
+    for (std::size_t i = 0; i < alerts; ++i) {
+        const auto alert = slow.nextStartingWith("#ai");
+        ASSERT_TRUE(alert) << "alert " << i << " of " << alerts;
+        ASSERT_NE(alert->find(randomLetters(kRemark, static_cast<unsigned>(i))), std::string::npos)
+            << "alert " << i;
+    }
 }
 
 TEST_F(TlsListenerTest, SpeaksTls12OrNewerOnly) {
