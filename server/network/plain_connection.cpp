@@ -6,9 +6,6 @@ namespace lanzhou::server {
 
 namespace {
 
-// Reads taken from one connection before the others get their turn.
-constexpr int kReadsPerTurn = 4;
-
 bool wouldBlock(const asio::error_code& error) {
     return error == asio::error::would_block || error == asio::error::try_again;
 }

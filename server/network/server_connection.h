@@ -77,6 +77,9 @@ public:
     std::size_t queuedBytes() const { return m_queuedBytes; }
 
 protected:
+    // Reads taken from one connection before the others get their turn.
+    static constexpr int kReadsPerTurn = 4;
+
     ServerConnection(Id id, Limits limits, Owner& owner);
 
     virtual asio::ip::tcp::socket& socket() = 0;

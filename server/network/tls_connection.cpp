@@ -9,13 +9,6 @@
 
 namespace lanzhou::server {
 
-namespace {
-
-// Reads taken from one connection before the others get their turn.
-constexpr int kReadsPerTurn = 4;
-
-}  // namespace
-
 TlsConnection::TlsConnection(asio::ip::tcp::socket socket, SSL_CTX* context, Id id, Limits limits,
                              Owner& owner, Clock::duration handshakeLimit)
     : ServerConnection(id, limits, owner),
