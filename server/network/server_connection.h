@@ -25,7 +25,8 @@ namespace lanzhou::server {
 //
 // How the bytes travel is the subclass's part: PlainConnection reads
 // reactively into a buffer all connections share and writes at once where
-// the socket takes it; TlsConnection runs a TLS stream over the socket.
+// the socket takes it; TlsConnection does the same through OpenSSL, after
+// its handshake.
 class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
 public:
     using Id = std::uint64_t;

@@ -21,8 +21,7 @@ namespace lanzhou::server {
 // the queue.
 class TlsConnection final : public ServerConnection {
 public:
-    // `context` must outlive the connection's TLS state (OpenSSL counts its
-    // references).
+    // OpenSSL keeps `context` alive for as long as the connection uses it.
     TlsConnection(asio::ip::tcp::socket socket, SSL_CTX* context, Id id, Limits limits,
                   Owner& owner, Clock::duration handshakeLimit);
     ~TlsConnection() override;
