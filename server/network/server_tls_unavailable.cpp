@@ -12,7 +12,7 @@ ServerTls::~ServerTls() = default;
 
 Result<std::unique_ptr<ServerTls>> ServerTls::load(const std::filesystem::path&,
                                                    const std::filesystem::path&) {
-    return fail("this lanzhou-server was built without TLS (OpenSSL)");
+    return fail("TLS is not available: this server was built without OpenSSL");
 }
 
 std::shared_ptr<ServerConnection> ServerTls::connection(asio::ip::tcp::socket, ServerConnection::Id,
