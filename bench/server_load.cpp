@@ -3,10 +3,13 @@
 // through the database while every member waits for them. Prints the login
 // rate and, per alert and overall, how long it took each member to get it.
 // With several ports (servers on one PostgreSQL database) the members are
-// spread over them in turn.
+// spread over them in turn. With --tls the members speak TLS, trusting the
+// authority in CAFILE for the name 127.0.0.1: their handshakes, all at once,
+// are timed apart before the logins.
 //
 //   server_load seed --db DATABASE [--members N]
 //   server_load run --db DATABASE --port PORT[,PORT...] [--members N] [--alerts K]
+//                   [--tls CAFILE]
 
 #include <algorithm>
 #include <asio.hpp>
@@ -25,6 +28,7 @@
 #include "server/database/open_storage.h"
 #include "server/network/network_server.h"
 #include "server/storage/storage.h"
+#include "server_load_tls.h"
 
 namespace {
 
@@ -38,6 +42,7 @@ struct Arguments {
     std::vector<int> ports;
     int members = 5000;
     int alerts = 5;
+    std::string tlsAuthority;  // empty: plain TCP
 };
 
 bool parseArguments(int argc, char** argv, Arguments& out) {
@@ -60,6 +65,8 @@ bool parseArguments(int argc, char** argv, Arguments& out) {
             out.members = std::atoi(value);
         } else if (name == "--alerts") {
             out.alerts = std::atoi(value);
+        } else if (name == "--tls") {
+            out.tlsAuthority = value;
         } else {
             return false;
         }
@@ -98,10 +105,12 @@ int seed(lanzhou::server::Storage& storage, int members) {
     return 0;
 }
 
-// One member's connection, driven by the shared reactor.
+// One member's connection, driven by the shared reactor: its socket, or the
+// link of that number in TLS.
 struct Member {
     explicit Member(asio::io_context& io) : socket(io) {}
     asio::ip::tcp::socket socket;
+    std::size_t link = 0;
     ChunkDecoder decoder;
     lanzhou::protocol::FrameEncoder encoder;
     bool loggedIn = false;
@@ -111,8 +120,8 @@ struct Member {
 
 class Load final {
 public:
-    Load(asio::io_context& io, int members)
-        : m_io(io), m_readBuffer(lanzhou::protocol::kMaxReadSize) {
+    Load(asio::io_context& io, int members, std::unique_ptr<TlsLinks> tls)
+        : m_io(io), m_tls(std::move(tls)), m_readBuffer(lanzhou::protocol::kMaxReadSize) {
         m_members.reserve(static_cast<std::size_t>(members));
         for (int i = 0; i < members; ++i) {
             m_members.push_back(std::make_unique<Member>(io));
@@ -132,16 +141,42 @@ public:
                              error.message().c_str());
                 return false;
             }
-            member->socket.non_blocking(true, error);
             member->socket.set_option(asio::ip::tcp::no_delay(true), error);
             ++m_connected;
+            if (m_tls) {
+                member->link = i;
+                m_tls->add(std::move(member->socket),
+                           [this](bool secured) { ++(secured ? m_secured : m_refused); });
+                continue;
+            }
+            member->socket.non_blocking(true, error);
             waitReadable(*member);
         }
         return true;
     }
 
+    // In TLS: waits for every handshake, then starts reading. False when one
+    // failed or did not end within `timeout`.
+    bool secureAll(std::chrono::seconds timeout) {
+        const auto start = Clock::now();
+        runUntil([&] { return m_secured + m_refused == m_members.size(); }, start + timeout);
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        std::printf("TLS handshakes: %zu of %zu in %.2f s: %.0f per second\n", m_secured,
+                    m_members.size(), seconds, static_cast<double>(m_secured) / seconds);
+        for (auto& member : m_members) {
+            m_tls->read(member->link, [this, &member = *member](std::string_view bytes) {
+                consume(member, bytes);
+            });
+        }
+        return m_secured == m_members.size();
+    }
+
     void send(Member& member, std::string_view text) {
-        const std::string bytes = member.encoder.encode(lanzhou::protocol::pack(text));
+        std::string bytes = member.encoder.encode(lanzhou::protocol::pack(text));
+        if (m_tls) {
+            m_tls->send(member.link, std::move(bytes));
+            return;
+        }
         asio::error_code error;
         asio::write(member.socket, asio::buffer(bytes), error);  // small: the socket takes it
     }
@@ -192,6 +227,11 @@ public:
 private:
     template <typename Done>
     void runUntil(Done done, Clock::time_point deadline) {
+        // Out of work (the last handshake done, no read started yet) the
+        // reactor stopped itself.
+        if (m_io.stopped()) {
+            m_io.restart();
+        }
         while (!done() && Clock::now() < deadline) {
             m_io.run_one_until(deadline);
         }
@@ -218,15 +258,19 @@ private:
                 ++m_closed;
                 return;
             }
-            m_frames.clear();
-            member.decoder.feed(std::string_view(m_readBuffer.data(), size), m_frames);
-            for (const FrameEvent& frame : m_frames) {
-                if (frame.kind != FrameEvent::Kind::Data ||
-                    !lanzhou::protocol::unpack(frame.data, m_text)) {
-                    continue;
-                }
-                handle(member, m_text);
+            consume(member, std::string_view(m_readBuffer.data(), size));
+        }
+    }
+
+    void consume(Member& member, std::string_view bytes) {
+        m_frames.clear();
+        member.decoder.feed(bytes, m_frames);
+        for (const FrameEvent& frame : m_frames) {
+            if (frame.kind != FrameEvent::Kind::Data ||
+                !lanzhou::protocol::unpack(frame.data, m_text)) {
+                continue;
             }
+            handle(member, m_text);
         }
     }
 
@@ -243,6 +287,7 @@ private:
     }
 
     asio::io_context& m_io;
+    std::unique_ptr<TlsLinks> m_tls;
     std::vector<std::unique_ptr<Member>> m_members;
     std::vector<char> m_readBuffer;
     std::vector<FrameEvent> m_frames;
@@ -250,6 +295,8 @@ private:
     std::size_t m_connected = 0;
     std::size_t m_loggedIn = 0;
     std::size_t m_closed = 0;
+    std::size_t m_secured = 0;
+    std::size_t m_refused = 0;
     int m_wantAlerts = 0;
     std::size_t m_haveAlerts = 0;
 };
@@ -267,8 +314,19 @@ double percentile(std::vector<double> values, double fraction) {
 int run(lanzhou::server::Storage& storage, const Arguments& arguments) {
     lanzhou::platform::raiseOpenFileLimit();
     asio::io_context io(1);
-    Load load(io, arguments.members);
-    if (!load.connectAll(arguments.ports)) {
+    std::unique_ptr<TlsLinks> tls;
+    if (!arguments.tlsAuthority.empty()) {
+        std::string error;
+        tls = TlsLinks::make(arguments.tlsAuthority, error);
+        if (!tls) {
+            std::fprintf(stderr, "server_load: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    const bool secure = tls != nullptr;
+    Load load(io, arguments.members, std::move(tls));
+    if (!load.connectAll(arguments.ports) ||
+        (secure && !load.secureAll(std::chrono::seconds(120)))) {
         return 1;
     }
     const double seconds = load.loginAll(std::chrono::seconds(60));
@@ -347,7 +405,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: server_load seed --db DATABASE [--members N]\n"
                      "       server_load run --db DATABASE --port PORT[,PORT...] [--members N] "
-                     "[--alerts K]\n");
+                     "[--alerts K] [--tls CAFILE]\n");
         return 1;
     }
     auto opened = lanzhou::server::openStorage(arguments.database, {});

@@ -31,12 +31,19 @@ constexpr std::string_view kUsage =
     "usage: lanzhou-server COMMAND [ARGUMENTS]\n"
     "\n"
     "  serve [--db DATABASE] [--listen HOST:PORT] [--config FILE]\n"
+    "        [--tls-listen HOST:PORT --tls-cert FILE --tls-key FILE]\n"
     "      Runs the service (port 0: any free port). Prints {\"listening\":\"HOST:PORT\"}\n"
     "      once it accepts members; stops on SIGINT or SIGTERM. DATABASE is an SQLite\n"
     "      file or a PostgreSQL URI (postgresql://USER@HOST:PORT/NAME) without a\n"
     "      password: libpq's ~/.pgpass, PGPASSFILE or PGSERVICE, or the settings'\n"
     "      [database] password_file supply it. Without --db, the settings'\n"
     "      [database] location names it.\n"
+    "      --tls-listen (or the settings' [tls] table) also accepts members over\n"
+    "      TLS 1.2 or newer, with the PEM certificate chain and key given (the key\n"
+    "      file readable by its owner only: chmod 600), and prints\n"
+    "      {\"listening_tls\":\"HOST:PORT\"}. With TLS, the plain listener opens only\n"
+    "      when --listen or the settings' listen asks for it; plain lines send\n"
+    "      passwords in clear text.\n"
     "\n"
     "  Run by root on an SQLite file of another user, serve and the operator\n"
     "  commands first become that user, so that every file they make beside\n"
@@ -51,13 +58,17 @@ struct ServeArguments {
     std::string database;
     std::optional<std::string> listen;
     std::optional<std::string> config;
+    std::optional<std::string> tlsListen;
+    std::optional<std::string> tlsCertificate;
+    std::optional<std::string> tlsKey;
 };
 
 // False with a message when the arguments are not those of `serve`.
 bool parseServe(std::span<const std::string_view> args, ServeArguments& out, std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view name = args[i];
-        if (name != "--db" && name != "--listen" && name != "--config") {
+        if (name != "--db" && name != "--listen" && name != "--config" && name != "--tls-listen" &&
+            name != "--tls-cert" && name != "--tls-key") {
             error = "unknown argument: " + std::string(name);
             return false;
         }
@@ -70,6 +81,12 @@ bool parseServe(std::span<const std::string_view> args, ServeArguments& out, std
             out.database = value;
         } else if (name == "--listen") {
             out.listen = value;
+        } else if (name == "--tls-listen") {
+            out.tlsListen = value;
+        } else if (name == "--tls-cert") {
+            out.tlsCertificate = value;
+        } else if (name == "--tls-key") {
+            out.tlsKey = value;
         } else {
             out.config = value;
         }
@@ -115,6 +132,30 @@ int operatorCommand(std::span<const std::string_view> args) {
                                                invocation->databasePasswordFile);
 }
 
+// The TLS flags over the settings' [tls] table; false with a message when
+// the listener would lack its address, certificate or key.
+bool applyTlsArguments(const ServeArguments& arguments, ServiceSettings& settings,
+                       std::string& error) {
+    if (!arguments.tlsListen && !arguments.tlsCertificate && !arguments.tlsKey) {
+        return true;
+    }
+    lanzhou::server::TlsSettings tls = settings.tls.value_or(lanzhou::server::TlsSettings{});
+    tls.listen = arguments.tlsListen.value_or(tls.listen);
+    tls.certificate = arguments.tlsCertificate.value_or(tls.certificate.string());
+    tls.key = arguments.tlsKey.value_or(tls.key.string());
+    if (tls.listen.empty() || tls.certificate.empty() || tls.key.empty()) {
+        error = "TLS needs --tls-listen, --tls-cert and --tls-key (or a [tls] table)";
+        return false;
+    }
+    settings.tls = std::move(tls);
+    return true;
+}
+
+std::string listeningLine(std::string_view key, const std::string& endpoint, int port) {
+    const std::string host = endpoint.substr(0, endpoint.rfind(':'));
+    return "{\"" + std::string(key) + "\":\"" + host + ":" + std::to_string(port) + "\"}\n";
+}
+
 int serve(std::span<const std::string_view> args) {
     ServeArguments arguments;
     std::string error;
@@ -134,6 +175,7 @@ int serve(std::span<const std::string_view> args) {
     }
     if (arguments.listen) {
         settings.listen = *arguments.listen;
+        settings.listenGiven = true;
     }
     const std::string database =
         arguments.database.empty() ? settings.databaseLocation : arguments.database;
@@ -143,6 +185,11 @@ int serve(std::span<const std::string_view> args) {
         printUsage(std::cerr);
         return 1;
     }
+    if (!applyTlsArguments(arguments, settings, error)) {
+        std::cerr << "lanzhou-server: " << error << "\n";
+        return 1;
+    }
+    const bool plain = settings.listenGiven || !settings.tls;
     if (!actAsDatabaseOwner(database)) {
         return 1;
     }
@@ -154,7 +201,8 @@ int serve(std::span<const std::string_view> args) {
     const std::uint64_t openFiles = lanzhou::platform::raiseOpenFileLimit();
 
     NetworkServer server(settings, **opened);
-    if (!server.listen(settings.listen, error)) {
+    if ((plain && !server.listen(settings.listen, error)) ||
+        (settings.tls && !server.listenTls(*settings.tls, error))) {
         std::cerr << "lanzhou-server: " << error << "\n";
         return 1;
     }
@@ -170,8 +218,15 @@ int serve(std::span<const std::string_view> args) {
     });
     std::thread signalThread([&signalContext] { signalContext.run(); });
 
-    const std::string host = settings.listen.substr(0, settings.listen.rfind(':'));
-    std::cout << "{\"listening\":\"" << host << ":" << server.port() << "\"}" << std::endl;
+    // One write, so that a reader taking the first line gets them all.
+    std::string listening;
+    if (plain) {
+        listening += listeningLine("listening", settings.listen, server.port());
+    }
+    if (settings.tls) {
+        listening += listeningLine("listening_tls", settings.tls->listen, server.tlsPort());
+    }
+    std::cout << listening << std::flush;
     if (openFiles != 0) {
         std::cerr << "lanzhou-server: up to " << openFiles << " open files\n";
     }

@@ -12,7 +12,8 @@
 
 #include "protocol/frame_codec.h"
 #include "protocol/packed_payload.h"
-#include "server/network/server_connection.h"
+#include "server/network/plain_connection.h"
+#include "server/network/server_tls.h"
 #include "server/service/service.h"
 
 namespace lanzhou::server {
@@ -60,10 +61,10 @@ public:
         : m_storage(storage),
           m_options(options),
           m_io(1),
-          m_acceptor(m_io),
+          m_plain(m_io),
+          m_secure(m_io),
           m_sweepTimer(m_io),
           m_pollTimer(m_io),
-          m_acceptTimer(m_io),
           m_service(settings, storage, *this, localNow),
           m_readBuffer(protocol::kMaxReadSize) {
         const auto heartbeat = std::max(0, settings.session.heartbeatSeconds);
@@ -73,50 +74,29 @@ public:
     }
 
     bool listen(const std::string& endpoint, std::string& error) {
-        std::string host;
-        std::string port;
-        if (!splitEndpoint(endpoint, host, port)) {
-            error = "listen address \"" + endpoint + "\" is not HOST:PORT";
-            return false;
-        }
-        asio::error_code code;
-        asio::ip::tcp::resolver resolver(m_io);
-        const auto results = resolver.resolve(host, port, asio::ip::tcp::resolver::passive, code);
-        if (code || results.empty()) {
-            error = "cannot resolve \"" + host + "\": " + code.message();
-            return false;
-        }
-        const asio::ip::tcp::endpoint where = results.begin()->endpoint();
-        m_acceptor.open(where.protocol(), code);
-        if (!code) {
-            m_acceptor.set_option(asio::socket_base::reuse_address(true), code);
-        }
-        if (!code) {
-            m_acceptor.bind(where, code);
-        }
-        if (!code) {
-            m_acceptor.listen(asio::socket_base::max_listen_connections, code);
-        }
-        if (code) {
-            error = "cannot listen on " + endpoint + ": " + code.message();
-            asio::error_code ignored;
-            m_acceptor.close(ignored);
-            return false;
-        }
-        return true;
+        return open(m_plain, endpoint, error);
     }
 
-    int port() const {
-        asio::error_code ignored;
-        return m_acceptor.is_open() ? m_acceptor.local_endpoint(ignored).port() : 0;
+    bool listenTls(const TlsSettings& tls, std::string& error) {
+        auto loaded = ServerTls::load(tls.certificate, tls.key);
+        if (!loaded) {
+            error = loaded.error();
+            return false;
+        }
+        m_tls = std::move(*loaded);
+        return open(m_secure, tls.listen, error);
     }
+
+    int port() const { return m_plain.port(); }
+    int tlsPort() const { return m_secure.port(); }
 
     ~Impl() override { stopWaiting(); }
 
     void run() {
         if (!m_stopped) {
             m_lastEvent = m_storage.lastEventSequence();
-            accept();
+            accept(m_plain);
+            accept(m_secure);
             armSweep();
             if (auto signal = m_storage.eventSignal()) {
                 startWaiting(std::move(signal));
@@ -182,43 +162,104 @@ public:
     std::string& unpackBuffer() override { return m_unpacked; }
 
 private:
-    void accept() {
-        m_acceptor.async_accept(
-            [this](const asio::error_code& error, asio::ip::tcp::socket socket) {
+    // A listening socket, plain or TLS, and its pause after a failed accept.
+    struct Listener {
+        explicit Listener(asio::io_context& io) : acceptor(io), retry(io) {}
+        int port() const {
+            asio::error_code ignored;
+            return acceptor.is_open() ? acceptor.local_endpoint(ignored).port() : 0;
+        }
+        asio::ip::tcp::acceptor acceptor;
+        asio::steady_timer retry;
+    };
+
+    bool open(Listener& listener, const std::string& endpoint, std::string& error) {
+        asio::ip::tcp::acceptor& acceptor = listener.acceptor;
+        std::string host;
+        std::string port;
+        if (!splitEndpoint(endpoint, host, port)) {
+            error = "listen address \"" + endpoint + "\" is not HOST:PORT";
+            return false;
+        }
+        asio::error_code code;
+        asio::ip::tcp::resolver resolver(m_io);
+        const auto results = resolver.resolve(host, port, asio::ip::tcp::resolver::passive, code);
+        if (code || results.empty()) {
+            error = "cannot resolve \"" + host + "\": " + code.message();
+            return false;
+        }
+        const asio::ip::tcp::endpoint where = results.begin()->endpoint();
+        acceptor.open(where.protocol(), code);
+        if (!code) {
+            acceptor.set_option(asio::socket_base::reuse_address(true), code);
+        }
+        if (!code) {
+            acceptor.bind(where, code);
+        }
+        if (!code) {
+            acceptor.listen(asio::socket_base::max_listen_connections, code);
+        }
+        if (code) {
+            error = "cannot listen on " + endpoint + ": " + code.message();
+            asio::error_code ignored;
+            acceptor.close(ignored);
+            return false;
+        }
+        return true;
+    }
+
+    void accept(Listener& listener) {
+        if (!listener.acceptor.is_open()) {
+            return;
+        }
+        listener.acceptor.async_accept(
+            [this, &listener](const asio::error_code& error, asio::ip::tcp::socket socket) {
                 if (m_stopped || error == asio::error::operation_aborted) {
                     return;
                 }
                 if (error) {
                     // Out of descriptors or a connection reset while queued:
                     // try again shortly instead of spinning.
-                    m_acceptTimer.expires_after(kAcceptRetry);
-                    m_acceptTimer.async_wait([this](const asio::error_code& waitError) {
+                    listener.retry.expires_after(kAcceptRetry);
+                    listener.retry.async_wait([this, &listener](const asio::error_code& waitError) {
                         if (!waitError && !m_stopped) {
-                            accept();
+                            accept(listener);
                         }
                     });
                     return;
                 }
                 const ConnectionId id = ++m_lastId;
-                auto connection =
-                    std::make_shared<ServerConnection>(std::move(socket), id, m_limits, *this);
+                std::shared_ptr<ServerConnection> connection;
+                if (&listener == &m_secure) {
+                    connection = m_tls->connection(std::move(socket), id, m_limits, *this,
+                                                   m_options.handshakeLimit);
+                } else {
+                    connection =
+                        std::make_shared<PlainConnection>(std::move(socket), id, m_limits, *this);
+                }
                 m_connections.emplace(id, connection);
                 m_service.connected(id);
                 connection->start();
-                accept();
+                accept(listener);
             });
     }
 
+    // A quarter of the shortest limit the sweep enforces, within 0.1 to 1 s.
     std::chrono::milliseconds sweepInterval() const {
-        if (m_idleLimit.count() == 0) {
-            return std::chrono::seconds(1);
+        std::chrono::milliseconds shortest = std::chrono::seconds(4);
+        if (m_idleLimit.count() > 0) {
+            shortest = std::min<std::chrono::milliseconds>(shortest, m_idleLimit);
         }
-        const auto quarter = std::chrono::duration_cast<std::chrono::milliseconds>(m_idleLimit) / 4;
-        return std::clamp(quarter, std::chrono::milliseconds(100), std::chrono::milliseconds(1000));
+        if (m_tls) {
+            shortest = std::min(shortest, m_options.handshakeLimit);
+        }
+        return std::clamp(shortest / 4, std::chrono::milliseconds(100),
+                          std::chrono::milliseconds(1000));
     }
 
-    // Ends connections silent for longer than the idle limit, and closing
-    // ones whose member has not taken their last messages in time.
+    // Ends connections silent for longer than the idle limit, closing ones
+    // whose member has not taken their last messages in time and TLS ones
+    // whose handshake has not finished in time.
     void armSweep() {
         m_sweepTimer.expires_after(sweepInterval());
         m_sweepTimer.async_wait([this](const asio::error_code& error) {
@@ -233,7 +274,7 @@ private:
                 }
                 const bool idle = m_idleLimit.count() > 0 && !connection->closing() &&
                                   now - connection->lastRequest() > m_idleLimit;
-                if (idle || now > connection->closeDeadline()) {
+                if (idle || now > connection->deadline()) {
                     m_expired.push_back(connection);
                 }
             }
@@ -310,10 +351,12 @@ private:
         }
         m_stopped = true;
         asio::error_code ignored;
-        m_acceptor.close(ignored);
+        m_plain.acceptor.close(ignored);
+        m_secure.acceptor.close(ignored);
+        m_plain.retry.cancel();
+        m_secure.retry.cancel();
         m_sweepTimer.cancel();
         m_pollTimer.cancel();
-        m_acceptTimer.cancel();
         std::vector<std::shared_ptr<ServerConnection>> all;
         all.reserve(m_connections.size());
         for (const auto& entry : m_connections) {
@@ -329,10 +372,11 @@ private:
     Storage& m_storage;
     const Options m_options;
     asio::io_context m_io;
-    asio::ip::tcp::acceptor m_acceptor;
+    Listener m_plain;
+    Listener m_secure;
+    std::unique_ptr<ServerTls> m_tls;
     asio::steady_timer m_sweepTimer;
     asio::steady_timer m_pollTimer;
-    asio::steady_timer m_acceptTimer;
     Service m_service;
     ServerConnection::Limits m_limits;
     std::chrono::seconds m_idleLimit{0};
@@ -360,8 +404,16 @@ bool NetworkServer::listen(const std::string& endpoint, std::string& error) {
     return m_impl->listen(endpoint, error);
 }
 
+bool NetworkServer::listenTls(const TlsSettings& tls, std::string& error) {
+    return m_impl->listenTls(tls, error);
+}
+
 int NetworkServer::port() const {
     return m_impl->port();
+}
+
+int NetworkServer::tlsPort() const {
+    return m_impl->tlsPort();
 }
 
 void NetworkServer::run() {

@@ -20,6 +20,11 @@ namespace lanzhou::server {
 // it the member is disconnected) and an idle limit of three heartbeat
 // periods. Nothing a client sends affects the other connections.
 //
+// Beside or instead of the plain listener, a TLS listener takes members who
+// speak the same protocol inside TLS, on the same thread. Their handshake is
+// asynchronous like everything else and bounded by Options::handshakeLimit;
+// a connection in its handshake counts like any other (idle limit, stop).
+//
 // Operator events are read from the database's log by sequence number, when
 // a thread of their own that waits on the storage's event signal says so (or
 // on a timer when the storage has no signal).
@@ -32,6 +37,8 @@ public:
         // When it can (Storage::eventSignal), how often it is asked all the
         // same, in case a signal was lost.
         std::chrono::milliseconds safetyPoll{1000};
+        // How long a TLS connection may take to finish its handshake.
+        std::chrono::milliseconds handshakeLimit{10000};
     };
 
     NetworkServer(const ServiceSettings& settings, Storage& storage);
@@ -43,7 +50,12 @@ public:
 
     // Binds "HOST:PORT" (port 0: any free port). False with a message.
     [[nodiscard]] bool listen(const std::string& endpoint, std::string& error);
+    // Loads the certificate chain and key (see ServerTls) and binds their
+    // listener. False with a message.
+    [[nodiscard]] bool listenTls(const TlsSettings& tls, std::string& error);
+    // The bound ports; 0 for a listener not open.
     int port() const;
+    int tlsPort() const;
 
     // Serves until stop(); then closes every connection.
     void run();

@@ -1,6 +1,6 @@
 #include "server/network/server_connection.h"
 
-#include <array>
+#include <algorithm>
 #include <utility>
 
 #include "protocol/gbk_text.h"
@@ -9,11 +9,6 @@
 namespace lanzhou::server {
 
 namespace {
-
-// Reads taken from one connection before the others get their turn.
-constexpr int kReadsPerTurn = 4;
-// Buffers handed to one gathered write.
-constexpr std::size_t kBuffersPerWrite = 32;
 
 // Framing around a request of `limit` bytes: the frame header and one chunk
 // header per 8192 bytes of frame.
@@ -32,65 +27,16 @@ std::uint32_t announcedLength(std::string_view payload) {
 
 }  // namespace
 
-ServerConnection::ServerConnection(asio::ip::tcp::socket socket, Id id, Limits limits, Owner& owner)
-    : m_socket(std::move(socket)),
-      m_id(id),
-      m_limits(limits),
-      m_owner(owner),
-      m_lastRequest(Clock::now()) {}
-
-void ServerConnection::start() {
-    asio::error_code ignored;
-    m_socket.non_blocking(true, ignored);
-    // Answers are short and expected at once: do not hold them back.
-    m_socket.set_option(asio::ip::tcp::no_delay(true), ignored);
-    waitReadable();
-}
+ServerConnection::ServerConnection(Id id, Limits limits, Owner& owner)
+    : m_id(id), m_limits(limits), m_owner(owner), m_lastRequest(Clock::now()) {}
 
 // ------------------------------------------------------------- receiving
 
-void ServerConnection::waitReadable() {
-    m_socket.async_wait(
-        asio::ip::tcp::socket::wait_read,
-        [self = shared_from_this()](const asio::error_code& error) { self->onReadable(error); });
-}
-
-void ServerConnection::onReadable(const asio::error_code& error) {
-    if (m_ended) {
-        return;
+bool ServerConnection::received(std::string_view bytes) {
+    if (m_draining) {
+        return true;  // our side is closed: what still arrives is dropped
     }
-    if (error) {
-        end();
-        return;
-    }
-    const std::span<char> buffer = m_owner.readBuffer();
-    for (int turn = 0; turn < kReadsPerTurn; ++turn) {
-        asio::error_code readError;
-        const std::size_t size =
-            m_socket.read_some(asio::buffer(buffer.data(), buffer.size()), readError);
-        if (readError == asio::error::would_block || readError == asio::error::try_again) {
-            waitReadable();
-            return;
-        }
-        if (readError) {
-            end();  // the member went away (end of stream) or the network failed
-            return;
-        }
-        if (m_draining) {
-            continue;  // our side is closed: what still arrives is dropped
-        }
-        if (!consume(std::string_view(buffer.data(), size))) {
-            end();
-            return;
-        }
-        if (m_ended) {
-            return;
-        }
-    }
-    // More may be waiting: come back after the other connections' turn. The
-    // reactor reports readiness on change only, so waiting here could stall.
-    asio::post(m_socket.get_executor(),
-               [self = shared_from_this()] { self->onReadable(asio::error_code{}); });
+    return consume(bytes);
 }
 
 bool ServerConnection::consume(std::string_view bytes) {
@@ -163,13 +109,8 @@ void ServerConnection::sendPacked(std::string_view packed) {
         queue(std::move(framed));
         return;
     }
-    asio::error_code error;
-    const std::size_t written = m_socket.write_some(asio::buffer(framed), error);
-    if (error && error != asio::error::would_block && error != asio::error::try_again) {
-        end();
-        return;
-    }
-    if (written == framed.size()) {
+    const std::size_t written = writeNow(framed);
+    if (m_ended || written == framed.size()) {
         return;
     }
     framed.erase(0, written);
@@ -185,42 +126,19 @@ void ServerConnection::queue(std::string bytes) {
     }
     m_queuedBytes += bytes.size();
     m_queue.push_back(std::move(bytes));
-    waitWritable();
+    queueGrew();
 }
 
-void ServerConnection::waitWritable() {
-    if (m_waitingWritable) {
-        return;
-    }
-    m_waitingWritable = true;
-    m_socket.async_wait(
-        asio::ip::tcp::socket::wait_write,
-        [self = shared_from_this()](const asio::error_code& error) { self->onWritable(error); });
-}
-
-void ServerConnection::onWritable(const asio::error_code& error) {
-    m_waitingWritable = false;
-    if (m_ended) {
-        return;
-    }
-    if (error) {
-        end();
-        return;
-    }
-    std::array<asio::const_buffer, kBuffersPerWrite> buffers;
+std::span<const asio::const_buffer> ServerConnection::queuedBuffers() {
     std::size_t count = 0;
-    for (auto it = m_queue.begin(); it != m_queue.end() && count < buffers.size(); ++it) {
+    for (auto it = m_queue.begin(); it != m_queue.end() && count < m_writeBuffers.size(); ++it) {
         const std::size_t skip = count == 0 ? m_frontOffset : 0;
-        buffers[count++] = asio::buffer(it->data() + skip, it->size() - skip);
+        m_writeBuffers[count++] = asio::buffer(it->data() + skip, it->size() - skip);
     }
-    asio::error_code writeError;
-    std::size_t written =
-        m_socket.write_some(std::span<const asio::const_buffer>(buffers.data(), count), writeError);
-    if (writeError && writeError != asio::error::would_block &&
-        writeError != asio::error::try_again) {
-        end();
-        return;
-    }
+    return {m_writeBuffers.data(), count};
+}
+
+void ServerConnection::wrote(std::size_t written) {
     m_queuedBytes -= written;
     while (written > 0) {
         const std::size_t rest = m_queue.front().size() - m_frontOffset;
@@ -232,9 +150,7 @@ void ServerConnection::onWritable(const asio::error_code& error) {
         m_queue.pop_front();
         m_frontOffset = 0;
     }
-    if (!m_queue.empty()) {
-        waitWritable();
-    } else if (m_closing) {
+    if (m_queue.empty() && m_closing) {
         finishClosing();
     }
 }
@@ -246,7 +162,7 @@ void ServerConnection::closeAfterSending(Clock::time_point deadline) {
         return;
     }
     m_closing = true;
-    m_closeDeadline = deadline;
+    m_deadline = std::min(m_deadline, deadline);
     if (m_queue.empty()) {
         finishClosing();
     }
@@ -258,7 +174,7 @@ void ServerConnection::finishClosing() {
     // lose the last messages it was sent.
     m_draining = true;
     asio::error_code ignored;
-    m_socket.shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
+    socket().shutdown(asio::ip::tcp::socket::shutdown_send, ignored);
 }
 
 void ServerConnection::end() {
@@ -267,9 +183,10 @@ void ServerConnection::end() {
     }
     m_ended = true;
     asio::error_code ignored;
-    m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-    m_socket.close(ignored);
+    socket().shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    socket().close(ignored);
     m_queue.clear();
+    m_frontOffset = 0;
     m_queuedBytes = 0;
     m_frames.clear();
     m_owner.connectionEnded(m_id);

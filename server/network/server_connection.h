@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <asio.hpp>
 #include <chrono>
 #include <cstddef>
@@ -15,17 +16,18 @@
 
 namespace lanzhou::server {
 
-// One member's TCP connection inside NetworkServer, on its single I/O thread.
+// One member's connection inside NetworkServer, on its single I/O thread:
+// what every connection does whatever carries its bytes. Bytes read are
+// decoded, checked against the request limits, unpacked and handed to the
+// owner; anything malformed or oversized ends the connection. Answers are
+// framed with the connection's own message ids and queued; the queue is
+// bounded, and a member that lets it overflow is disconnected.
 //
-// Reading is reactive: the connection waits until the socket is readable and
-// then reads into a buffer shared by all connections (they run on one
-// thread), so thousands of idle members cost no read buffers. Complete
-// messages are checked against the request limits, unpacked and handed to
-// the owner. Anything malformed or oversized ends the connection.
-//
-// Writing tries the socket at once and queues only what it would not take;
-// the queue is bounded, and a member that lets it overflow is disconnected.
-class ServerConnection final : public std::enable_shared_from_this<ServerConnection> {
+// How the bytes travel is the subclass's part: PlainConnection reads
+// reactively into a buffer all connections share and writes at once where
+// the socket takes it; TlsConnection does the same through OpenSSL, after
+// its handshake.
+class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
 public:
     using Id = std::uint64_t;
     using Clock = std::chrono::steady_clock;
@@ -49,12 +51,11 @@ public:
         virtual std::string& unpackBuffer() = 0;
     };
 
-    ServerConnection(asio::ip::tcp::socket socket, Id id, Limits limits, Owner& owner);
-
+    virtual ~ServerConnection() = default;
     ServerConnection(const ServerConnection&) = delete;
     ServerConnection& operator=(const ServerConnection&) = delete;
 
-    void start();
+    virtual void start() = 0;
 
     // Frames a packed payload with this connection's own message ids and
     // writes or queues it. Ignored once the connection is closing.
@@ -71,21 +72,45 @@ public:
     bool ended() const { return m_ended; }
     bool closing() const { return m_closing; }
     Clock::time_point lastRequest() const { return m_lastRequest; }
-    Clock::time_point closeDeadline() const { return m_closeDeadline; }
+    // The owner ends a connection still open after this time: a close that
+    // the member does not let finish, or a handshake that takes too long.
+    Clock::time_point deadline() const { return m_deadline; }
     std::size_t queuedBytes() const { return m_queuedBytes; }
 
+protected:
+    // Reads taken from one connection before the others get their turn.
+    static constexpr int kReadsPerTurn = 4;
+
+    ServerConnection(Id id, Limits limits, Owner& owner);
+
+    virtual asio::ip::tcp::socket& socket() = 0;
+    // Writes what the transport takes of `framed` at once, without waiting;
+    // returns how much. May end the connection.
+    virtual std::size_t writeNow(std::string_view framed) = 0;
+    // Something is queued: have the transport write it (see takeQueued).
+    virtual void queueGrew() = 0;
+
+    Owner& owner() { return m_owner; }
+    void setDeadline(Clock::time_point deadline) { m_deadline = deadline; }
+
+    // Bytes read from the member. False when they break the framing or the
+    // limits: the caller ends the connection then. Once our side is closed,
+    // whatever still arrives is dropped.
+    bool received(std::string_view bytes);
+
+    // The front of the queue as buffers for one gathered write.
+    std::span<const asio::const_buffer> queuedBuffers();
+    bool hasQueued() const { return !m_queue.empty(); }
+    // `written` bytes of the queue were taken; when it empties while
+    // closing, our side is shut down.
+    void wrote(std::size_t written);
+
 private:
-    void waitReadable();
-    void onReadable(const asio::error_code& error);
-    // False when the bytes break the framing or the limits.
     bool consume(std::string_view bytes);
     bool handleMessage(std::string_view payload);
-    void waitWritable();
-    void onWritable(const asio::error_code& error);
     void queue(std::string bytes);
     void finishClosing();
 
-    asio::ip::tcp::socket m_socket;
     const Id m_id;
     const Limits m_limits;
     Owner& m_owner;
@@ -96,15 +121,15 @@ private:
     Clock::time_point m_lastRequest;
 
     protocol::FrameEncoder m_encoder;
-    std::deque<std::string> m_queue;  // framed bytes not yet taken by the socket
+    std::deque<std::string> m_queue;  // framed bytes not yet taken by the transport
     std::size_t m_frontOffset = 0;    // of m_queue.front() already written
     std::size_t m_queuedBytes = 0;
-    bool m_waitingWritable = false;
+    std::array<asio::const_buffer, 32> m_writeBuffers;
 
     bool m_closing = false;   // no more requests or answers; flushing
     bool m_draining = false;  // our side is shut down; reading until the peer's end
     bool m_ended = false;
-    Clock::time_point m_closeDeadline = Clock::time_point::max();
+    Clock::time_point m_deadline = Clock::time_point::max();
 };
 
 }  // namespace lanzhou::server

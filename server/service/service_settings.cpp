@@ -203,8 +203,11 @@ private:
         return readTable(
             root, "",
             {
-                {"listen", [&](const toml::node& n,
-                               const std::string& k) { return listenAddress(n, k, s.listen); }},
+                {"listen",
+                 [&](const toml::node& n, const std::string& k) {
+                     s.listenGiven = true;
+                     return listenAddress(n, k, s.listen);
+                 }},
                 {"alert_list_count",
                  [&](const toml::node& n, const std::string& k) {
                      return int32(n, k, 0, 100000, s.alertListCount);
@@ -232,6 +235,8 @@ private:
                                 const std::string& k) { return readChannels(n, k, s.channels); }},
                 {"web_page", [&](const toml::node& n,
                                  const std::string& k) { return readWebPages(n, k, s.webPages); }},
+                {"tls",
+                 [&](const toml::node& n, const std::string& k) { return readTls(n, k, s); }},
                 {"database",
                  [&](const toml::node& n, const std::string& k) { return readDatabase(n, k, s); }},
             });
@@ -490,6 +495,46 @@ private:
                 return false;
             }
         }
+        return true;
+    }
+
+    // [tls]: every key is needed; the files are read when the server starts.
+    bool readTls(const toml::node& node, const std::string& key, ServiceSettings& s) {
+        const toml::table* table = subtable(node, key);
+        if (table == nullptr) {
+            return false;
+        }
+        TlsSettings tls;
+        const auto fileOf = [&](std::filesystem::path& out) {
+            return [&, target = &out](const toml::node& n, const std::string& k) {
+                return filePath(n, k, *target);
+            };
+        };
+        if (!readTable(*table, key + ".",
+                       {
+                           {"listen",
+                            [&](const toml::node& n, const std::string& k) {
+                                return listenAddress(n, k, tls.listen);
+                            }},
+                           {"certificate", fileOf(tls.certificate)},
+                           {"key", fileOf(tls.key)},
+                       })) {
+            return false;
+        }
+        if (tls.listen.empty() || tls.certificate.empty() || tls.key.empty()) {
+            return fail(node, key, "needs listen, certificate and key");
+        }
+        s.tls = std::move(tls);
+        return true;
+    }
+
+    // A file named relative to the settings file's directory.
+    bool filePath(const toml::node& node, const std::string& key, std::filesystem::path& out) {
+        const auto* value = node.as_string();
+        if (value == nullptr || value->get().empty()) {
+            return fail(node, key, "expected a file name");
+        }
+        out = m_base / std::filesystem::path(value->get());
         return true;
     }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,16 @@
 #include "protocol/message_catalogue.h"
 
 namespace lanzhou::server {
+
+// [tls]: a listener for the same protocol inside TLS. The paths are taken
+// relative to the settings file.
+struct TlsSettings {
+    std::string listen;                 // "HOST:PORT"
+    std::filesystem::path certificate;  // PEM: the server's certificate, then its chain
+    std::filesystem::path key;          // PEM: its private key, readable by its owner only
+
+    friend bool operator==(const TlsSettings&, const TlsSettings&) = default;
+};
 
 // What an operator configures (TOML file, UTF-8; kept here as GBK texts):
 // everything the handshake sends, and how the server behaves.
@@ -21,6 +32,10 @@ struct ServiceSettings {
     protocol::WebPageTable webPages{};  // "#58"
 
     std::string listen = "127.0.0.1:8866";
+    // Whether `listen` was given: with a TLS listener, the plain one is
+    // opened only then.
+    bool listenGiven = false;
+    std::optional<TlsSettings> tls;
     bool oneAccountPerComputer = false;       // "#a1" refuses a second account per adapter
     std::int32_t alertListCount = 500;        // alerts in a "#59" answer
     std::size_t maxRequestBytes = 16 * 1024;  // a larger request closes the connection

@@ -94,7 +94,8 @@ ServerProcess::ServerProcess(const std::vector<std::string>& serveArguments) {
     arguments.insert(arguments.end(), serveArguments.begin(), serveArguments.end());
     int out = -1;
     m_pid = spawn(arguments, out, m_errors);
-    // The first line says where the server listens.
+    // The first line says where the server listens (a TLS listener's is
+    // written with it).
     std::string line;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     while (line.find('\n') == std::string::npos && Clock::now() < deadline) {
@@ -110,13 +111,18 @@ ServerProcess::ServerProcess(const std::vector<std::string>& serveArguments) {
         line.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(out);
-    const std::string_view key = "\"listening\":\"";
-    const auto at = line.find(key);
-    if (at != std::string::npos) {
+    // The server writes its listening lines at once.
+    const auto portOf = [&line](std::string_view key) {
+        const auto at = line.find(key);
+        if (at == std::string::npos) {
+            return 0;
+        }
         const auto start = at + key.size();
         const std::string endpoint = line.substr(start, line.find('"', start) - start);
-        m_port = std::atoi(endpoint.substr(endpoint.rfind(':') + 1).c_str());
-    }
+        return std::atoi(endpoint.substr(endpoint.rfind(':') + 1).c_str());
+    };
+    m_port = portOf("\"listening\":\"");
+    m_tlsPort = portOf("\"listening_tls\":\"");
 }
 
 ServerProcess::~ServerProcess() {

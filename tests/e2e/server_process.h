@@ -29,8 +29,9 @@ public:
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
-    // 0 when the server did not start listening.
+    // 0 when the server did not start listening (in plain TCP, or in TLS).
     int port() const { return m_port; }
+    int tlsPort() const { return m_tlsPort; }
     // Sends SIGTERM and returns the exit status (nullopt: no exit in time).
     std::optional<int> terminate(std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // Ends the server with SIGKILL, as a crash would, and reaps it.
@@ -40,6 +41,7 @@ public:
 private:
     int m_pid = -1;
     int m_port = 0;
+    int m_tlsPort = 0;
     int m_errors = -1;
     bool m_reaped = false;
 };

@@ -22,201 +22,12 @@
 #include "server/service/service_settings.h"
 #include "server/sqlite/sqlite_storage.h"
 #include "server/storage/storage.h"
+#include "tests/server/network_fixture.h"
 #include "tests/server/storage_fixture.h"
 #include "tests/support/socket_buffers.h"
 
 namespace lanzhou::server {
 namespace {
-
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-constexpr auto kWait = 10s;
-
-// A member's socket driven by hand: framed requests or arbitrary bytes out,
-// decoded messages in, each read bounded by a timeout.
-class RawClient final {
-public:
-    explicit RawClient(int port, std::optional<int> receiveBuffer = std::nullopt) : m_socket(m_io) {
-        m_socket.open(asio::ip::tcp::v4());
-        if (receiveBuffer) {
-            m_socket.set_option(asio::socket_base::receive_buffer_size(*receiveBuffer));
-        }
-        m_socket.connect({asio::ip::make_address("127.0.0.1"), static_cast<unsigned short>(port)});
-    }
-
-    void sendRaw(std::string_view bytes) {
-        asio::error_code ignored;
-        asio::write(m_socket, asio::buffer(bytes), ignored);
-    }
-    // False once the server has closed the connection.
-    bool trySendRaw(std::string_view bytes) {
-        asio::error_code error;
-        asio::write(m_socket, asio::buffer(bytes), error);
-        return !error;
-    }
-    void send(std::string_view text) { sendRaw(m_encoder.encode(protocol::pack(text))); }
-
-    // The next message the server sent (unpacked), nullopt on timeout or close.
-    std::optional<std::string> next(Clock::duration timeout = kWait) {
-        const auto deadline = Clock::now() + timeout;
-        while (m_messages.empty() && !m_closed && Clock::now() < deadline) {
-            readOnce(deadline);
-        }
-        if (m_messages.empty()) {
-            return std::nullopt;
-        }
-        std::string message = std::move(m_messages.front());
-        m_messages.pop_front();
-        return message;
-    }
-
-    // The next message starting with `prefix`, skipping others.
-    std::optional<std::string> nextStartingWith(std::string_view prefix) {
-        const auto deadline = Clock::now() + kWait;
-        while (Clock::now() < deadline) {
-            auto message = next(deadline - Clock::now());
-            if (!message) {
-                return std::nullopt;
-            }
-            if (message->starts_with(prefix)) {
-                return message;
-            }
-        }
-        return std::nullopt;
-    }
-
-    // Reads (and drops) everything until the server closes the connection.
-    bool waitClosed(Clock::duration timeout = kWait) {
-        const auto deadline = Clock::now() + timeout;
-        while (!m_closed && Clock::now() < deadline) {
-            readOnce(deadline);
-            m_received += m_messages.size();
-            m_messages.clear();
-        }
-        return m_closed;
-    }
-
-    std::size_t receivedCount() const { return m_received; }
-    // What the kernel gives this socket for receiving now.
-    std::size_t receiveBufferSize() {
-        asio::socket_base::receive_buffer_size size;
-        m_socket.get_option(size);
-        return static_cast<std::size_t>(size.value());
-    }
-    void close() {
-        asio::error_code ignored;
-        m_socket.close(ignored);
-    }
-
-private:
-    void readOnce(Clock::time_point deadline) {
-        m_io.restart();
-        bool done = false;
-        m_socket.async_read_some(asio::buffer(m_buffer),
-                                 [&](const asio::error_code& error, std::size_t size) {
-                                     done = true;
-                                     if (error) {
-                                         m_closed = error != asio::error::operation_aborted;
-                                         return;
-                                     }
-                                     std::vector<protocol::FrameEvent> events;
-                                     if (m_decoder.feed({m_buffer.data(), size}, events) !=
-                                         protocol::ChunkDecoder::Status::Ok) {
-                                         m_closed = true;
-                                     }
-                                     for (auto& event : events) {
-                                         m_messages.push_back(protocol::unpack(event.data));
-                                     }
-                                 });
-        m_io.run_until(deadline);
-        if (!done) {
-            m_socket.cancel();
-            m_io.restart();
-            m_io.run();
-        }
-    }
-
-    asio::io_context m_io;
-    asio::ip::tcp::socket m_socket;
-    std::array<char, protocol::kMaxReadSize> m_buffer{};
-    protocol::ChunkDecoder m_decoder;
-    protocol::FrameEncoder m_encoder;
-    std::deque<std::string> m_messages;
-    std::size_t m_received = 0;
-    bool m_closed = false;
-};
-
-class NetworkServerTest : public ::testing::Test {
-protected:
-    NetworkServerTest() {
-        static std::atomic<int> counter{0};
-        m_directory = std::filesystem::temp_directory_path() /
-                      ("lanzhou-network-test-" + std::to_string(::getpid()) + "-" +
-                       std::to_string(counter++));
-        std::filesystem::create_directories(m_directory);
-        auto opened = openSqliteStorage(m_directory / "service.db");
-        EXPECT_TRUE(opened.has_value()) << opened.error();
-        m_storage = std::move(*opened);
-        // The operator's own handle: a Storage serves one thread at a time,
-        // and the server's runs on the server thread.
-        auto operatorSide = openSqliteStorage(m_directory / "service.db");
-        EXPECT_TRUE(operatorSide.has_value()) << operatorSide.error();
-        m_operator = std::move(*operatorSide);
-        m_settings = defaultServiceSettings();
-    }
-
-    ~NetworkServerTest() override {
-        stopServer();
-        m_operator.reset();
-        m_storage.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(m_directory, ignored);
-    }
-
-    void startServer() {
-        m_server =
-            std::make_unique<NetworkServer>(m_settings, *m_storage, NetworkServer::Options{10ms});
-        std::string error;
-        ASSERT_TRUE(m_server->listen("127.0.0.1:0", error)) << error;
-        m_thread = std::thread([this] { m_server->run(); });
-    }
-
-    void stopServer() {
-        if (m_server) {
-            m_server->stop();
-        }
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
-    }
-
-    int port() const { return m_server->port(); }
-
-    void addMember(const std::string& name) {
-        AccountRecord account;
-        account.name = name;
-        account.password = name;
-        account.qq = "10001";
-        account.phone = "13800000000";
-        account.userType = 1;
-        account.expiry = protocol::DateTime{2099, 1, 1, 0, 0, 0};
-        ASSERT_TRUE(m_operator->addAccount(account));
-    }
-
-    // A working connection: the server answers the time request.
-    static void expectServed(RawClient& client) {
-        client.send("#TM");
-        EXPECT_TRUE(client.nextStartingWith("#TM")) << "no answer to #TM";
-    }
-
-    std::filesystem::path m_directory;
-    std::unique_ptr<Storage> m_storage;
-    std::unique_ptr<Storage> m_operator;
-    ServiceSettings m_settings;
-    std::unique_ptr<NetworkServer> m_server;
-    std::thread m_thread;
-};
 
 // A chunk header around `frame` as the given id, total and index.
 std::string chunk(std::string_view frame, std::uint32_t total, std::uint32_t index = 0) {
@@ -227,16 +38,6 @@ std::string chunk(std::string_view frame, std::uint32_t total, std::uint32_t ind
         }
     }
     return out.append(frame);
-}
-
-std::string randomLetters(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> letter('a', 'z');
-    std::string text(size, ' ');
-    for (auto& c : text) {
-        c = static_cast<char>(letter(random));
-    }
-    return text;
 }
 
 TEST_F(NetworkServerTest, BrokenInputClosesOnlyThatConnection) {
@@ -372,17 +173,7 @@ TEST_F(NetworkServerTest, MemberThatNeverReadsIsDisconnectedWhenItsQueueOverflow
         }
     };
     for (std::size_t i = 0; i < alerts; ++i) {
-        protocol::AlertRecord alert;
-        alert.time = "2024-01-02 09:30:00";
-        alert.code = "600000";
-        alert.name = "stock";
-        alert.operation = "buy";
-        alert.buy = "1";
-        alert.sell = "2";
-        alert.remark = remark;
-        alert.audience = "1";
-        alert.popup = "0";
-        ASSERT_TRUE(m_operator->publishAlert(alert));
+        ASSERT_TRUE(m_operator->publishAlert(alertFor(remark)));
         // Keep the quick member reading so that only the slow one lags.
         readQuick(1ms);
     }

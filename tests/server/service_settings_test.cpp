@@ -204,6 +204,27 @@ TEST(ServiceSettings, TheDatabaseLocationIsAFileBesideTheSettingsOrAnAddress) {
     EXPECT_TRUE(defaultServiceSettings().databaseLocation.empty());
 }
 
+// With a TLS listener, the plain one opens only when `listen` is given, so
+// the settings tell a given listen from the default.
+TEST(ServiceSettings, TheTlsListenerNamesItsFilesBesideTheSettings) {
+    test::TempDatabase folder;
+    const std::string tls =
+        "[tls]\nlisten = \"0.0.0.0:8867\"\ncertificate = \"tls/chain.pem\"\nkey = \"key.pem\"\n";
+    writeFile(folder.folder() / "tls.toml", tls);
+    writeFile(folder.folder() / "both.toml", "listen = \"127.0.0.1:8866\"\n" + tls);
+    const auto tlsOnly = loadServiceSettings(folder.folder() / "tls.toml");
+    ASSERT_TRUE(tlsOnly.has_value()) << tlsOnly.error();
+    EXPECT_EQ(tlsOnly->tls, (TlsSettings{"0.0.0.0:8867", folder.folder() / "tls" / "chain.pem",
+                                         folder.folder() / "key.pem"}));
+    EXPECT_FALSE(tlsOnly->listenGiven);
+    const auto both = loadServiceSettings(folder.folder() / "both.toml");
+    ASSERT_TRUE(both.has_value()) << both.error();
+    EXPECT_TRUE(both->listenGiven);
+    EXPECT_EQ(both->tls, tlsOnly->tls);
+    EXPECT_FALSE(defaultServiceSettings().tls);
+    EXPECT_FALSE(defaultServiceSettings().listenGiven);
+}
+
 TEST(ServiceSettings, ErrorsNameTheKeyAndLine) {
     std::string sevenChannels;
     for (int i = 0; i < 7; ++i) {
@@ -252,6 +273,13 @@ TEST(ServiceSettings, ErrorsNameTheKeyAndLine) {
         {"[database]\nlocation = \"\"", "database.location: expected a file name"},
         {"[database]\nlocation = 5432", "database.location: expected a file name"},
         {"database = \"x.db\"", "database: expected a table"},
+        {"[tls]\nlisten = \"0.0.0.0:8867\"\ncertificate = \"chain.pem\"",
+         "settings:1: tls: needs listen, certificate and key"},
+        {"[tls]\nlisten = \"8867\"", "tls.listen: expected \"HOST:PORT\""},
+        {"[tls]\ncert = \"chain.pem\"", "tls.cert: unknown key"},
+        {"[tls]\ncertificate = \"\"", "tls.certificate: expected a file name"},
+        {"[tls]\nkey = 600", "tls.key: expected a file name"},
+        {"tls = \"on\"", "tls: expected a table"},
         {"[client\nindent = 4", "settings:1:"},
         {"indent = 4\nindent = 5", "settings:2:"},
     };
