@@ -102,6 +102,12 @@ FakeService::FakeService(FakeServiceScript script, std::uint16_t port)
         [this](int connection, const std::string& text) { answer(connection, text); });
 }
 
+FakeService::FakeService(FakeServiceScript script, const FakeServer::TlsFiles& tls)
+    : m_script(std::move(script)), m_server(tls) {
+    m_server.onMessage(
+        [this](int connection, const std::string& text) { answer(connection, text); });
+}
+
 int FakeService::port() const {
     return m_server.port();
 }
