@@ -102,8 +102,9 @@ FakeService::FakeService(FakeServiceScript script, std::uint16_t port)
         [this](int connection, const std::string& text) { answer(connection, text); });
 }
 
-FakeService::FakeService(FakeServiceScript script, const FakeServer::TlsFiles& tls)
-    : m_script(std::move(script)), m_server(tls) {
+FakeService::FakeService(FakeServiceScript script, const FakeServer::TlsFiles& tls,
+                         std::uint16_t port)
+    : m_script(std::move(script)), m_server(tls, port) {
     m_server.onMessage(
         [this](int connection, const std::string& text) { answer(connection, text); });
 }
