@@ -5,6 +5,7 @@
 
 #include <asio.hpp>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,17 @@ FakeServer::TlsFiles files(const TestPki::Pair& pair) {
     return {pair.certificate.string(), pair.key.string()};
 }
 
+// Letters that zlib cannot pack much smaller.
+std::string scrambledLetters(std::size_t size) {
+    std::string text(size, 'a');
+    std::uint32_t state = 12345;
+    for (char& ch : text) {
+        state = state * 1103515245u + 12345u;
+        ch = static_cast<char>('a' + (state >> 16) % 26);
+    }
+    return text;
+}
+
 ERPCClient::Limits shortHandshake() {
     ERPCClient::Limits limits;
     limits.handshake = std::chrono::milliseconds(300);
@@ -54,9 +66,16 @@ TEST(ErpcClientTls, GoodCertificateCarriesTheSessionByNameAndByAddress) {
         ASSERT_TRUE(client.send(protocol::pack("#54"))) << host;
         ASSERT_TRUE(server.waitForReceived(1, kPatience)) << host;
         EXPECT_EQ(server.received(), std::vector<std::string>{"#54"}) << host;
+        // Messages larger than a TLS record cross it in many pieces, both ways.
+        const std::string large = "#ai|" + scrambledLetters(300'000);
+        ASSERT_TRUE(client.send(protocol::pack(large))) << host;
         server.send(-1, "#58|1.0");
-        ASSERT_TRUE(events.waitForEvents(1)) << host;
+        server.send(-1, large);
+        ASSERT_TRUE(events.waitForEvents(2)) << host;
         EXPECT_EQ(events.seen()[0].data, "#58|1.0") << host;
+        EXPECT_EQ(events.seen()[1].data, large) << host;
+        ASSERT_TRUE(server.waitForReceived(2, kPatience)) << host;
+        EXPECT_EQ(server.received().back(), large) << host;
         // The server's end reaches the client as a closed event.
         server.close(-1);
         EXPECT_TRUE(events.waitForClosedHandled()) << host;
