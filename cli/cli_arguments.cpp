@@ -3,14 +3,19 @@
 namespace lanzhou::cli {
 
 std::string_view usageText() {
-    return R"(usage: lanzhou-cli [--server HOST:PORT] [--run-dir DIR]
+    return R"(usage: lanzhou-cli [--server [tls://]HOST:PORT] [--ca-file FILE] [--run-dir DIR]
 
 Headless client of the alert service. It connects to the server line chosen
 by k_config.ini in the run directory (or to --server), runs the start-up
 handshake, then reads commands from standard input and prints events to
 standard output, one JSON object per line (UTF-8) each.
 
-  --server HOST:PORT  connect here instead of the configured line
+  --server HOST:PORT  connect here instead of the configured line;
+                      tls://HOST:PORT connects inside TLS, verifying the
+                      server's certificate and host name (a line without
+                      TLS sends passwords in clear text)
+  --ca-file FILE      trust the authorities of this PEM bundle for TLS
+                      instead of the system's
   --run-dir DIR       directory of k_config.ini and ver.txt (must exist);
                       default: the directory of this program, or for an
                       installed copy a per-user folder (~/.local/share/lanzhou)
@@ -47,7 +52,10 @@ Events (field "event"):
 
 Exit status: 0 when the session ended (connection closed, forced offline,
 "quit", end of input); 2 when the connection could not be made; 1 for bad
-usage. Diagnostics go to standard error.
+usage (an unusable --ca-file included). A TLS connection that cannot be
+set up (certificate refused, a server that does not speak TLS, no
+handshake within 10 s) is a connection not made: status 2, the reason on
+standard error. Diagnostics go to standard error.
 )";
 }
 

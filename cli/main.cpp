@@ -63,6 +63,7 @@ int runSession(const cli::CliArguments& arguments, const std::string& runDirecto
     core::SessionCore::Options options;
     options.runDirectory = runDirectory;
     options.serverOverride = arguments.server;
+    options.authorityFile = arguments.authorityFile.value_or("");
     core::SessionCore session(scheduler, view, std::move(options));
     view.attach(session);
 

@@ -26,6 +26,18 @@ endif()
 set(LANZHOU_TELECOM_HOST "127.0.0.1" CACHE STRING "Host of the telecom server line")
 set(LANZHOU_NETCOM_HOST "127.0.0.1" CACHE STRING "Host of the netcom server line")
 set(LANZHOU_PORT "8866" CACHE STRING "Port shared by both server lines")
+# Whether a line speaks TLS (the client then verifies the server's
+# certificate); a plain line sends passwords in clear text.
+set(LANZHOU_TELECOM_TLS OFF CACHE BOOL "The telecom server line speaks TLS")
+set(LANZHOU_NETCOM_TLS OFF CACHE BOOL "The netcom server line speaks TLS")
+# As built into the client: "1" or "0".
+foreach(_line IN ITEMS TELECOM NETCOM)
+  if(LANZHOU_${_line}_TLS)
+    set(LANZHOU_${_line}_TLS_TEXT "1")
+  else()
+    set(LANZHOU_${_line}_TLS_TEXT "0")
+  endif()
+endforeach()
 
 if(LANZHOU_TELECOM_HOST STREQUAL "127.0.0.1" OR LANZHOU_NETCOM_HOST STREQUAL "127.0.0.1")
   message(WARNING

@@ -19,7 +19,8 @@ Result<DesktopArguments> parseDesktopArguments(const std::vector<std::string_vie
         }
         shared.push_back(argument);
         // The value of an option written apart is its own, whatever it says.
-        if ((argument == "--server" || argument == "--run-dir") && i + 1 < arguments.size()) {
+        if ((argument == "--server" || argument == "--run-dir" || argument == "--ca-file") &&
+            i + 1 < arguments.size()) {
             shared.push_back(arguments[++i]);
         }
     }

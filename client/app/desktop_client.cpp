@@ -83,6 +83,7 @@ bool DesktopClient::start() {
     core::SessionCore::Options coreOptions;
     coreOptions.runDirectory = m_options.runDirectory;
     coreOptions.serverOverride = m_options.server;
+    coreOptions.authorityFile = m_options.authorityFile;
     core::SessionView& view = *this;
     m_core = std::make_unique<core::SessionCore>(m_scheduler, view, std::move(coreOptions));
     m_frame.SetBaseColour(Qt::white);

@@ -42,6 +42,7 @@ public:
     struct Options {
         std::string runDirectory;  // GBK path text, no trailing separator
         std::optional<core::Endpoint> server;
+        std::string authorityFile;  // --ca-file; empty: the system's authorities
         // Ends the program with an exit status; default: QCoreApplication::exit.
         std::function<void(int)> endProgram;
         // The prompts to use instead of the prompt windows (tests).

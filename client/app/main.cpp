@@ -28,13 +28,18 @@ namespace {
 constexpr int kExitUsage = 1;
 
 constexpr std::string_view kUsage =
-    R"(usage: lanzhou [--server HOST:PORT] [--run-dir DIR] [--minimized]
+    R"(usage: lanzhou [--server [tls://]HOST:PORT] [--ca-file FILE] [--run-dir DIR]
+               [--minimized]
 
 The desktop client of the alert service.
 
   --server HOST:PORT  connect here instead of the line chosen in k_config.ini
                       (default: the environment variable LANZHOU_SERVER, which
-                      a client restarted by the updater inherits)
+                      a client restarted by the updater inherits);
+                      tls://HOST:PORT connects inside TLS, verifying the
+                      server's certificate and host name
+  --ca-file FILE      trust the authorities of this PEM bundle for TLS
+                      instead of the system's
   --run-dir DIR       directory of k_config.ini, ver.txt, ico/ and music/
                       (must exist); default: the directory of this program
   --minimized         with a remembered account, log in by itself and start
@@ -93,6 +98,7 @@ int main(int argc, char** argv) {
     app::DesktopClient::Options options;
     options.runDirectory = runDirectory->directory;
     options.server = server;
+    options.authorityFile = parsed->authorityFile.value_or("");
     options.programInRunDirectory = runDirectory->programFolder;
     options.startMinimized = desktop->minimized;
     app::DesktopClient client(std::move(options));

@@ -34,6 +34,12 @@ std::string_view netcomHostConstant() {
 std::string_view portConstant() {
     return built_in::kPort.view();
 }
+std::string_view telecomTlsConstant() {
+    return built_in::kTelecomTls.view();
+}
+std::string_view netcomTlsConstant() {
+    return built_in::kNetcomTls.view();
+}
 
 ServerLine chooseServerLine(std::string_view xl) {
     ServerLine line;
@@ -41,10 +47,12 @@ ServerLine chooseServerLine(std::string_view xl) {
         line.index = LineChoice::Netcom;
         line.name = gbk(text::kNetcomLine);
         line.host = decodeStored(netcomHostConstant());
+        line.tls = decodeStored(netcomTlsConstant()) == "1";
     } else {
         line.index = LineChoice::Telecom;
         line.name = gbk(text::kTelecomLine);
         line.host = decodeStored(telecomHostConstant());
+        line.tls = decodeStored(telecomTlsConstant()) == "1";
     }
     line.port = leadingNumber(decodeStored(portConstant()));
     return line;

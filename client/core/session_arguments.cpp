@@ -1,5 +1,7 @@
 #include "client/core/session_arguments.h"
 
+#include "client/transport/tls_context.h"
+
 namespace lanzhou::core {
 
 Result<SessionArguments> parseSessionArguments(const std::vector<std::string_view>& arguments) {
@@ -17,7 +19,7 @@ Result<SessionArguments> parseSessionArguments(const std::vector<std::string_vie
             name = argument.substr(0, equals);
             value = argument.substr(equals + 1);
         }
-        if (name != "--server" && name != "--run-dir") {
+        if (name != "--server" && name != "--run-dir" && name != "--ca-file") {
             return fail("unknown argument: " + std::string(argument));
         }
         if (!value) {
@@ -35,6 +37,20 @@ Result<SessionArguments> parseSessionArguments(const std::vector<std::string_vie
                 return fail("--server wants HOST:PORT, got: " + std::string(*value));
             }
             parsed.server = std::move(*endpoint);
+        } else if (name == "--ca-file") {
+            if (parsed.authorityFile) {
+                return fail("--ca-file given twice");
+            }
+            if (value->empty()) {
+                return fail("--ca-file needs a file");
+            }
+            // Read now, so that an unusable bundle stops the start, not the
+            // first TLS connection.
+            const std::string file(*value);
+            if (auto usable = transport::makeClientTlsContext(file); !usable) {
+                return fail("--ca-file: " + usable.error());
+            }
+            parsed.authorityFile = file;
         } else {
             if (parsed.runDirectory) {
                 return fail("--run-dir given twice");

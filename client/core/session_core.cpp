@@ -33,6 +33,20 @@ StartupSettings readPreparedSettings(const config::ConfigFile& config,
 }  // namespace
 
 std::optional<Endpoint> parseEndpoint(std::string_view text) {
+    constexpr std::string_view kTlsScheme = "tls://";
+    bool tls = false;
+    if (text.size() >= kTlsScheme.size()) {
+        std::string scheme(text.substr(0, kTlsScheme.size()));
+        for (char& ch : scheme) {
+            if (ch >= 'A' && ch <= 'Z') {
+                ch = static_cast<char>(ch - 'A' + 'a');
+            }
+        }
+        if (scheme == kTlsScheme) {
+            tls = true;
+            text.remove_prefix(kTlsScheme.size());
+        }
+    }
     const auto colon = text.rfind(':');
     if (colon == std::string_view::npos || colon == 0) {
         return std::nullopt;
@@ -51,7 +65,11 @@ std::optional<Endpoint> parseEndpoint(std::string_view text) {
     if (port > 65535) {
         return std::nullopt;
     }
-    return Endpoint{std::string(text.substr(0, colon)), port};
+    const std::string_view host = text.substr(0, colon);
+    if (host.find('/') != std::string_view::npos) {
+        return std::nullopt;  // another scheme, or a path: no host name has "/"
+    }
+    return Endpoint{std::string(host), port, tls};
 }
 
 SessionCore::SessionCore(Scheduler& scheduler, SessionView& view, Options options)
@@ -59,7 +77,7 @@ SessionCore::SessionCore(Scheduler& scheduler, SessionView& view, Options option
       m_options(withDefaults(std::move(options))),
       m_config(config::configFilePath(platform::pathFromGbk(m_options.runDirectory))),
       m_startup(readPreparedSettings(m_config, m_options.runDirectory)),
-      m_client(m_options.limits),
+      m_client(m_options.limits, m_options.authorityFile),
       m_sender(m_client),
       m_heartbeat(scheduler, m_sender),
       m_quiet(scheduler, m_session, m_alerts, view),
@@ -93,8 +111,8 @@ bool SessionCore::open() {
         const LineChoice other =
             m_line.index == LineChoice::Netcom ? LineChoice::Telecom : LineChoice::Netcom;
         const ServerLine otherLine = chooseServerLine(lineChoiceText(other));
-        endpoints.push_back(Endpoint{m_line.host, m_line.port});
-        endpoints.push_back(Endpoint{otherLine.host, otherLine.port});
+        endpoints.push_back(Endpoint{m_line.host, m_line.port, m_line.tls});
+        endpoints.push_back(Endpoint{otherLine.host, otherLine.port, otherLine.tls});
     }
     m_reconnector.setEndpoints(endpoints);
 
@@ -176,7 +194,8 @@ bool SessionCore::connectTo(const Endpoint& endpoint) {
     // them in batches. While it lags they stay in the connection's bounded
     // queue, which stops reading from the socket when full.
     const bool connected = m_client.connectTaking(
-        endpoint.port, endpoint.host, [this, generation] { postTakeEvents(generation); });
+        endpoint.port, endpoint.host, [this, generation] { postTakeEvents(generation); },
+        endpoint.tls ? transport::ERPCClient::Channel::Tls : transport::ERPCClient::Channel::Plain);
     if (!connected) {
         return false;
     }

@@ -29,8 +29,9 @@ namespace lanzhou::core {
 class Scheduler;
 class SessionView;
 
-// Parses "HOST:PORT" (the last ":" separates; the port is 0-65535): where to
-// connect instead of the built-in line (--server HOST:PORT).
+// Parses "HOST:PORT" or "tls://HOST:PORT" (the last ":" separates; the port
+// is 0-65535; the scheme in any case; a host holding "/" is refused): where
+// to connect instead of the built-in line (--server, LANZHOU_SERVER).
 [[nodiscard]] std::optional<Endpoint> parseEndpoint(std::string_view text);
 
 // The session without windows: configuration, connection, dispatcher,
@@ -44,6 +45,9 @@ public:
         std::optional<Endpoint> serverOverride;       // instead of the line xl selects
         std::function<std::string()> adapterAddress;  // default: the platform's
         transport::ERPCClient::Limits limits{};
+        // The PEM bundle of authorities a TLS line's certificate must come
+        // from (--ca-file); empty: the system's trusted authorities.
+        std::string authorityFile;
         // Draws the waits between reconnection attempts; default: the
         // system's random source.
         RandomSource random;

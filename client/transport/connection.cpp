@@ -1,9 +1,11 @@
 #include "client/transport/connection.h"
 
+#include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "base/diagnostics.h"
 #include "protocol/packed_payload.h"
 
 namespace lanzhou::transport {
@@ -20,27 +22,18 @@ constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
 std::shared_ptr<Connection> Connection::open(const asio::ip::tcp::endpoint& endpoint,
                                              std::chrono::milliseconds connectLimit,
                                              std::chrono::milliseconds idle,
-                                             EventQueue::Marks marks) {
+                                             EventQueue::Marks marks, const Tls* tls) {
     std::shared_ptr<Connection> connection(new Connection(idle, marks));
     // Connected on the connection's own context before its I/O thread runs
     // it, so that a peer that never answers (its packets dropped on the way)
     // costs at most `connectLimit`, not the system's minutes of retries.
-    asio::error_code error = asio::error::timed_out;
+    asio::error_code error;
     bool finished = false;
     connection->m_socket.async_connect(endpoint, [&](const asio::error_code& result) {
         error = result;
         finished = true;
     });
-    const auto deadline = std::chrono::steady_clock::now() + connectLimit;
-    while (!finished && connection->m_io.run_one_until(deadline) > 0) {
-    }
-    if (!finished) {
-        asio::error_code ignored;
-        connection->m_socket.close(ignored);
-        // The cancelled attempt still calls its handler, which refers to
-        // this frame: wait for it.
-        while (!finished && connection->m_io.run_one() > 0) {
-        }
+    if (!connection->runUntil(finished, std::chrono::steady_clock::now() + connectLimit)) {
         error = asio::error::timed_out;
     }
     if (error) {
@@ -49,7 +42,52 @@ std::shared_ptr<Connection> Connection::open(const asio::ip::tcp::endpoint& endp
     }
     // Messages are short and often answered at once; do not hold them back.
     connection->m_socket.set_option(asio::ip::tcp::no_delay(true), error);
+    if (tls != nullptr && !connection->handshake(*tls)) {
+        return nullptr;
+    }
     return connection;
+}
+
+bool Connection::runUntil(const bool& finished, std::chrono::steady_clock::time_point deadline) {
+    while (!finished && m_io.run_one_until(deadline) > 0) {
+    }
+    if (finished) {
+        return true;
+    }
+    asio::error_code ignored;
+    m_socket.close(ignored);
+    // The cancelled operation still calls its handler, which refers to the
+    // caller's frame: wait for it.
+    while (!finished && m_io.run_one() > 0) {
+    }
+    return false;
+}
+
+bool Connection::handshake(const Tls& tls) {
+    auto made = makeClientTlsStream(m_socket, tls.context, tls.host);
+    if (!made) {
+        reportDiagnostic("transport", "TLS to " + tls.host + ": " + made.error());
+        return false;
+    }
+    m_tls = std::move(*made);
+    asio::error_code error;
+    bool finished = false;
+    m_tls->asyncHandshake([&](const asio::error_code& result) {
+        error = result;
+        finished = true;
+    });
+    if (!runUntil(finished, std::chrono::steady_clock::now() + tls.handshakeLimit)) {
+        reportDiagnostic("transport", "TLS to " + tls.host + ": no handshake within " +
+                                          std::to_string(tls.handshakeLimit.count()) + " ms");
+        return false;
+    }
+    if (error) {
+        reportDiagnostic("transport", "TLS to " + tls.host + ": " + m_tls->failureText(error));
+        asio::error_code ignored;
+        m_socket.close(ignored);
+        return false;
+    }
+    return true;
 }
 
 Connection::Connection(std::chrono::milliseconds idle, EventQueue::Marks marks)
@@ -160,9 +198,12 @@ void Connection::detachEventThread() {
 // ------------------------------------------------------------- receiving
 
 void Connection::startRead() {
-    m_socket.async_read_some(
-        asio::buffer(m_readBuffer),
-        [this](const asio::error_code& error, std::size_t size) { onRead(error, size); });
+    auto done = [this](const asio::error_code& error, std::size_t size) { onRead(error, size); };
+    if (m_tls) {
+        m_tls->asyncReadSome(asio::buffer(m_readBuffer), std::move(done));
+        return;
+    }
+    m_socket.async_read_some(asio::buffer(m_readBuffer), std::move(done));
 }
 
 void Connection::onRead(const asio::error_code& error, std::size_t size) {
@@ -283,9 +324,13 @@ void Connection::writeNext() {
 
 void Connection::writeSome() {
     armWriteTimer();
-    m_socket.async_write_some(
-        asio::buffer(m_out.data() + m_outPos, m_out.size() - m_outPos),
-        [this](const asio::error_code& error, std::size_t size) { onWritten(error, size); });
+    const auto rest = asio::buffer(m_out.data() + m_outPos, m_out.size() - m_outPos);
+    auto done = [this](const asio::error_code& error, std::size_t size) { onWritten(error, size); };
+    if (m_tls) {
+        m_tls->asyncWriteSome(rest, std::move(done));
+        return;
+    }
+    m_socket.async_write_some(rest, std::move(done));
 }
 
 void Connection::onWritten(const asio::error_code& error, std::size_t size) {

@@ -16,6 +16,8 @@
 
 #include "client/transport/connection_event.h"
 #include "client/transport/event_queue.h"
+#include "client/transport/tls_context.h"
+#include "client/transport/tls_stream.h"
 #include "protocol/frame_codec.h"
 
 namespace lanzhou::transport {
@@ -39,6 +41,11 @@ namespace lanzhou::transport {
 // socket.cancel(), which cancels the read as well); when it completes, the
 // rest of the abandoned message is dropped and the next message is taken.
 //
+// TLS: asked for, the connection is made inside TLS (handshake after the
+// TCP connect, within its own limit) and reads and writes go through the
+// TlsStream; the plain path does not touch it. Ending a TLS connection only
+// closes the socket: no close_notify is sent or waited for.
+//
 // Lifetime: the owner (ERPCClient) calls start(), later requestStop() and
 // shutdown() from one thread, and joins or detaches the event thread. The
 // event thread keeps the object alive through a shared_ptr of its own.
@@ -51,12 +58,22 @@ public:
     // Called on the I/O thread when events start waiting for takeEvents().
     using EventsReady = std::function<void()>;
 
-    // Connects, blocking for at most `connectLimit`, to the endpoint; nullptr
-    // when that fails or takes longer.
+    // What a TLS connection needs: the shared context, the host the member
+    // named (checked against the certificate) and the handshake's limit.
+    struct Tls {
+        std::shared_ptr<TlsContext> context;
+        std::string host;
+        std::chrono::milliseconds handshakeLimit{10'000};
+    };
+
+    // Connects, blocking for at most `connectLimit`, to the endpoint, then
+    // (with `tls`) completes the TLS handshake within its limit; nullptr when
+    // either fails or takes longer (a TLS failure is reported as a
+    // "transport" diagnostic).
     static std::shared_ptr<Connection> open(const asio::ip::tcp::endpoint& endpoint,
                                             std::chrono::milliseconds connectLimit,
-                                            std::chrono::milliseconds idle,
-                                            EventQueue::Marks marks);
+                                            std::chrono::milliseconds idle, EventQueue::Marks marks,
+                                            const Tls* tls = nullptr);
 
     ~Connection();
 
@@ -92,6 +109,10 @@ public:
 private:
     Connection(std::chrono::milliseconds idle, EventQueue::Marks marks);
     bool startThreads(bool eventThread);
+    // Runs the context until `finished` or `deadline`; on the deadline closes
+    // the socket and waits for the cancelled operation. False on the deadline.
+    bool runUntil(const bool& finished, std::chrono::steady_clock::time_point deadline);
+    bool handshake(const Tls& tls);
     void afterTake(const EventQueue::Taken& taken);
 
     // I/O thread.
@@ -115,6 +136,7 @@ private:
     asio::io_context m_io;
     asio::executor_work_guard<asio::io_context::executor_type> m_work;
     asio::ip::tcp::socket m_socket;
+    std::unique_ptr<TlsStream> m_tls;  // over m_socket; null on a plain connection
     EventHandler m_handler;
     ClosedHandled m_closedHandled;
     EventsReady m_ready;

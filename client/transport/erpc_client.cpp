@@ -2,11 +2,15 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <utility>
 
+#include "base/diagnostics.h"
 #include "client/transport/connection.h"
 #include "client/transport/connection_event.h"
 #include "client/transport/host_lookup.h"
+#include "client/transport/tls_context.h"
 
 namespace lanzhou::transport {
 
@@ -17,7 +21,8 @@ namespace lanzhou::transport {
 // and the next close(), connect() or the destructor joins it.
 class ERPCClient::Impl final {
 public:
-    explicit Impl(Limits limits) : m_limits(limits) {}
+    Impl(Limits limits, std::string authorityFile)
+        : m_limits(limits), m_authorityFile(std::move(authorityFile)) {}
 
     ~Impl() {
         {
@@ -39,7 +44,7 @@ public:
 
     // Connects and starts the connection with `start`.
     template <typename Start>
-    bool connect(int port, const std::string& host, Start start) {
+    bool connect(int port, const std::string& host, Channel channel, Start start) {
         if (port < 0 || port > 65535) {
             return false;
         }
@@ -52,8 +57,17 @@ public:
         if (!endpoint) {
             return false;
         }
-        auto connection = Connection::open(*endpoint, m_limits.connect, m_limits.idle,
-                                           {m_limits.queueBytes, m_limits.queueEvents});
+        std::optional<Connection::Tls> tls;
+        if (channel == Channel::Tls) {
+            auto context = tlsContext();
+            if (!context) {
+                return false;
+            }
+            tls = Connection::Tls{std::move(context), host, m_limits.handshake};
+        }
+        auto connection =
+            Connection::open(*endpoint, m_limits.connect, m_limits.idle,
+                             {m_limits.queueBytes, m_limits.queueEvents}, tls ? &*tls : nullptr);
         if (!connection) {
             return false;
         }
@@ -73,22 +87,23 @@ public:
         return started;
     }
 
-    bool connectWithHandler(int port, const std::string& host, EventHandler handler) {
+    bool connectWithHandler(int port, const std::string& host, EventHandler handler,
+                            Channel channel) {
         if (!handler) {
             return false;
         }
-        return connect(port, host, [this, &handler](Connection& connection) {
+        return connect(port, host, channel, [this, &handler](Connection& connection) {
             return connection.start(
                 std::move(handler),
                 [this](const std::shared_ptr<Connection>& self) { closeFromEventThread(self); });
         });
     }
 
-    bool connectTaking(int port, const std::string& host, EventsReady ready) {
+    bool connectTaking(int port, const std::string& host, EventsReady ready, Channel channel) {
         if (!ready) {
             return false;
         }
-        return connect(port, host, [&ready](Connection& connection) {
+        return connect(port, host, channel, [&ready](Connection& connection) {
             return connection.start(std::move(ready));
         });
     }
@@ -157,6 +172,21 @@ private:
         }
     }
 
+    // The TLS context, made at the first TLS connection and kept for the
+    // next ones; null (and the reason reported) when it cannot be made.
+    // Under m_connectMutex.
+    std::shared_ptr<TlsContext> tlsContext() {
+        if (!m_tlsContext) {
+            auto made = makeClientTlsContext(m_authorityFile);
+            if (!made) {
+                reportDiagnostic("transport", "TLS: " + made.error());
+                return nullptr;
+            }
+            m_tlsContext = std::move(*made);
+        }
+        return m_tlsContext;
+    }
+
     void joinRetired() {
         std::shared_ptr<Connection> retired;
         {
@@ -171,8 +201,10 @@ private:
     }
 
     const Limits m_limits;
-    std::mutex m_connectMutex;   // one connect() at a time
-    mutable std::mutex m_mutex;  // m_connection, m_retired
+    const std::string m_authorityFile;
+    std::shared_ptr<TlsContext> m_tlsContext;  // under m_connectMutex
+    std::mutex m_connectMutex;                 // one connect() at a time
+    mutable std::mutex m_mutex;                // m_connection, m_retired
     std::shared_ptr<Connection> m_connection;
     std::shared_ptr<Connection> m_retired;
     std::atomic<bool> m_connected{false};
@@ -180,18 +212,20 @@ private:
 
 ERPCClient::ERPCClient() : ERPCClient(Limits{}) {}
 
-ERPCClient::ERPCClient(Limits limits) : m_impl(std::make_unique<Impl>(limits)) {}
+ERPCClient::ERPCClient(Limits limits, std::string authorityFile)
+    : m_impl(std::make_unique<Impl>(limits, std::move(authorityFile))) {}
 
 ERPCClient::~ERPCClient() {
     m_impl->close();
 }
 
-bool ERPCClient::connect(int port, const std::string& host, EventHandler handler) {
-    return m_impl->connectWithHandler(port, host, std::move(handler));
+bool ERPCClient::connect(int port, const std::string& host, EventHandler handler, Channel channel) {
+    return m_impl->connectWithHandler(port, host, std::move(handler), channel);
 }
 
-bool ERPCClient::connectTaking(int port, const std::string& host, EventsReady ready) {
-    return m_impl->connectTaking(port, host, std::move(ready));
+bool ERPCClient::connectTaking(int port, const std::string& host, EventsReady ready,
+                               Channel channel) {
+    return m_impl->connectTaking(port, host, std::move(ready), channel);
 }
 
 bool ERPCClient::takeEvents(std::vector<ConnectionEvent>& batch) {

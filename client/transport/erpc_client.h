@@ -28,6 +28,11 @@ struct ConnectionEvent;
 // Threads: an I/O thread runs the receiving and sending (asynchronous socket
 // operations and idle timers, no polling); an event thread calls the handler.
 //
+// The connection may be made inside TLS (Channel::Tls): the server's
+// certificate must be valid, issued by a trusted authority (the system's, or
+// those of the authority file the client was made with) and name the host.
+// Any failure to set TLS up is a failed connect(), never a plain connection.
+//
 // The events waiting for the handler or the owner are bounded by `queueBytes`
 // and `queueEvents`: at either mark the I/O thread stops reading from the
 // socket until half of them have been taken, and TCP holds the server back.
@@ -35,6 +40,9 @@ class ERPCClient final {
 public:
     using EventHandler = std::function<void(const ConnectionEvent*)>;
     using EventsReady = std::function<void()>;
+
+    // Plain TCP, or TLS (1.2 or newer) over it.
+    enum class Channel { Plain, Tls };
 
     struct Limits {
         // Silence in the middle of a chunk after which the partial chunk is
@@ -49,10 +57,15 @@ public:
         // are dropped on the way is given up after this, not after the
         // system's minutes of retries (the caller's thread waits meanwhile).
         std::chrono::milliseconds connect{10'000};
+        // How long the TLS handshake may take once the connection is made;
+        // a server that does not speak TLS is given up after it.
+        std::chrono::milliseconds handshake{10'000};
     };
 
     ERPCClient();
-    explicit ERPCClient(Limits limits);
+    // `authorityFile`: the PEM bundle of the authorities a TLS server's
+    // certificate must come from; empty: the system's trusted authorities.
+    explicit ERPCClient(Limits limits, std::string authorityFile = {});
     ~ERPCClient();  // closes the connection if still open
 
     ERPCClient(const ERPCClient&) = delete;
@@ -61,14 +74,18 @@ public:
     // Connects, blocking, to host (dotted IPv4 address or name) and port.
     // False for a port outside 0-65535, a second call while connected, no
     // handler, a name that cannot be resolved, a refused connection or one
-    // not made within Limits::connect.
-    bool connect(int port, const std::string& host, EventHandler handler);
+    // not made within Limits::connect; with TLS also for a failed handshake
+    // or one not done within Limits::handshake (the reason is reported as a
+    // "transport" diagnostic).
+    bool connect(int port, const std::string& host, EventHandler handler,
+                 Channel channel = Channel::Plain);
 
     // Connects like connect(), without an event thread: `ready` is called on
     // the I/O thread when events start waiting (once until takeEvents() has
     // emptied the queue again; it must not block), and the owner takes them
     // with takeEvents(). After a closed event the owner calls close().
-    bool connectTaking(int port, const std::string& host, EventsReady ready);
+    bool connectTaking(int port, const std::string& host, EventsReady ready,
+                       Channel channel = Channel::Plain);
 
     // Moves waiting events, oldest first, to the end of `batch`: up to 256
     // of them or about 1 MiB. True when more wait beyond the batch (call

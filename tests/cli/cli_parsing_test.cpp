@@ -27,12 +27,20 @@ TEST(CliArguments, AcceptsBothOptionFormsAndRefusesTheRest) {
         std::string host;
         int port;
         std::string runDirectory;
+        bool tls = false;
     };
     const std::vector<Case> cases = {
         {{}, true, "", 0, ""},
         {{"--server", "10.0.0.2:8866"}, true, "10.0.0.2", 8866, ""},
         {{"--server=example.org:1", "--run-dir=/tmp"}, true, "example.org", 1, "/tmp"},
         {{"--run-dir", "/a b"}, true, "", 0, "/a b"},
+        {{"--server", "tls://10.0.0.2:8866"}, true, "10.0.0.2", 8866, "", true},
+        {{"--server=tls://example.org:443"}, true, "example.org", 443, "", true},
+        {{"--server", "tls://:443"}, false, "", 0, ""},
+        {{"--server", "https://example.org:443"}, false, "", 0, ""},
+        {{"--ca-file"}, false, "", 0, ""},
+        {{"--ca-file="}, false, "", 0, ""},
+        {{"--ca-file", "/no/such/folder/ca.pem"}, false, "", 0, ""},
         {{"--server"}, false, "", 0, ""},
         {{"--server", "hostonly"}, false, "", 0, ""},
         {{"--server", ":80"}, false, "", 0, ""},
@@ -54,6 +62,7 @@ TEST(CliArguments, AcceptsBothOptionFormsAndRefusesTheRest) {
         if (parsed->server) {
             EXPECT_EQ(parsed->server->host, c.host) << label;
             EXPECT_EQ(parsed->server->port, c.port) << label;
+            EXPECT_EQ(parsed->server->tls, c.tls) << label;
         }
         EXPECT_EQ(parsed->runDirectory.value_or(""), c.runDirectory) << label;
     }

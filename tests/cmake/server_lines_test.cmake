@@ -1,6 +1,7 @@
 # The server lines a build is given: a package build refuses to configure
 # without all three, any other build warns while a line is still 127.0.0.1;
-# only the package preset asks for them.
+# only the package preset asks for them. Whether a line speaks TLS is off
+# unless asked for.
 # cmake -DWORK_DIR=<scratch folder> -P server_lines_test.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -42,6 +43,11 @@ configure(package_with_empty_host OFF "LANZHOU_NETCOM_HOST not given" ""
 configure(package_with_lines ON "" "127.0.0.1" -DLANZHOU_REQUIRE_SERVER_LINES=ON ${_given})
 configure(default_lines ON "CMake Warning.*still 127.0.0.1" "")
 configure(given_lines ON "" "CMake Warning" ${_given})
+# Each line speaks TLS only when asked, as the text built into the client.
+configure(plain_lines ON "TLS lines: telecom 0, netcom 0" "" ${_given})
+configure(telecom_tls ON "TLS lines: telecom 1, netcom 0" "" ${_given} -DLANZHOU_TELECOM_TLS=ON)
+configure(both_tls ON "TLS lines: telecom 1, netcom 1" "" ${_given} -DLANZHOU_TELECOM_TLS=yes
+  -DLANZHOU_NETCOM_TLS=TRUE)
 
 # Only the package preset asks for the lines.
 file(READ ${CMAKE_CURRENT_LIST_DIR}/../../CMakePresets.json _presets)

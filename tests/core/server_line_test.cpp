@@ -20,6 +20,8 @@ TEST(ServerLine, BuiltInConstantsDecodeToTheConfiguredLines) {
     EXPECT_EQ(telecomHostConstant(), encodeStored(LANZHOU_TELECOM_HOST));
     EXPECT_EQ(netcomHostConstant(), encodeStored(LANZHOU_NETCOM_HOST));
     EXPECT_EQ(portConstant(), encodeStored(LANZHOU_PORT));
+    EXPECT_EQ(telecomTlsConstant(), encodeStored(LANZHOU_TELECOM_TLS_TEXT));
+    EXPECT_EQ(netcomTlsConstant(), encodeStored(LANZHOU_NETCOM_TLS_TEXT));
     EXPECT_EQ(decodeStored(telecomHostConstant()), LANZHOU_TELECOM_HOST);
     EXPECT_EQ(decodeStored(netcomHostConstant()), LANZHOU_NETCOM_HOST);
 }
@@ -57,6 +59,10 @@ TEST(ServerLine, OnlyTheTextOnePicksTheNetcomLine) {
                   c.index == LineChoice::Netcom ? LANZHOU_NETCOM_HOST : LANZHOU_TELECOM_HOST)
             << c.xl;
         EXPECT_EQ(line.port, port) << c.xl;
+        EXPECT_EQ(line.tls,
+                  std::string(c.index == LineChoice::Netcom ? LANZHOU_NETCOM_TLS_TEXT
+                                                            : LANZHOU_TELECOM_TLS_TEXT) == "1")
+            << c.xl;
     }
 }
 

@@ -29,6 +29,14 @@ TEST(ParseEndpoint, HostAndPortAtTheLastColon) {
         {"h:65535", core::Endpoint{"h", 65535}},
         {"::1:80", core::Endpoint{"::1", 80}},
         {"h:00080", core::Endpoint{"h", 80}},
+        {"tls://h:443", core::Endpoint{"h", 443, true}},
+        {"TLS://127.0.0.1:8866", core::Endpoint{"127.0.0.1", 8866, true}},
+        {"tls://::1:80", core::Endpoint{"::1", 80, true}},
+        {"tls://:80", std::nullopt},
+        {"tls://h", std::nullopt},
+        {"tls:/h:80", std::nullopt},
+        {"http://h:80", std::nullopt},
+        {"tls://tls://h:80", std::nullopt},
         {"h:65536", std::nullopt},
         {"h:99999999999999999999", std::nullopt},
         {"h:-1", std::nullopt},
@@ -45,8 +53,7 @@ TEST(ParseEndpoint, HostAndPortAtTheLastColon) {
         const auto parsed = core::parseEndpoint(c.text);
         ASSERT_EQ(parsed.has_value(), c.expected.has_value());
         if (parsed) {
-            EXPECT_EQ(parsed->host, c.expected->host);
-            EXPECT_EQ(parsed->port, c.expected->port);
+            EXPECT_EQ(*parsed, *c.expected);
         }
     }
 }

@@ -10,6 +10,8 @@
 #include <thread>
 #include <utility>
 
+#include "client/transport/tls_context.h"
+#include "client/transport/tls_stream.h"
 #include "protocol/frame_codec.h"
 #include "protocol/packed_payload.h"
 
@@ -24,6 +26,9 @@ struct Peer {
 
     const int id;
     tcp::socket socket;
+    std::unique_ptr<transport::TlsStream> tls;  // over `socket` behind TLS
+    bool handshaken = false;                    // behind TLS: reads and writes may start
+    std::size_t written = 0;                    // of out.front()
     protocol::ChunkDecoder decoder;
     protocol::FrameEncoder encoder;
     std::deque<std::string> out;
@@ -40,11 +45,22 @@ struct Peer {
 
 class FakeServer::Impl final {
 public:
-    explicit Impl(std::uint16_t port)
+    Impl(std::uint16_t port, const TlsFiles* tls)
         : m_strand(asio::make_strand(m_io)), m_work(asio::make_work_guard(m_io)), m_acceptor(m_io) {
         asio::error_code error;
+        if (tls != nullptr) {
+            auto context = transport::makeServerTlsContext(tls->certificate, tls->key);
+            if (!context) {
+                m_tlsError = context.error();
+                error = asio::error::invalid_argument;
+            } else {
+                m_tlsContext = std::move(*context);
+            }
+        }
         const tcp::endpoint endpoint(asio::ip::address_v4::loopback(), port);
-        m_acceptor.open(endpoint.protocol(), error);
+        if (!error) {
+            m_acceptor.open(endpoint.protocol(), error);
+        }
         if (!error && port != 0) {
             m_acceptor.set_option(tcp::acceptor::reuse_address(true), error);
         }
@@ -77,6 +93,7 @@ public:
     }
 
     int port() const { return m_port; }
+    const std::string& tlsError() const { return m_tlsError; }
 
     // Runs `work` on the server thread, after everything posted before it.
     template <typename Work>
@@ -161,7 +178,7 @@ public:
             return;
         }
         peer->paused = false;
-        if (!peer->reading) {
+        if (!peer->reading && ready(*peer)) {
             read(peer);
         }
     }
@@ -196,19 +213,55 @@ private:
                     m_open.insert(peer->id);
                 }
                 m_changed.notify_all();
-                read(peer);
+                if (m_tlsContext) {
+                    handshake(peer);
+                } else {
+                    read(peer);
+                }
             }
             accept();
         });
     }
 
+    void handshake(const std::shared_ptr<Peer>& peer) {
+        auto stream = transport::makeServerTlsStream(peer->socket, m_tlsContext);
+        if (!stream) {
+            closePeer(peer);
+            return;
+        }
+        peer->tls = std::move(*stream);
+        peer->tls->asyncHandshake([this, peer](const asio::error_code& error) {
+            if (peer->closed) {
+                return;
+            }
+            if (error) {
+                closePeer(peer);
+                return;
+            }
+            peer->handshaken = true;
+            if (!peer->paused) {
+                read(peer);
+            }
+            if (!peer->out.empty() && !peer->writing) {
+                write(peer);
+            }
+        });
+    }
+
+    // Reads and writes wait for the handshake behind TLS.
+    static bool ready(const Peer& peer) { return !peer.tls || peer.handshaken; }
+
     void read(const std::shared_ptr<Peer>& peer) {
         peer->reading = true;
-        peer->socket.async_read_some(asio::buffer(peer->buffer),
-                                     [this, peer](const asio::error_code& error, std::size_t size) {
-                                         peer->reading = false;
-                                         onRead(peer, error, size);
-                                     });
+        auto done = [this, peer](const asio::error_code& error, std::size_t size) {
+            peer->reading = false;
+            onRead(peer, error, size);
+        };
+        if (peer->tls) {
+            peer->tls->asyncReadSome(asio::buffer(peer->buffer), std::move(done));
+        } else {
+            peer->socket.async_read_some(asio::buffer(peer->buffer), std::move(done));
+        }
     }
 
     void onRead(const std::shared_ptr<Peer>& peer, const asio::error_code& error,
@@ -266,7 +319,7 @@ private:
     }
 
     void write(const std::shared_ptr<Peer>& peer) {
-        if (peer->closed) {
+        if (peer->closed || !ready(*peer)) {
             return;
         }
         if (peer->out.empty()) {
@@ -277,18 +330,28 @@ private:
             return;
         }
         peer->writing = true;
-        asio::async_write(peer->socket, asio::buffer(peer->out.front()),
-                          [this, peer](const asio::error_code& error, std::size_t) {
-                              if (peer->closed) {
-                                  return;
-                              }
-                              peer->out.pop_front();
-                              if (error) {
-                                  closePeer(peer);
-                                  return;
-                              }
-                              write(peer);
-                          });
+        const std::string& front = peer->out.front();
+        const auto rest = asio::buffer(front.data() + peer->written, front.size() - peer->written);
+        auto done = [this, peer](const asio::error_code& error, std::size_t size) {
+            if (peer->closed) {
+                return;
+            }
+            if (error) {
+                closePeer(peer);
+                return;
+            }
+            peer->written += size;
+            if (peer->written >= peer->out.front().size()) {
+                peer->out.pop_front();
+                peer->written = 0;
+            }
+            write(peer);
+        };
+        if (peer->tls) {
+            peer->tls->asyncWriteSome(rest, std::move(done));
+        } else {
+            peer->socket.async_write_some(rest, std::move(done));
+        }
     }
 
     // `orderly`: shut both directions down first (a FIN); otherwise close as
@@ -318,6 +381,8 @@ private:
     asio::executor_work_guard<asio::io_context::executor_type> m_work;
     tcp::acceptor m_acceptor;
     int m_port = 0;
+    std::shared_ptr<transport::TlsContext> m_tlsContext;  // behind TLS
+    std::string m_tlsError;
     int m_nextId = 0;
     std::map<int, std::shared_ptr<Peer>> m_peers;
     std::thread m_thread;
@@ -325,12 +390,19 @@ private:
 
 FakeServer::FakeServer() : FakeServer(std::uint16_t{0}) {}
 
-FakeServer::FakeServer(std::uint16_t port) : m_impl(std::make_unique<Impl>(port)) {}
+FakeServer::FakeServer(std::uint16_t port) : m_impl(std::make_unique<Impl>(port, nullptr)) {}
+
+FakeServer::FakeServer(const TlsFiles& tls, std::uint16_t port)
+    : m_impl(std::make_unique<Impl>(port, &tls)) {}
 
 FakeServer::~FakeServer() = default;
 
 int FakeServer::port() const {
     return m_impl->port();
+}
+
+std::string FakeServer::tlsError() const {
+    return m_impl->tlsError();
 }
 
 void FakeServer::onMessage(MessageHandler handler) {

@@ -19,19 +19,33 @@ namespace lanzhou::test {
 //
 // Every message that arrives is unpacked (protocol::unpack) and recorded; the
 // handler given to onMessage sees it on the server thread.
+//
+// Behind TLS (made with TlsFiles), each accepted connection first completes
+// a TLS handshake; one that fails is closed (it still counts as accepted),
+// and nothing it sent is recorded.
 class FakeServer final {
 public:
     using MessageHandler = std::function<void(int connection, const std::string& text)>;
 
+    // The server's certificate chain (leaf first) and key, PEM files.
+    struct TlsFiles {
+        std::string certificate;
+        std::string key;
+    };
+
     FakeServer();  // ephemeral port
     // A fixed port (0: ephemeral). port() is 0 when it could not listen.
     explicit FakeServer(std::uint16_t port);
+    // Behind TLS; port() is 0 also when the files cannot be used (or the
+    // build has no TLS), tlsError() then says why.
+    explicit FakeServer(const TlsFiles& tls, std::uint16_t port = 0);
     ~FakeServer();
 
     FakeServer(const FakeServer&) = delete;
     FakeServer& operator=(const FakeServer&) = delete;
 
     int port() const;
+    std::string tlsError() const;
 
     // Replaces the handler; called on the server thread with the unpacked
     // text of every message (a payload that does not unpack gives "").

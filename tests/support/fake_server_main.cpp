@@ -1,12 +1,14 @@
-// lanzhou-fake-server [--port N]
+// lanzhou-fake-server [--port N] [--tls-cert FILE --tls-key FILE]
 //
 // Runs the scripted fake service on 127.0.0.1 (port 0 or none: ephemeral),
 // prints {"port":N} on one line of standard output and serves until SIGINT
-// or SIGTERM.
+// or SIGTERM. With a certificate chain and its key (PEM) it serves behind
+// TLS, for clients given tls://127.0.0.1:N.
 #include <asio.hpp>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,8 @@ using namespace lanzhou;
 
 struct Options {
     int port = 0;
+    std::string certificate;
+    std::string key;
 };
 
 bool parseArguments(int argc, char** argv, Options& options) {
@@ -33,11 +37,15 @@ bool parseArguments(int argc, char** argv, Options& options) {
             if (options.port > 65535) {
                 return false;
             }
+        } else if (argument == "--tls-cert" && i + 1 < argc) {
+            options.certificate = argv[++i];
+        } else if (argument == "--tls-key" && i + 1 < argc) {
+            options.key = argv[++i];
         } else {
             return false;
         }
     }
-    return true;
+    return options.certificate.empty() == options.key.empty();
 }
 
 }  // namespace
@@ -45,7 +53,7 @@ bool parseArguments(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (!parseArguments(argc, argv, options)) {
-        std::cerr << "usage: lanzhou-fake-server [--port N]\n";
+        std::cerr << "usage: lanzhou-fake-server [--port N] [--tls-cert FILE --tls-key FILE]\n";
         return 2;
     }
     asio::io_context io;
@@ -53,12 +61,19 @@ int main(int argc, char** argv) {
     signals.async_wait([&io](const asio::error_code&, int) { io.stop(); });
 
     const test::FakeServiceScript script = test::demoScript();
-    test::FakeService service(script, static_cast<std::uint16_t>(options.port));
-    if (service.port() == 0) {
-        std::cerr << "lanzhou-fake-server: cannot listen on 127.0.0.1:" << options.port << "\n";
+    const auto port = static_cast<std::uint16_t>(options.port);
+    const auto service =
+        options.certificate.empty()
+            ? std::make_unique<test::FakeService>(script, port)
+            : std::make_unique<test::FakeService>(
+                  script, test::FakeServer::TlsFiles{options.certificate, options.key}, port);
+    if (service->port() == 0) {
+        const std::string why = service->server().tlsError();
+        std::cerr << "lanzhou-fake-server: cannot listen on 127.0.0.1:" << options.port
+                  << (why.empty() ? "" : ": " + why) << "\n";
         return 1;
     }
-    std::cout << "{\"port\":" << service.port() << "}" << std::endl;
+    std::cout << "{\"port\":" << service->port() << "}" << std::endl;
 
     auto work = asio::make_work_guard(io);
     io.run();

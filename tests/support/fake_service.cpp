@@ -102,6 +102,13 @@ FakeService::FakeService(FakeServiceScript script, std::uint16_t port)
         [this](int connection, const std::string& text) { answer(connection, text); });
 }
 
+FakeService::FakeService(FakeServiceScript script, const FakeServer::TlsFiles& tls,
+                         std::uint16_t port)
+    : m_script(std::move(script)), m_server(tls, port) {
+    m_server.onMessage(
+        [this](int connection, const std::string& text) { answer(connection, text); });
+}
+
 int FakeService::port() const {
     return m_server.port();
 }

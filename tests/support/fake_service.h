@@ -58,6 +58,8 @@ public:
     explicit FakeService(FakeServiceScript script = demoScript());
     // On a fixed port (0: ephemeral); port() is 0 when it could not listen.
     FakeService(FakeServiceScript script, std::uint16_t port);
+    // Behind TLS (see FakeServer); port() is 0 when the files cannot be used.
+    FakeService(FakeServiceScript script, const FakeServer::TlsFiles& tls, std::uint16_t port = 0);
 
     FakeService(const FakeService&) = delete;
     FakeService& operator=(const FakeService&) = delete;

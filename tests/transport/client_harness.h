@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/diagnostics.h"
 #include "client/transport/erpc_client.h"
 #include "protocol/packed_payload.h"
 
@@ -98,6 +99,30 @@ private:
     mutable std::condition_variable m_changed;
     std::vector<Seen> m_seen;
     bool m_closedHandled = false;
+};
+
+// The diagnostics reported while it lives, one line each ("area: message").
+class DiagnosticLog final {
+public:
+    DiagnosticLog() {
+        setDiagnosticSink([this](std::string_view area, std::string_view message) {
+            std::lock_guard lock(m_mutex);
+            m_text.append(area).append(": ").append(message).append("\n");
+        });
+    }
+    ~DiagnosticLog() { setDiagnosticSink({}); }
+
+    DiagnosticLog(const DiagnosticLog&) = delete;
+    DiagnosticLog& operator=(const DiagnosticLog&) = delete;
+
+    std::string text() const {
+        std::lock_guard lock(m_mutex);
+        return m_text;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::string m_text;
 };
 
 // Waits for a condition that other threads make true.

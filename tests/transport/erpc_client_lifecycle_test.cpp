@@ -70,6 +70,21 @@ TEST(ErpcClientConnect, GivesUpOnAPeerThatNeverAnswers) {
     EXPECT_FALSE(client.connected());
 }
 
+TEST(ErpcClientConnect, TlsAskedOfAPlainServerNeverFallsBackToPlain) {
+    // A build with TLS gives up the handshake the plain server never
+    // answers; one without says it cannot speak TLS. Neither sends a thing.
+    FakeServer server;
+    const DiagnosticLog log;
+    ERPCClient::Limits limits;
+    limits.handshake = std::chrono::milliseconds(300);
+    ERPCClient client(limits);
+    EXPECT_FALSE(client.connect(server.port(), "127.0.0.1", ignore, ERPCClient::Channel::Tls));
+    EXPECT_FALSE(client.connected());
+    EXPECT_FALSE(client.send(protocol::pack("#54")));
+    EXPECT_TRUE(server.received().empty());
+    EXPECT_NE(log.text().find("transport: TLS"), std::string::npos) << log.text();
+}
+
 TEST(ErpcClientConnect, ConnectsByNameAndOnlyOnce) {
     FakeServer server;
     ERPCClient client;

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "client/transport/tls_context.h"
 #include "platform/child_process.h"
 #include "platform/process_quit.h"
 #include "tests/gui/support/scoped_env.h"
@@ -144,9 +145,10 @@ TEST(ClientProgram, AMalformedServerIsToldInAPromptThenEndsWithStatusOne) {
         const char* what;
         std::vector<std::string> arguments;
         std::optional<QByteArray> environment;
-        const char* reason;
+        std::string reason;
     };
     const std::string runDirectory = run.path().toStdString();
+    const std::string noBundle = runDirectory + "/none.pem";
     const Case cases[] = {
         {"--server",
          {"--server", "nonsense", "--run-dir", runDirectory},
@@ -160,6 +162,12 @@ TEST(ClientProgram, AMalformedServerIsToldInAPromptThenEndsWithStatusOne) {
          {"--minimized", "--run-dir", runDirectory, "--minimized"},
          std::nullopt,
          "--minimized given twice"},
+        {"--ca-file",
+         {"--ca-file", noBundle, "--run-dir", runDirectory},
+         std::nullopt,
+         transport::tlsBuiltIn() ? "--ca-file: " + noBundle + ": No such file or directory"
+                                 : "--ca-file: this build cannot speak TLS (it was made without "
+                                   "OpenSSL)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -47,6 +47,7 @@ TEST(DesktopArguments, UnusableCommandLinesSayWhy) {
         {{"--minimized", "--minimized"}, "--minimized given twice"},
         {{"--minimized=1"}, "unknown argument: --minimized=1"},
         {{"--minimized", "--run-dir"}, "--run-dir needs a value"},
+        {{"--minimized", "--ca-file"}, "--ca-file needs a value"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.error);
@@ -54,6 +55,10 @@ TEST(DesktopArguments, UnusableCommandLinesSayWhy) {
         ASSERT_FALSE(parsed);
         EXPECT_EQ(parsed.error(), c.error);
     }
+    // The value of --ca-file is its own too: here a file that is not there.
+    const auto parsed = parseDesktopArguments({"--ca-file", "--minimized"});
+    ASSERT_FALSE(parsed);
+    EXPECT_TRUE(parsed.error().starts_with("--ca-file: ")) << parsed.error();
 }
 
 }  // namespace
