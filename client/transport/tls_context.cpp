@@ -2,12 +2,14 @@
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
+#include <openssl/x509.h>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "client/transport/openssl_tls_context.h"
+#include "platform/system_authorities.h"
 
 namespace lanzhou::transport {
 
@@ -55,6 +57,23 @@ std::shared_ptr<OpensslTlsContext> baseContext(OpensslTlsContext::Side side) {
     return made;
 }
 
+// Where OpenSSL's default paths are not the system's store (Windows), the
+// authorities the system trusts are added one by one; how many were.
+int addSystemAuthorities(SSL_CTX* native) {
+    X509_STORE* store = SSL_CTX_get_cert_store(native);
+    int added = 0;
+    for (const std::string& der : platform::systemAuthorityCertificates()) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(der.data());
+        X509* certificate = d2i_X509(nullptr, &bytes, static_cast<long>(der.size()));
+        if (certificate != nullptr) {
+            added += X509_STORE_add_cert(store, certificate) == 1 ? 1 : 0;
+            X509_free(certificate);
+        }
+    }
+    ERR_clear_error();  // a certificate already there, or one OpenSSL cannot read
+    return added;
+}
+
 }  // namespace
 
 bool tlsBuiltIn() {
@@ -67,7 +86,8 @@ Result<std::shared_ptr<TlsContext>> makeClientTlsContext(const std::string& auth
     made->context.set_verify_mode(asio::ssl::verify_peer, error);
     if (authorityFile.empty()) {
         made->context.set_default_verify_paths(error);
-        if (error) {
+        const int added = addSystemAuthorities(made->context.native_handle());
+        if (error && added == 0) {
             return fail("the system's trusted authorities cannot be used: " + opensslReason(error));
         }
         return std::shared_ptr<TlsContext>(std::move(made));
