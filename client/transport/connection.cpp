@@ -162,17 +162,33 @@ void Connection::requestStop() {
 }
 
 void Connection::shutdown() {
-    m_io.stop();
-    if (m_ioThread.joinable()) {
-        m_ioThread.join();
+    {
+        std::lock_guard lock(m_sendMutex);
+        m_sendQueue.clear();
     }
-    // No I/O thread runs any more: the socket is ours.
+    if (m_ioThread.joinable()) {
+        // The socket is closed on the I/O thread, which then runs the
+        // aborted reads, writes and timers to their end and returns: nothing
+        // stays pending in the io_context. (Stopping it with operations in
+        // flight would leave Windows to finish them, into buffers this object
+        // is about to free.)
+        asio::post(m_io, [this] {
+            closeSocket();
+            m_work.reset();
+        });
+        m_ioThread.join();
+    } else {
+        closeSocket();
+    }
+    m_events.clear();
+}
+
+void Connection::closeSocket() {
+    disarmPartialTimer();
+    disarmWriteTimer();
     asio::error_code ignored;
     m_socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
     m_socket.close(ignored);
-    m_events.clear();
-    std::lock_guard lock(m_sendMutex);
-    m_sendQueue.clear();
 }
 
 bool Connection::isEventThread() const {

@@ -97,8 +97,8 @@ public:
     // No handler call starts after this returns; later events are dropped.
     void requestStop();
 
-    // Stops the I/O thread and joins it, closes the socket and discards both
-    // queues. Call once, after requestStop().
+    // Closes the socket on the I/O thread, lets it finish what was in flight
+    // and joins it; discards both queues. Call once, after requestStop().
     void shutdown();
 
     bool isEventThread() const;
@@ -122,6 +122,8 @@ private:
     void resumeRead();
     void armPartialTimer();
     void disarmPartialTimer();
+    // Cancels the timers and closes the socket (on the I/O thread once it runs).
+    void closeSocket();
     void onKick();
     void writeNext();
     void writeSome();
