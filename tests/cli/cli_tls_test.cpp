@@ -28,15 +28,7 @@ using ::testing::Optional;
 constexpr std::chrono::milliseconds kWait{10'000};
 
 const TestPki& pki() {
-    static const std::unique_ptr<TestPki> made = [] {
-        std::string error;
-        auto pki = TestPki::make(error);
-        if (!pki) {
-            ADD_FAILURE() << "no test certificates: " << error;
-        }
-        return pki;
-    }();
-    return *made;
+    return TestPki::forProgram();
 }
 
 // A fresh run directory inside the authority's folder (removed with it).

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <string_view>
 #include <system_error>
 
@@ -178,6 +179,18 @@ std::unique_ptr<TestPki> TestPki::make(std::string& error) {
         return nullptr;
     }
     return pki;
+}
+
+const TestPki& TestPki::forProgram() {
+    static const std::unique_ptr<TestPki> made = [] {
+        std::string error;
+        auto pki = make(error);
+        if (!pki) {
+            throw std::runtime_error("no test certificates: " + error);
+        }
+        return pki;
+    }();
+    return *made;
 }
 
 TestPki::~TestPki() {

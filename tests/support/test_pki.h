@@ -20,6 +20,9 @@ public:
 
     // Nothing, with what went wrong in `error`, when a step fails.
     static std::unique_ptr<TestPki> make(std::string& error);
+    // One set for the whole test program, made at the first call and removed
+    // at exit; throws std::runtime_error when it cannot be made.
+    static const TestPki& forProgram();
     ~TestPki();
     TestPki(const TestPki&) = delete;
     TestPki& operator=(const TestPki&) = delete;

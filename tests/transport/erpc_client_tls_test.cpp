@@ -24,15 +24,7 @@ using Channel = ERPCClient::Channel;
 
 // The authority and certificates, made once for the program.
 const TestPki& pki() {
-    static const std::unique_ptr<TestPki> made = [] {
-        std::string error;
-        auto pki = TestPki::make(error);
-        if (!pki) {
-            ADD_FAILURE() << "no test certificates: " << error;
-        }
-        return pki;
-    }();
-    return *made;
+    return TestPki::forProgram();
 }
 
 FakeServer::TlsFiles files(const TestPki::Pair& pair) {
