@@ -1,16 +1,18 @@
 #include "protocol/packed_payload.h"
+#include "tests/support/random_bytes.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstdint>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace lanzhou::protocol {
 namespace {
+
+using test::randomBytes;
 
 using namespace std::string_literals;
 
@@ -20,15 +22,6 @@ std::string withAnnouncedLength(std::string payload, std::uint32_t announced) {
         payload[4 + static_cast<std::size_t>(i)] = static_cast<char>((announced >> (8 * i)) & 0xFF);
     }
     return payload;
-}
-
-std::string randomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        c = static_cast<char>(generator() & 0xFF);
-    }
-    return bytes;
 }
 
 TEST(PackedPayload, PackMatchesTheVector) {

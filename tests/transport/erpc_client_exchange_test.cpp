@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -12,21 +11,13 @@
 #include "protocol/packed_payload.h"
 #include "tests/support/fake_server.h"
 #include "tests/support/fake_service.h"
+#include "tests/support/random_bytes.h"
 #include "tests/transport/client_harness.h"
 
 namespace lanzhou::test {
 namespace {
 
 using transport::ERPCClient;
-
-std::string randomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (auto& byte : bytes) {
-        byte = static_cast<char>(random() & 0xFF);
-    }
-    return bytes;
-}
 
 TEST(ErpcClientExchange, HandshakeAnswersArriveInRequestOrder) {
     FakeService service;

@@ -12,17 +12,19 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/server_process.h"
 #include "tests/server/network_fixture.h"
+#include "tests/support/random_bytes.h"
 #include "tests/support/socket_buffers.h"
 #include "tests/support/test_pki.h"
 
 namespace lanzhou::server {
 namespace {
+
+using test::randomBytes;
 
 using TlsClient = BasicClient<asio::ssl::stream<asio::ip::tcp::socket>>;
 
@@ -75,15 +77,6 @@ std::string clientHello() {
     SSL_free(ssl);
     SSL_CTX_free(context);
     return hello;
-}
-
-std::string randomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        c = static_cast<char>(random() & 0xFF);
-    }
-    return bytes;
 }
 
 void writeFile(const std::filesystem::path& file, const std::string& content,
